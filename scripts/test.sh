@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds everything and runs every test:
+#   1. the full build (application, simulator, tools, all tests);
+#   2. the core tests under AddressSanitizer + UndefinedBehaviorSanitizer;
+#   3. the threaded link tests under ThreadSanitizer.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+
+bash scripts/setup.sh
+
+export QT_QPA_PLATFORM=offscreen
+jobs="$(nproc)"
+
+echo "== full build and tests"
+bash scripts/build.sh build -DVEXLOR_WERROR=ON
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== core tests under address and undefined-behaviour sanitizers"
+bash scripts/build.sh build-asan -DVEXLOR_WITH_UI=OFF -DVEXLOR_SANITIZE=address,undefined -DCMAKE_BUILD_TYPE=Debug
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== threaded tests under thread sanitizer"
+bash scripts/build.sh build-tsan -DVEXLOR_WITH_UI=OFF -DVEXLOR_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L threads

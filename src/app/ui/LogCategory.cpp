@@ -1,0 +1,3 @@
+#include "app/ui/LogCategory.h"
+
+Q_LOGGING_CATEGORY(vexlorLog, "vexlor.log", QtWarningMsg)

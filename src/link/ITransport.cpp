@@ -1,0 +1,34 @@
+#include "link/ITransport.h"
+
+void ITransport::NotifyConnected()
+{
+    if (sink_)
+        sink_->OnTransportConnected();
+}
+
+void ITransport::NotifyDisconnected()
+{
+    if (sink_)
+        sink_->OnTransportDisconnected();
+}
+
+void ITransport::NotifyError(int code)
+{
+    if (sink_)
+        sink_->OnTransportError(code);
+}
+
+void ITransport::OnBytesReceived(const std::uint8_t* data, std::size_t length)
+{
+    receiveBuffer_.insert(receiveBuffer_.end(), data, data + length);
+    if (!sink_)
+        return;
+    const auto packetLength = sink_->GetPacketLength(receiveBuffer_);
+    if (packetLength && *packetLength == receiveBuffer_.size()) {
+        ByteString packet;
+        packet.swap(receiveBuffer_);
+        sink_->OnPacketReceived(packet);
+    } else if (receiveBuffer_.size() > kMaxReceiveBuffer) {
+        receiveBuffer_.clear();
+    }
+}

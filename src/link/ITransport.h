@@ -1,0 +1,54 @@
+#pragma once
+
+#include "common/ByteString.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+struct ConnectionSettings;
+
+// What a transport reports to the session that owns it.
+class ITransportSink {
+public:
+    virtual ~ITransportSink() = default;
+    virtual void OnTransportConnected() = 0;
+    virtual void OnTransportDisconnected() = 0;
+    virtual void OnTransportError(int code) = 0;
+    virtual void OnPacketReceived(const ByteString& packet) = 0;
+    // Length of the packet at the start of the buffer, or nullopt while incomplete.
+    virtual std::optional<std::size_t> GetPacketLength(const ByteString& buffered) = 0;
+};
+
+// A byte transport to the processor: serial line or UDP.
+class ITransport {
+public:
+    explicit ITransport(ITransportSink* sink = nullptr) : sink_(sink) {}
+    virtual ~ITransport() = default;
+    ITransport(const ITransport&) = delete;
+    ITransport& operator=(const ITransport&) = delete;
+
+    // Start the link; success or failure arrives through the sink, from inside
+    // Open or later from the transport's thread.
+    virtual void Open(const ConnectionSettings& settings) = 0;
+    virtual void Close() = 0;
+    virtual void Send(const std::uint8_t* data, std::size_t length) = 0;
+
+    void SetSink(ITransportSink* sink) { sink_ = sink; }
+
+    // Bytes that never form a packet would otherwise pile up for as long as the
+    // link lives; past this size the buffer is dropped.
+    static constexpr std::size_t kMaxReceiveBuffer = 64 * 1024;
+
+protected:
+    void NotifyConnected();
+    void NotifyDisconnected();
+    void NotifyError(int code);
+    // Called on the transport's thread without any transport lock held, so the
+    // session may take its own lock while dispatching.
+    void OnBytesReceived(const std::uint8_t* data, std::size_t length);
+
+private:
+    ITransportSink* sink_;
+    ByteString receiveBuffer_;
+};
