@@ -7,8 +7,6 @@
 #include <cstdarg>
 #include <cstdio>
 
-using Lock = std::lock_guard<std::recursive_mutex>;
-
 CVexlorSession::CVexlorSession(CSessionSink* sink, TransportFactory factory)
     : sink_(sink), factory_(std::move(factory))
 {
@@ -153,7 +151,7 @@ void CVexlorSession::EnableStatusUpdates(bool on)
         const int rate = std::max(settings_.statusRate, 1);
         statusPeriod_ = std::chrono::milliseconds(std::max(1000 / rate, 1));
         statusDue_ = Clock::now() + statusPeriod_;
-        wake_.notify_all();
+        wake_.notify_one();
     } else {
         statusDue_.reset();
         Log("DisableStatusUpdates %d", 0);
@@ -189,7 +187,7 @@ void CVexlorSession::SetState(SessionState state, ByteString packet)
         std::lock_guard<std::mutex> wake(wakeMutex_);
         stateEvent_ = true;
     }
-    wake_.notify_all();
+    lock_.WakeOnRelease();
 }
 
 void CVexlorSession::SendPacket(Outgoing outgoing, bool allowQueue)
