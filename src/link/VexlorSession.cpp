@@ -113,21 +113,11 @@ void CVexlorSession::WriteParam(std::uint8_t a, std::uint8_t b, std::uint8_t c, 
 void CVexlorSession::GetConfig(std::uint32_t lockCode) { Submit(BuildGetConfig(lockCode)); }
 void CVexlorSession::GetFactoryPresetNumber() { Submit(BuildGetFactoryPresetNumber()); }
 
-void CVexlorSession::GetPreset(std::uint8_t preset)
-{
-    Lock lock(lock_);
-    if (state_ == SessionState::DISCONNECTED)
-        return;
-    downloadPreset_ = preset;
-    Submit(BuildGetPreset(preset));
-}
-
+// The preset index of a transfer is taken from the command when its reply starts
+// the transfer, so commands queued behind it cannot change it.
+void CVexlorSession::GetPreset(std::uint8_t preset) { Submit(BuildGetPreset(preset)); }
 void CVexlorSession::SendPreset(std::uint8_t preset, const ByteString& data)
 {
-    Lock lock(lock_);
-    if (state_ == SessionState::DISCONNECTED)
-        return;
-    uploadPreset_ = preset;
     Submit(BuildSendPreset(preset), data);
 }
 
