@@ -214,6 +214,8 @@ private:
         else if (b[0] == 'C')
             block_ = 1;
         // a NAK asks for the same block again
+        if (block_ == 0)
+            return {};  // nothing asked for yet
         const std::size_t blocks = (download_.size() + kXBlockData - 1) / kXBlockData;
         const int done = static_cast<int>(block_) - 1;
         if (cancelAfterBlocks >= 0 && done >= cancelAfterBlocks) {
