@@ -73,6 +73,7 @@ void CVexlorSession::Connect(const ConnectionSettings& settings)
         settings_ = settings;
         previous = std::move(transport_);
         transport_ = std::move(created);
+        ++transportId_;
     }
     previous.reset();
     opened->Open(settings);
@@ -173,6 +174,8 @@ void CVexlorSession::SetState(SessionState state, ByteString packet)
     state_ = state;
     statePacket_ = std::move(packet);
     answerArmed_ = false;
+    if (state == SessionState::DISCONNECTED)
+        closeId_ = transport_ ? transportId_ : 0;
     {
         std::lock_guard<std::mutex> wake(wakeMutex_);
         stateEvent_ = true;
@@ -206,8 +209,11 @@ void CVexlorSession::SendOnTransport(const ByteString& packet)
 void CVexlorSession::CloseTransport()
 {
     std::lock_guard<std::mutex> life(transportMutex_);
-    if (!transport_)
-        return;
+    {
+        Lock lock(lock_);
+        if (!transport_ || closeId_ != transportId_)
+            return;
+    }
     // Close while still attached: the transport's report of the close takes the
     // session through DISCONNECTED once more (sinks accept repeated events).
     transport_->Close();

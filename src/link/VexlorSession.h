@@ -196,6 +196,10 @@ private:
     mutable SessionMutex lock_{wake_};
     std::mutex transportMutex_;
     std::unique_ptr<ITransport> transport_;  // changed only under both locks
+    // Which transport a drop of the link closes: the one attached when
+    // DISCONNECTED was entered, never one a later Connect attached.
+    std::uint64_t transportId_ = 0;
+    std::uint64_t closeId_ = 0;
 
     ConnectionSettings settings_;
     std::uint32_t tries_ = 0;
