@@ -93,7 +93,7 @@ void CVexlorSession::OnReplyTimer()
     Lock lock(lock_);
     // A state entered since the worker last looked is taken up first; the timer
     // belongs to the wait that is now over.
-    if (state_ != takenUp_)
+    if (StateChangePending())
         return;
     switch (takenUp_) {
     case SessionState::WAITREPLY: SetState(SessionState::REPLYERROR, lastCommand_); break;
@@ -102,6 +102,12 @@ void CVexlorSession::OnReplyTimer()
     case SessionState::XWAITBLOCKREPLY: OnXUploadTimeout(); break;
     default: break;
     }
+}
+
+bool CVexlorSession::StateChangePending()
+{
+    std::lock_guard<std::mutex> wake(wakeMutex_);
+    return stateEvent_;
 }
 
 void CVexlorSession::OnStatusTimer()
@@ -172,6 +178,8 @@ void CVexlorSession::DoWaitReply(const ByteString& packet)
 {
     {
         Lock lock(lock_);
+        if (StateChangePending())
+            return;  // answered or dropped already
         lastCommand_ = packet;
     }
     StartReplyTimer();
