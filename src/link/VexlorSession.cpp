@@ -7,8 +7,6 @@
 #include <cstdarg>
 #include <cstdio>
 
-using Lock = std::lock_guard<std::recursive_mutex>;
-
 CVexlorSession::CVexlorSession(CSessionSink* sink, TransportFactory factory)
     : sink_(sink), factory_(std::move(factory))
 {
@@ -115,21 +113,11 @@ void CVexlorSession::WriteParam(std::uint8_t a, std::uint8_t b, std::uint8_t c, 
 void CVexlorSession::GetConfig(std::uint32_t lockCode) { Submit(BuildGetConfig(lockCode)); }
 void CVexlorSession::GetFactoryPresetNumber() { Submit(BuildGetFactoryPresetNumber()); }
 
-void CVexlorSession::GetPreset(std::uint8_t preset)
-{
-    Lock lock(lock_);
-    if (state_ == SessionState::DISCONNECTED)
-        return;
-    downloadPreset_ = preset;
-    Submit(BuildGetPreset(preset));
-}
-
+// The preset index of a transfer is taken from the command when its reply starts
+// the transfer, so commands queued behind it cannot change it.
+void CVexlorSession::GetPreset(std::uint8_t preset) { Submit(BuildGetPreset(preset)); }
 void CVexlorSession::SendPreset(std::uint8_t preset, const ByteString& data)
 {
-    Lock lock(lock_);
-    if (state_ == SessionState::DISCONNECTED)
-        return;
-    uploadPreset_ = preset;
     Submit(BuildSendPreset(preset), data);
 }
 
@@ -153,7 +141,7 @@ void CVexlorSession::EnableStatusUpdates(bool on)
         const int rate = std::max(settings_.statusRate, 1);
         statusPeriod_ = std::chrono::milliseconds(std::max(1000 / rate, 1));
         statusDue_ = Clock::now() + statusPeriod_;
-        wake_.notify_all();
+        wake_.notify_one();
     } else {
         statusDue_.reset();
         Log("DisableStatusUpdates %d", 0);
@@ -189,7 +177,7 @@ void CVexlorSession::SetState(SessionState state, ByteString packet)
         std::lock_guard<std::mutex> wake(wakeMutex_);
         stateEvent_ = true;
     }
-    wake_.notify_all();
+    lock_.WakeOnRelease();
 }
 
 void CVexlorSession::SendPacket(Outgoing outgoing, bool allowQueue)
