@@ -154,6 +154,9 @@ private:
     Wake WaitForWork();
     void TakeUpState();
     void OnReplyTimer();
+    // True when a state was entered that the worker has not taken up yet; every
+    // state change sets the event under lock_, so with lock_ held this is exact.
+    bool StateChangePending();
     void OnStatusTimer();
 
     // One function per state, run by the worker when it takes the state up.
@@ -196,6 +199,10 @@ private:
     mutable SessionMutex lock_{wake_};
     std::mutex transportMutex_;
     std::unique_ptr<ITransport> transport_;  // changed only under both locks
+    // Which transport a drop of the link closes: the one attached when
+    // DISCONNECTED was entered, never one a later Connect attached.
+    std::uint64_t transportId_ = 0;
+    std::uint64_t closeId_ = 0;
 
     ConnectionSettings settings_;
     std::uint32_t tries_ = 0;
