@@ -12,7 +12,7 @@ const QColor kGroupPlate{0x2C, 0x31, 0x39};
 const QColor kGroupPlateOff{0x27, 0x2B, 0x31};
 
 // Panel of the page area: flat panel, caption band on top, rounded corners.
-QImage PagePanel(bool band)
+QImage PagePanel(bool accentMark)
 {
     const QSize size = kFrame.size();
     QImage image = Canvas(size, pal::kFace);
@@ -20,11 +20,11 @@ QImage PagePanel(bool band)
         QPainter p(&image);
         Raised(p, QRectF(0, 0, size.width(), size.height()), 4, pal::kPanel, QColor(0x23, 0x27, 0x2D),
                pal::kBorder, QColor(0x2F, 0x34, 0x3C));
-        if (band) {
-            p.fillRect(1, 1, size.width() - 2, kCaptionBand - 1, pal::kBand);
-            p.fillRect(1, kCaptionBand, size.width() - 2, 1, pal::kBorder);
+        p.fillRect(1, 1, size.width() - 2, kCaptionBand - 1, pal::kBand);
+        p.fillRect(1, kCaptionBand, size.width() - 2, 1, pal::kBorder);
+        // Under a left-aligned caption a short accent line marks the heading.
+        if (accentMark)
             p.fillRect(12, kCaptionBand - 2, 28, 2, pal::kAccent);
-        }
     }
     CutOutside(image, RoundedPath(QRectF(0, 0, size.width(), size.height()), 4));
     return image;
@@ -170,7 +170,7 @@ void WritePageControls(SkinWriter& w)
     WriteFont(w, 12, false);
 
     w.Section("PPage", "a page of controls, placed on the page area");
-    w.Image("background", "Backgrounds\\PPageBk.bmp", PagePanel(true));
+    w.Image("background", "Backgrounds\\PPageBk.bmp", PagePanel(false));
     w.Long("offset_left", kFrame.x());
     w.Long("offset_top", kFrame.y());
     w.Colour("bkcolormask", pal::kMask.rgb());
@@ -299,7 +299,6 @@ void WriteWaitAndMenu(SkinWriter& w)
         QPainter p(&wait);
         Raised(p, QRectF(0, 0, kWait.width(), kWait.height()), 6, pal::kPanel, pal::kFace, pal::kBorder,
                QColor(0x33, 0x38, 0x41));
-        p.fillRect(20, 1, 40, 2, pal::kAccent);
     }
     CutOutside(wait, RoundedPath(QRectF(0, 0, kWait.width(), kWait.height()), 6));
     w.Section("Wait", "progress window while connecting");

@@ -65,9 +65,56 @@ void SkinWriter::Image(const QString& property, const QString& path, const QImag
     Statement("IMAGE", property, '"' + path + '"');
 }
 
+namespace {
+
+void Put16(QByteArray& out, int v)
+{
+    out.append(static_cast<char>(v & 0xFF)).append(static_cast<char>((v >> 8) & 0xFF));
+}
+
+void Put32(QByteArray& out, qint64 v)
+{
+    Put16(out, static_cast<int>(v & 0xFFFF));
+    Put16(out, static_cast<int>((v >> 16) & 0xFFFF));
+}
+
+// One 32-bit image in an icon file, written byte for byte so that the same
+// picture always gives the same file (Qt's writer leaves mask padding unset).
+QByteArray IconFile(const QImage& source)
+{
+    const QImage image = source.convertToFormat(QImage::Format_ARGB32);
+    const int w = image.width();
+    const int h = image.height();
+    const int maskRow = ((w + 31) / 32) * 4;
+    const qint64 bytes = 40 + qint64(w) * h * 4 + qint64(maskRow) * h;
+    QByteArray out;
+    Put16(out, 0); Put16(out, 1); Put16(out, 1);                  // icon directory, one image
+    out.append(static_cast<char>(w & 0xFF)).append(static_cast<char>(h & 0xFF)).append(2, '\0');
+    Put16(out, 1); Put16(out, 32); Put32(out, bytes); Put32(out, 22);
+    Put32(out, 40); Put32(out, w); Put32(out, 2 * h);             // bitmap header, height doubled
+    Put16(out, 1); Put16(out, 32); Put32(out, 0); Put32(out, qint64(w) * h * 4);
+    Put32(out, 0); Put32(out, 0); Put32(out, 0); Put32(out, 0);
+    for (int y = h - 1; y >= 0; --y)                              // bottom-up BGRA
+        for (int x = 0; x < w; ++x) {
+            const QRgb p = image.pixel(x, y);
+            out.append(static_cast<char>(qBlue(p))).append(static_cast<char>(qGreen(p)))
+                .append(static_cast<char>(qRed(p))).append(static_cast<char>(qAlpha(p)));
+        }
+    out.append(maskRow * h, '\0');                                // alpha decides; the mask stays clear
+    return out;
+}
+
+} // namespace
+
 void SkinWriter::Icon(const QString& property, const QString& path, const QImage& image)
 {
-    Save(path, image.convertToFormat(QImage::Format_ARGB32), "ico");
+    const QString file = folder_ + '/' + QString(path).replace('\\', '/');
+    QDir().mkpath(QFileInfo(file).path());
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(IconFile(image)) < 0) {
+        std::fprintf(stderr, "skingen: cannot write %s\n", qPrintable(file));
+        ok_ = false;
+    }
     Statement("ICON", property, '"' + path + '"');
 }
 
