@@ -42,6 +42,7 @@ bool CSkinCore::Load(const std::string& folder)
     if (folder.empty())
         return false;
     files_ = CSkinFiles(folder, files_.ArchivePath(), errors_);
+    values_ = {};
     const SkinFileRef ref = files_.ExtractFile(kDescriptionName);
     const auto text = ReadText(ref.path, kMaxDescriptionSize);
     bool ok = true;

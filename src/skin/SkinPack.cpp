@@ -45,7 +45,8 @@ std::optional<std::uint64_t> FindSignature(const ISkinPackSource& source)
     if (size <= CSkinPack::kHeaderSize)
         return std::nullopt;
     const std::uint64_t lastStart = size - CSkinPack::kHeaderSize - 1;
-    std::vector<std::uint8_t> chunk(kScanChunk + kSignatureLength - 1);
+    std::vector<std::uint8_t> chunk(static_cast<std::size_t>(
+        std::min<std::uint64_t>(kScanChunk + kSignatureLength - 1, size)));
     for (std::uint64_t base = 0; base <= lastStart; base += kScanChunk) {
         const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), size - base));
         if (!source.ReadAt(base, std::span(chunk.data(), length)))

@@ -116,10 +116,10 @@ SkinToken Classify(std::string_view text, std::size_t pos, unsigned options)
     } else if (IsDigit(c)) {
         end = NumberEnd(text, pos, (options & CSkinTokenizer::kFractions) != 0, token.kind);
     } else {
-        const std::string_view rest = text.substr(pos);
+        const char second = pos + 1 < text.size() ? text[pos + 1] : '\0';
         const auto two = std::find_if(kTwoCharOperators.begin(), kTwoCharOperators.end(),
-                                      [&](std::string_view op) { return rest.starts_with(op); });
-        if (two != kTwoCharOperators.end()) {
+                                      [&](std::string_view op) { return op[0] == c && op[1] == second; });
+        if (second != '\0' && two != kTwoCharOperators.end()) {
             end = pos + 2;
             token.kind = SkinTokenKind::Operator;
         } else {

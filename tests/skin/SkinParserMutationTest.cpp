@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <regex>
+#include <cstdio>
 
 using namespace skintest;
 
@@ -15,24 +15,17 @@ using namespace skintest;
 // ended early), and never reads out of bounds (ASan watches in CI).
 TEST(SkinParserMutation, DamagedDescriptionsLoadOrFailWithTheMessage)
 {
-    const std::string valid =
-        "// Test skin\n"
-        "IMAGE(DlgMain::background, \"Backgrounds\\DlgBk.bmp\")\n"
-        "LONG(DlgMain::width, 783) LONG(DlgMain::height, 470)\n"
-        "LONG(DlgMain::bkcolormask, \"#FF00FF\")\n"
-        "/* buttons */\n"
-        "IMAGE(BtnA::up, \"Buttons\\BtnA_Up.bmp\")\n"
-        "LONG(BtnA::offset_left, -695)\n"
-        "STRING(Settings::statics, \"SetSendTries;SetRetrive;SetCommand\")\n"
-        "STRING(BtnA::caption, \"A, (compare)\")\n"
-        "ICON(Tree::icon, \"tree_icon.ico\")\n"
-        "LONG(Frame::nested, (1 + (2)))\n";
+    const std::string valid = "// Test skin\n"
+                              "IMAGE(BtnA::up, \"Buttons\\BtnA_Up.bmp\")\n"
+                              "LONG(DlgMain::bkcolormask, \"#FF00FF\") /* c */\n"
+                              "LONG(BtnA::offset_left, -695)\n"
+                              "STRING(BtnA::caption, \"A, (compare)\")\n"
+                              "LONG(Frame::nested, (1 + (2)))\n";
     const std::vector<ByteString> dictionary = {
         Bytes("("), Bytes(")"), Bytes(","), Bytes("\""), Bytes("\\\""), Bytes("//"), Bytes("/*"), Bytes("*/"),
         Bytes("\n"), Bytes("\r"), Bytes("LONG"), Bytes("IMAGE("), Bytes("STRING(A::b, "), Bytes("#FF00FF"),
         Bytes("::"), Bytes(std::string(1, '\0')), Bytes(std::string(300, '(')), Bytes("0x"),
     };
-    const std::regex message("Error \\(0\\) in line ([0-9]+)");
 
     Mutator mutator(7u, dictionary);
     constexpr int kInputs = 100000;
@@ -48,9 +41,11 @@ TEST(SkinParserMutation, DamagedDescriptionsLoadOrFailWithTheMessage)
             continue;
         }
         ASSERT_EQ(errors.messages.size(), 1u) << "input " << i;
-        std::smatch match;
-        ASSERT_TRUE(std::regex_match(errors.messages[0].text, match, message)) << errors.messages[0].text;
-        const int line = std::stoi(match[1]);
+        int line = -1;
+        char rest = 0;
+        ASSERT_EQ(std::sscanf(errors.messages[0].text.c_str(), "Error (0) in line %d%c", &line, &rest), 1)
+            << errors.messages[0].text;
+        ASSERT_GE(line, 0);
         const int lines = 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n'));
         ASSERT_LE(line, lines) << "input " << i;
     }

@@ -84,11 +84,16 @@ TEST(SkinParser, StoresImagesIconsAndStringsWithoutQuotesOrEscapes)
 TEST(SkinParser, StatementsSpanLinesAndCommentsGoAnywhereBetweenTokens)
 {
     const SkinValues values = ParseOk("// heading\n"
-                                      "LONG(\n  A::x,\n  /* between */ 7\n) // after\n"
-                                      "LONG /* here */ (A::y, 8)/**/LONG(A::z,9)");
+                                      "LONG(A::x,\n  7\n) // after\n"
+                                      "LONG /* here */ (A::y, 8)/**/LONG(A::z,9)\n"
+                                      "STRING(A::s, /* note */ \"text\" // end\n)\n"
+                                      "LONG(\n  A::raw, /* kept */ 7)");
     EXPECT_EQ(values.numbers.at("A::x"), 7);
     EXPECT_EQ(values.numbers.at("A::y"), 8);
     EXPECT_EQ(values.numbers.at("A::z"), 9);
+    EXPECT_EQ(values.strings.at("A::s"), "text");
+    // An argument of several tokens is its raw text, line feed and comment included.
+    EXPECT_EQ(values.numbers.at("\n  A::raw"), 0);
 }
 
 TEST(SkinParser, KeysAreTheRawTextAndCaseSensitive)
