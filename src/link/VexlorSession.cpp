@@ -154,6 +154,10 @@ void CVexlorSession::Submit(ByteString packet, ByteString upload)
     Lock lock(lock_);
     if (state_ == SessionState::DISCONNECTED)
         return;
+    // Idle but not yet taken up by the worker: this command skips the idle work,
+    // so it zeroes the tries the command before it used.
+    if (state_ == SessionState::WAITSEND)
+        tries_ = 0;
     SendPacket({std::move(packet), std::move(upload)}, true);
 }
 

@@ -263,3 +263,39 @@ TEST_F(SessionTest, SendUpgradeUploadsTheImageAfterItsReply)
 }
 
 }  // namespace
+
+// A command that goes out before the worker took up the idle state (the caller
+// won the race against it) still gets every try of its own: the retries the
+// command before it needed do not count against it.
+TEST_F(SessionTest, CommandGivenRightAfterARetriedReplyGetsAllItsTries)
+{
+    struct ChainingSink : RecordingSessionSink {
+        CVexlorSession* session = nullptr;
+        ScriptedPeer* peer = nullptr;
+        void OnVersionReceive(const ByteString& v) override
+        {
+            RecordingSessionSink::OnVersionReceive(v);
+            // Still inside the reply's dispatch: the worker cannot look at the
+            // idle state before this command is in.
+            peer->Configure([](ScriptedPeer& p) { p.silent = true; });
+            session->ReadParam(1, 2, 3);
+        }
+    } chaining;
+    chaining.peer = &peer;
+    session = std::make_unique<CVexlorSession>(&chaining, [w = wire](const ConnectionSettings&) {
+        return std::make_unique<CMemoryTransport>(w);
+    });
+    chaining.session = session.get();
+
+    settings.tries = 3;
+    peer.corruptReplies = 2;  // Read version needs all three tries
+    session->Connect(settings);
+    ASSERT_TRUE(chaining.WaitFor("connect"));
+    ASSERT_TRUE(WaitState(SessionState::WAITSEND));
+    session->ReadVersion();
+    ASSERT_TRUE(chaining.WaitFor("version"));
+    ASSERT_TRUE(chaining.WaitFor("disconnect"));
+    EXPECT_EQ(peer.CountOf(BuildReadVersion()), 3u);
+    EXPECT_EQ(peer.CountOf(BuildReadParam(1, 2, 3)), 3u);
+    session.reset();
+}
