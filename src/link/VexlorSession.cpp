@@ -154,11 +154,17 @@ void CVexlorSession::Submit(ByteString packet, ByteString upload)
     Lock lock(lock_);
     if (state_ == SessionState::DISCONNECTED)
         return;
-    // Idle but not yet taken up by the worker: this command skips the idle work,
-    // so it zeroes the tries the command before it used.
+    Outgoing outgoing{std::move(packet), std::move(upload)};
+    // Idle, but the worker has not taken the idle state up yet. Commands still
+    // queued go first; otherwise this one goes out at once, and starts with none
+    // of the tries the command before it used.
+    if (state_ == SessionState::WAITSEND && !queue_.empty()) {
+        queue_.push_back(std::move(outgoing));
+        return;
+    }
     if (state_ == SessionState::WAITSEND)
         tries_ = 0;
-    SendPacket({std::move(packet), std::move(upload)}, true);
+    SendPacket(std::move(outgoing), true);
 }
 
 // ---- state changes and sending ---------------------------------------------
