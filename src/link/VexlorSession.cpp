@@ -155,15 +155,12 @@ void CVexlorSession::Submit(ByteString packet, ByteString upload)
     if (state_ == SessionState::DISCONNECTED)
         return;
     Outgoing outgoing{std::move(packet), std::move(upload)};
-    // Idle, but the worker has not taken the idle state up yet. Commands still
-    // queued go first; otherwise this one goes out at once, and starts with none
-    // of the tries the command before it used.
+    // Idle, but the worker has not taken the idle state up yet: commands still
+    // queued go first.
     if (state_ == SessionState::WAITSEND && !queue_.empty()) {
         queue_.push_back(std::move(outgoing));
         return;
     }
-    if (state_ == SessionState::WAITSEND)
-        tries_ = 0;
     SendPacket(std::move(outgoing), true);
 }
 
@@ -199,6 +196,9 @@ void CVexlorSession::SendPacket(Outgoing outgoing, bool allowQueue)
     if (state_ == SessionState::DISCONNECTED)
         return;
     if (state_ == SessionState::WAITSEND) {
+        // A new command starts with none of the tries the one before it used,
+        // also when it goes out before the worker took the idle state up.
+        tries_ = 0;
         lastCommand_ = outgoing.packet;
         lastUpload_ = std::move(outgoing.upload);
         SetState(SessionState::SEND, std::move(outgoing.packet));
