@@ -21,9 +21,7 @@ void ITransport::NotifyError(int code)
 void ITransport::OnBytesReceived(const std::uint8_t* data, std::size_t length)
 {
     receiveBuffer_.insert(receiveBuffer_.end(), data, data + length);
-    if (!sink_)
-        return;
-    const auto packetLength = sink_->GetPacketLength(receiveBuffer_);
+    const auto packetLength = sink_ ? sink_->GetPacketLength(receiveBuffer_) : std::nullopt;
     if (packetLength && *packetLength == receiveBuffer_.size()) {
         ByteString packet;
         packet.swap(receiveBuffer_);

@@ -154,7 +154,14 @@ void CVexlorSession::Submit(ByteString packet, ByteString upload)
     Lock lock(lock_);
     if (state_ == SessionState::DISCONNECTED)
         return;
-    SendPacket({std::move(packet), std::move(upload)}, true);
+    Outgoing outgoing{std::move(packet), std::move(upload)};
+    // Idle, but the worker has not taken the idle state up yet: commands still
+    // queued go first.
+    if (state_ == SessionState::WAITSEND && !queue_.empty()) {
+        queue_.push_back(std::move(outgoing));
+        return;
+    }
+    SendPacket(std::move(outgoing), true);
 }
 
 // ---- state changes and sending ---------------------------------------------
@@ -189,6 +196,9 @@ void CVexlorSession::SendPacket(Outgoing outgoing, bool allowQueue)
     if (state_ == SessionState::DISCONNECTED)
         return;
     if (state_ == SessionState::WAITSEND) {
+        // A new command starts with none of the tries the one before it used,
+        // also when it goes out before the worker took the idle state up.
+        tries_ = 0;
         lastCommand_ = outgoing.packet;
         lastUpload_ = std::move(outgoing.upload);
         SetState(SessionState::SEND, std::move(outgoing.packet));

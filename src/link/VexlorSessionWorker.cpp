@@ -197,11 +197,14 @@ void CVexlorSession::DoReplyError(const ByteString& packet)
         SetState(SessionState::DISCONNECTED);
         return;
     }
-    SetState(SessionState::WAITSEND);
-    if (packet.empty())
-        return;  // nothing to resend: the session is idle again
+    if (packet.empty()) {
+        SetState(SessionState::WAITSEND);  // nothing to resend: idle again
+        return;
+    }
     LogLine(HexLine("Command retry send", packet));
-    SendPacket({packet, lastUpload_}, true);
+    // Straight back out, keeping the try count (SendPacket would zero it).
+    lastCommand_ = packet;
+    SetState(SessionState::SEND, packet);
 }
 
 void CVexlorSession::DoDisconnectSend(const ByteString& packet)

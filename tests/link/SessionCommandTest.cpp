@@ -1,5 +1,8 @@
 #include "SessionFixture.h"
 
+#include <functional>
+#include <vector>
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -92,7 +95,6 @@ TEST_F(SessionTest, StatusTimerDuringCommandSkipsInsteadOfQueueing)
     EXPECT_EQ(sink.LogCount("EnableStatusUpdates 1"), 1u);
 
     peer.Release();
-    peer.Configure([](ScriptedPeer& p) { p.hold = false; });
     ASSERT_TRUE(sink.WaitFor("status", 3));
     const auto status = sink.Events("status")[0].bytes;
     ASSERT_EQ(status.size(), 29u);
@@ -260,6 +262,72 @@ TEST_F(SessionTest, SendUpgradeUploadsTheImageAfterItsReply)
     EXPECT_EQ(blocks[2][3 + 44], 0x00);
     EXPECT_EQ(sink.LogCount("Try: 1"), 0u);  // the reply is not taken for a lost one
     EXPECT_TRUE(WaitState(SessionState::WAITSEND));
+}
+
+
+// Runs a step inside the dispatch of the Read version reply: the worker cannot
+// take up the idle state before the step is done, so the step stands in for a
+// caller that wins the race against the worker.
+struct VersionHookSink : RecordingSessionSink {
+    std::function<void()> onVersion;
+    void OnVersionReceive(const ByteString& v) override
+    {
+        RecordingSessionSink::OnVersionReceive(v);
+        if (onVersion)
+            onVersion();
+    }
+};
+
+class SessionRaceTest : public SessionTest {
+protected:
+    void SetUp() override
+    {
+        SessionTest::SetUp();
+        session = std::make_unique<CVexlorSession>(&hookSink, [w = wire](const ConnectionSettings&) {
+            return std::make_unique<CMemoryTransport>(w);
+        });
+    }
+    void ConnectHooked()
+    {
+        session->Connect(settings);
+        ASSERT_TRUE(hookSink.WaitFor("connect"));
+        ASSERT_TRUE(WaitState(SessionState::WAITSEND));
+    }
+    VersionHookSink hookSink;
+};
+
+// The retries the command before it needed do not count against it.
+TEST_F(SessionRaceTest, CommandGivenRightAfterARetriedReplyGetsAllItsTries)
+{
+    hookSink.onVersion = [this] {
+        peer.Configure([](ScriptedPeer& p) { p.silent = true; });
+        session->ReadParam(1, 2, 3);
+    };
+    settings.tries = 3;
+    peer.corruptReplies = 2;  // Read version needs all three tries
+    ConnectHooked();
+    session->ReadVersion();
+    ASSERT_TRUE(hookSink.WaitFor("disconnect"));
+    EXPECT_EQ(peer.CountOf(BuildReadVersion()), 3u);
+    EXPECT_EQ(peer.CountOf(BuildReadParam(1, 2, 3)), 3u);
+}
+
+// A command given while others wait in the queue goes out behind them, so two
+// writes to one parameter reach the processor in the order they were given.
+TEST_F(SessionRaceTest, CommandGivenRightAfterAReplyDoesNotOvertakeTheQueue)
+{
+    hookSink.onVersion = [this] { session->WriteParam(1, 2, 3, 2); };
+    peer.hold = true;
+    ConnectHooked();
+    session->ReadVersion();
+    ASSERT_TRUE(peer.WaitForCount(BuildReadVersion(), 1));
+    session->WriteParam(1, 2, 3, 1);  // queued behind Read version
+    peer.Release();
+    ASSERT_TRUE(peer.WaitForCount(BuildWriteParam(1, 2, 3, 1), 1));
+    ASSERT_TRUE(peer.WaitForCount(BuildWriteParam(1, 2, 3, 2), 1));
+    const auto sent = peer.Packets();
+    const std::vector<ByteString> expected{BuildReadVersion(), BuildWriteParam(1, 2, 3, 1), BuildWriteParam(1, 2, 3, 2)};
+    EXPECT_EQ(sent, expected);
 }
 
 }  // namespace

@@ -69,4 +69,15 @@ TEST(TransportReceiveBuffer, DropsGarbageThatNeverFormsAPacket)
     EXPECT_EQ(sink.packets[0], (ByteString{7, 8}));
 }
 
+TEST(TransportReceiveBuffer, BytesArrivingBeforeASinkIsSetAreCappedToo)
+{
+    LoopTransport transport(nullptr);
+    transport.Feed(ByteString(ITransport::kMaxReceiveBuffer + 1, 0xEE));  // nobody to ask: kept, but capped
+    FixedLengthSink sink(2);
+    transport.SetSink(&sink);
+    transport.Feed({7, 8});
+    ASSERT_EQ(sink.packets.size(), 1u);
+    EXPECT_EQ(sink.packets[0], (ByteString{7, 8}));
+}
+
 }  // namespace
