@@ -214,5 +214,6 @@ void CVexlorSession::DoDisconnectSend(const ByteString& packet)
         LogLine(DescribeCommand(packet));
     }
     SendOnTransport(packet);
-    SetState(SessionState::DISCONNECTED);
+    // A drop and a new Connect may have come in during the send; leave those be.
+    Advance(SessionState::DISCONNECT_SEND, SessionState::DISCONNECTED);
 }
