@@ -92,7 +92,7 @@ TEST(SimFaults, DuplicatedRepliesReachTheSessionTwiceAndAreIgnored)
         };
         for (int i = 0; i < 100 && received() < 6; ++i)
             std::this_thread::sleep_for(10ms);  // the second copy follows 30 ms behind
-        EXPECT_EQ(received(), 6u);
+        EXPECT_EQ(received(), 6u) << (wire == Wire::Udp ? "udp" : "serial");
         EXPECT_EQ(rig.sink.Count("version"), 3u);
     }
 }

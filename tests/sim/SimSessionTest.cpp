@@ -206,3 +206,22 @@ TEST(SimSessionModels, EveryModelSendsADescriptionThatParsesIntoItsPages)
             EXPECT_EQ(parser.Root()->children[i].name, expected.children[i].name);
     }
 }
+
+TEST(SimSessionPacing, PacedSerialOutputTakesAtLeastTheWireTime)
+{
+    vsim::SimOptions o;
+    o.model = 0;
+    o.baud = 19200;
+    o.resendMs = 600;
+    Rig rig(Wire::Serial, o, 1500);
+    ASSERT_TRUE(rig.Connect());
+    const auto start = std::chrono::steady_clock::now();
+    rig.session->GetConfig(0);
+    const ByteString d = rig.Await("config").bytes;
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    const std::size_t blocks = d.size() / 128;
+    const std::size_t wireBytes = 3 + blocks * 132 + 1;  // reply, blocks, EOT
+    const auto wireTime = std::chrono::duration<double>(10.0 * static_cast<double>(wireBytes) / 19200.0);
+    EXPECT_GE(std::chrono::duration<double>(elapsed).count(), wireTime.count() * 0.95);
+    EXPECT_LT(std::chrono::duration<double>(elapsed).count(), wireTime.count() * 3 + 0.5);
+}
