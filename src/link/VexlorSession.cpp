@@ -7,8 +7,6 @@
 #include <cstdarg>
 #include <cstdio>
 
-using Lock = std::lock_guard<std::recursive_mutex>;
-
 CVexlorSession::CVexlorSession(CSessionSink* sink, TransportFactory factory)
     : sink_(sink), factory_(std::move(factory))
 {
@@ -75,6 +73,7 @@ void CVexlorSession::Connect(const ConnectionSettings& settings)
         settings_ = settings;
         previous = std::move(transport_);
         transport_ = std::move(created);
+        ++transportId_;
     }
     previous.reset();
     opened->Open(settings);
@@ -115,21 +114,11 @@ void CVexlorSession::WriteParam(std::uint8_t a, std::uint8_t b, std::uint8_t c, 
 void CVexlorSession::GetConfig(std::uint32_t lockCode) { Submit(BuildGetConfig(lockCode)); }
 void CVexlorSession::GetFactoryPresetNumber() { Submit(BuildGetFactoryPresetNumber()); }
 
-void CVexlorSession::GetPreset(std::uint8_t preset)
-{
-    Lock lock(lock_);
-    if (state_ == SessionState::DISCONNECTED)
-        return;
-    downloadPreset_ = preset;
-    Submit(BuildGetPreset(preset));
-}
-
+// The preset index of a transfer is taken from the command when its reply starts
+// the transfer, so commands queued behind it cannot change it.
+void CVexlorSession::GetPreset(std::uint8_t preset) { Submit(BuildGetPreset(preset)); }
 void CVexlorSession::SendPreset(std::uint8_t preset, const ByteString& data)
 {
-    Lock lock(lock_);
-    if (state_ == SessionState::DISCONNECTED)
-        return;
-    uploadPreset_ = preset;
     Submit(BuildSendPreset(preset), data);
 }
 
@@ -153,7 +142,7 @@ void CVexlorSession::EnableStatusUpdates(bool on)
         const int rate = std::max(settings_.statusRate, 1);
         statusPeriod_ = std::chrono::milliseconds(std::max(1000 / rate, 1));
         statusDue_ = Clock::now() + statusPeriod_;
-        wake_.notify_all();
+        wake_.notify_one();
     } else {
         statusDue_.reset();
         Log("DisableStatusUpdates %d", 0);
@@ -185,11 +174,13 @@ void CVexlorSession::SetState(SessionState state, ByteString packet)
     state_ = state;
     statePacket_ = std::move(packet);
     answerArmed_ = false;
+    if (state == SessionState::DISCONNECTED)
+        closeId_ = transport_ ? transportId_ : 0;
     {
         std::lock_guard<std::mutex> wake(wakeMutex_);
         stateEvent_ = true;
     }
-    wake_.notify_all();
+    lock_.WakeOnRelease();
 }
 
 void CVexlorSession::SendPacket(Outgoing outgoing, bool allowQueue)
@@ -218,8 +209,11 @@ void CVexlorSession::SendOnTransport(const ByteString& packet)
 void CVexlorSession::CloseTransport()
 {
     std::lock_guard<std::mutex> life(transportMutex_);
-    if (!transport_)
-        return;
+    {
+        Lock lock(lock_);
+        if (!transport_ || closeId_ != transportId_)
+            return;
+    }
     // Close while still attached: the transport's report of the close takes the
     // session through DISCONNECTED once more (sinks accept repeated events).
     transport_->Close();
@@ -359,203 +353,4 @@ void CVexlorSession::ProcessPacket(const ByteString& p)
         // No action: the reply timer turns the wait into a retry.
         break;
     }
-}
-
-// ---- worker thread -------------------------------------------------------------
-
-void CVexlorSession::MainThread()
-{
-    for (;;) {
-        switch (WaitForWork()) {
-        case Wake::State: TakeUpState(); break;
-        case Wake::ReplyTimer: OnReplyTimer(); break;
-        case Wake::StatusTimer: OnStatusTimer(); break;
-        case Wake::Quit: return;
-        }
-    }
-}
-
-CVexlorSession::Wake CVexlorSession::WaitForWork()
-{
-    std::unique_lock<std::mutex> wake(wakeMutex_);
-    for (;;) {
-        if (quit_)
-            return Wake::Quit;
-        if (stateEvent_)
-            return Wake::State;
-        const auto now = Clock::now();
-        if (replyDue_ && now >= *replyDue_) {
-            replyDue_.reset();
-            return Wake::ReplyTimer;
-        }
-        if (statusDue_ && now >= *statusDue_) {
-            // Periodic; a late worker does not catch up with a burst.
-            statusDue_ = std::max(*statusDue_ + statusPeriod_, now);
-            return Wake::StatusTimer;
-        }
-        std::optional<Clock::time_point> next = replyDue_;
-        if (statusDue_ && (!next || *statusDue_ < *next))
-            next = statusDue_;
-        if (next)
-            wake_.wait_until(wake, *next);
-        else
-            wake_.wait(wake);
-    }
-}
-
-void CVexlorSession::TakeUpState()
-{
-    SessionState state;
-    ByteString packet;
-    {
-        Lock lock(lock_);
-        {
-            std::lock_guard<std::mutex> wake(wakeMutex_);
-            stateEvent_ = false;
-        }
-        state = state_;
-        packet = statePacket_;
-    }
-    takenUp_ = state;
-    using Work = void (CVexlorSession::*)(const ByteString&);
-    static constexpr Work kWork[] = {
-        &CVexlorSession::DoDisconnected,  // DISCONNECTED
-        &CVexlorSession::DoConnect,       // CONNECT
-        &CVexlorSession::DoWaitSend,      // WAITSEND
-        &CVexlorSession::DoSend,          // SEND
-        &CVexlorSession::DoWaitReply,     // WAITREPLY
-        &CVexlorSession::DoReplyError,    // REPLYERROR
-        &CVexlorSession::DoDisconnectSend,  // DISCONNECT_SEND
-        &CVexlorSession::DoWaitReply,     // XWAITBLOCK
-        &CVexlorSession::DoXStartRecv,    // XSTARTRECV
-        &CVexlorSession::DoXSend,         // XSENDACK
-        &CVexlorSession::DoXSend,         // XSENDNAK
-        &CVexlorSession::DoXStartSend,    // XSTARTSEND
-        &CVexlorSession::DoXWaitAnswer,   // XWAITEOTREPLY
-        &CVexlorSession::DoXEnd,          // XEND
-        &CVexlorSession::DoXFinalAck,     // XFINALACK
-        &CVexlorSession::DoXTimeout,      // XTIMEOUT
-        &CVexlorSession::DoXWaitAnswer,   // XWAITBLOCKREPLY
-    };
-    const auto index = static_cast<std::size_t>(state);
-    if (index < std::size(kWork))
-        (this->*kWork[index])(packet);
-}
-
-void CVexlorSession::OnReplyTimer()
-{
-    Lock lock(lock_);
-    // A state entered since the worker last looked is taken up first; the timer
-    // belongs to the wait that is now over.
-    if (state_ != takenUp_)
-        return;
-    switch (takenUp_) {
-    case SessionState::WAITREPLY: SetState(SessionState::REPLYERROR, lastCommand_); break;
-    case SessionState::XWAITBLOCK: SetState(SessionState::XTIMEOUT, lastCommand_); break;
-    case SessionState::XWAITEOTREPLY: SetState(SessionState::XEND); break;
-    case SessionState::XWAITBLOCKREPLY: OnXUploadTimeout(); break;
-    default: break;
-    }
-}
-
-void CVexlorSession::OnStatusTimer()
-{
-    Lock lock(lock_);
-    if (state_ == SessionState::DISCONNECTED || transferMode_ || !queue_.empty())
-        return;
-    SendPacket({BuildReadLeds(), {}}, false);
-}
-
-// ---- state work -------------------------------------------------------------
-
-void CVexlorSession::DoDisconnected(const ByteString&)
-{
-    transferMode_ = false;
-    CloseTransport();
-    {
-        Lock lock(lock_);
-        queue_.clear();
-    }
-    if (sink_)
-        sink_->OnDisconnect();
-}
-
-void CVexlorSession::DoConnect(const ByteString&)
-{
-    transferMode_ = false;
-    {
-        Lock lock(lock_);
-        if (state_ != SessionState::CONNECT)
-            return;  // dropped again before the worker looked
-        lastCommand_.clear();
-        tries_ = 0;
-        SetState(SessionState::WAITSEND);
-    }
-    if (sink_)
-        sink_->OnConnect();
-}
-
-void CVexlorSession::DoWaitSend(const ByteString&)
-{
-    Lock lock(lock_);
-    if (state_ != SessionState::WAITSEND)
-        return;  // a command went out meanwhile
-    tries_ = 0;
-    lastCommand_.clear();
-    if (queue_.empty())
-        return;
-    Log("Uncaching Packet");
-    Outgoing next = std::move(queue_.front());
-    queue_.pop_front();
-    SendPacket(std::move(next), true);
-}
-
-void CVexlorSession::DoSend(const ByteString& packet)
-{
-    {
-        Lock lock(lock_);
-        if (state_ != SessionState::SEND)
-            return;  // a Disconnect overtook the command
-        LogLine(DescribeCommand(packet));
-        SetState(SessionState::WAITREPLY, packet);
-    }
-    SendOnTransport(packet);
-}
-
-void CVexlorSession::DoWaitReply(const ByteString& packet)
-{
-    {
-        Lock lock(lock_);
-        lastCommand_ = packet;
-    }
-    StartReplyTimer();
-}
-
-void CVexlorSession::DoReplyError(const ByteString& packet)
-{
-    Lock lock(lock_);
-    if (state_ != SessionState::REPLYERROR)
-        return;
-    ++tries_;
-    Log("Try: %d", static_cast<int>(tries_));
-    if (static_cast<std::int64_t>(tries_) >= settings_.tries) {
-        Log("Too many tries. Disconnecting.");
-        SetState(SessionState::DISCONNECTED);
-        return;
-    }
-    SetState(SessionState::WAITSEND);
-    if (packet.empty())
-        return;  // nothing to resend: the session is idle again
-    LogLine(HexLine("Command retry send", packet));
-    SendPacket({packet, lastUpload_}, true);
-}
-
-void CVexlorSession::DoDisconnectSend(const ByteString& packet)
-{
-    {
-        Lock lock(lock_);
-        LogLine(DescribeCommand(packet));
-    }
-    SendOnTransport(packet);
-    SetState(SessionState::DISCONNECTED);
 }

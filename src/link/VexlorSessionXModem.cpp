@@ -6,8 +6,6 @@
 #include "link/VexlorSession.h"
 #include "link/XModemBlock.h"
 
-using Lock = std::lock_guard<std::recursive_mutex>;
-
 // ---- worker side -------------------------------------------------------------
 
 void CVexlorSession::DoXStartRecv(const ByteString& packet)
@@ -48,8 +46,8 @@ void CVexlorSession::DoXWaitAnswer(const ByteString& packet)
 {
     {
         Lock lock(lock_);
-        if (state_ != takenUp_)
-            return;
+        if (StateChangePending())
+            return;  // replaced before it went out
         lastCommand_ = packet;
         answerArmed_ = true;
     }
