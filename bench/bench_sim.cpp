@@ -4,8 +4,6 @@
 #include "SimServer.h"
 #include "core/SimDevice.h"
 #include "link/SessionSink.h"
-#include "link/TransportCOM.h"
-#include "link/TransportUDP.h"
 #include "link/VexlorSession.h"
 #include "settings/ConnectionSettings.h"
 
@@ -76,11 +74,7 @@ double ConnectSeconds(bool serial, int baud, int model)
         return -1;
     }
     CountingSink sink;
-    CVexlorSession session(&sink, [](const ConnectionSettings& s) -> std::unique_ptr<ITransport> {
-        if (s.transportIndex == 0)
-            return std::make_unique<CTransportUDP>();
-        return std::make_unique<CTransportCOM>();
-    });
+    CVexlorSession session(&sink);
     ConnectionSettings s;
     s.host = "127.0.0.1";
     s.portNumber = server.UdpPort();

@@ -2,8 +2,7 @@
 
 #include "SimServer.h"
 #include "core/DescriptionEncoder.h"
-#include "link/TransportCOM.h"
-#include "link/TransportUDP.h"
+#include "link/TransportFactory.h"
 #include "link/VexlorSession.h"
 #include "settings/ConnectionSettings.h"
 #include "support/RecordingSessionSink.h"
@@ -23,13 +22,10 @@ inline const char* WireName(const ::testing::TestParamInfo<Wire>& info)
     return info.param == Wire::Udp ? "Udp" : "Serial";
 }
 
+// The session's own transports: UDP for index 0, the serial line otherwise.
 inline TransportFactory RealTransports()
 {
-    return [](const ConnectionSettings& s) -> std::unique_ptr<ITransport> {
-        if (s.transportIndex == 0)
-            return std::make_unique<CTransportUDP>();
-        return std::make_unique<CTransportCOM>();
-    };
+    return DefaultTransportFactory();
 }
 
 struct Rig {
