@@ -16,8 +16,10 @@ int ListModels()
     for (const auto& codes : {vsim::KnownModelCodes(), vsim::UnknownModelCodes()})
         for (std::uint8_t code : codes) {
             const auto m = vsim::MakeModel(code);
-            std::printf("%3u  %-16s %2u user + %2zu factory presets\n", code, m->name.c_str(), m->userPresets,
-                        m->factoryPresets.size());
+            std::size_t records = 0;
+            vsim::ForEachItem(m->pages, [&](const vsim::Page&, const vsim::Item& item) { records += item.records.size(); });
+            std::printf("%3u  %-16s %2u user + %2zu factory presets, %3zu control records\n", code, m->name.c_str(),
+                        m->userPresets, m->factoryPresets.size(), records);
         }
     return 0;
 }
