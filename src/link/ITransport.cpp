@@ -20,6 +20,8 @@ void ITransport::NotifyError(int code)
 
 void ITransport::OnBytesReceived(const std::uint8_t* data, std::size_t length)
 {
+    if (discardReceived_.exchange(false))
+        receiveBuffer_.clear();
     receiveBuffer_.insert(receiveBuffer_.end(), data, data + length);
     const auto packetLength = sink_ ? sink_->GetPacketLength(receiveBuffer_) : std::nullopt;
     if (packetLength && *packetLength == receiveBuffer_.size()) {

@@ -2,6 +2,7 @@
 
 #include "common/ByteString.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -36,6 +37,12 @@ public:
 
     void SetSink(ITransportSink* sink) { sink_ = sink; }
 
+    // Drops whatever is buffered before the next arrival. The session calls it before
+    // each send: the processor answers only what it was asked, so bytes still waiting
+    // then are debris (a stray byte, a cut reply) that would otherwise hold every later
+    // reply back. Safe from any thread; the buffer itself stays the transport thread's.
+    void DiscardReceived() { discardReceived_.store(true); }
+
     // Bytes that never form a packet would otherwise pile up for as long as the
     // link lives; past this size the buffer is dropped.
     static constexpr std::size_t kMaxReceiveBuffer = 64 * 1024;
@@ -51,4 +58,5 @@ protected:
 private:
     ITransportSink* sink_;
     ByteString receiveBuffer_;
+    std::atomic<bool> discardReceived_{false};
 };

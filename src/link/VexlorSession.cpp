@@ -212,8 +212,10 @@ void CVexlorSession::SendPacket(Outgoing outgoing, bool allowQueue)
 void CVexlorSession::SendOnTransport(const ByteString& packet)
 {
     std::lock_guard<std::mutex> life(transportMutex_);
-    if (transport_)
-        transport_->Send(packet.data(), packet.size());
+    if (!transport_)
+        return;
+    transport_->DiscardReceived();
+    transport_->Send(packet.data(), packet.size());
 }
 
 void CVexlorSession::CloseTransport()

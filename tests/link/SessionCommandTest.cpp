@@ -331,3 +331,18 @@ TEST_F(SessionRaceTest, CommandGivenRightAfterAReplyDoesNotOvertakeTheQueue)
 }
 
 }  // namespace
+
+// A stray byte in front of a reply would hold every later reply back; the next
+// send clears it, so the link costs at most one retry instead of dropping.
+TEST_F(SessionTest, StrayByteBeforeAReplyDoesNotWedgeTheLink)
+{
+    ConnectNow();
+    wire->ToHost({0x06});
+    session->ReadVersion();
+    ASSERT_TRUE(sink.WaitFor("version"));
+    wire->ToHost({0x15, 0x80});  // no packet: NAK then an opcode byte
+    session->ReadParam(1, 2, 3);
+    ASSERT_TRUE(sink.WaitFor("param"));
+    EXPECT_EQ(sink.Count("disconnect"), 0u);
+    EXPECT_LE(sink.LogCount("Try: 1"), 2u);
+}
