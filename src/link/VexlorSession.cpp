@@ -1,0 +1,561 @@
+#include "link/VexlorSession.h"
+
+#include "link/Packet.h"
+#include "link/SessionSink.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+
+using Lock = std::lock_guard<std::recursive_mutex>;
+
+CVexlorSession::CVexlorSession(CSessionSink* sink, TransportFactory factory)
+    : sink_(sink), factory_(std::move(factory))
+{
+    worker_ = std::thread([this] { MainThread(); });
+}
+
+CVexlorSession::~CVexlorSession()
+{
+    {
+        std::lock_guard<std::mutex> wake(wakeMutex_);
+        quit_ = true;
+        replyDue_.reset();
+        statusDue_.reset();
+    }
+    wake_.notify_all();
+    worker_.join();
+    // Destroyed without lock_ held: the transport joins its thread, which may be
+    // waiting for lock_ to deliver a packet.
+    std::lock_guard<std::mutex> life(transportMutex_);
+    std::unique_ptr<ITransport> old;
+    {
+        Lock lock(lock_);
+        old = std::move(transport_);
+    }
+}
+
+// ---- logging -------------------------------------------------------------
+
+void CVexlorSession::Log(const char* format, ...)
+{
+    if (!sink_)
+        return;
+    char line[4096];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    sink_->OnLog(line);
+}
+
+void CVexlorSession::LogLine(std::string text)
+{
+    if (sink_ && !text.empty())
+        sink_->OnLog(text);
+}
+
+// ---- commands -------------------------------------------------------------
+
+void CVexlorSession::Connect(const ConnectionSettings& settings)
+{
+    std::lock_guard<std::mutex> life(transportMutex_);
+    if (IsConnected())
+        return;
+    std::unique_ptr<ITransport> created = factory_ ? factory_(settings) : nullptr;
+    if (!created)
+        return;
+    created->SetSink(this);
+    ITransport* opened = created.get();
+    std::unique_ptr<ITransport> previous;  // one whose Open failed earlier
+    {
+        Lock lock(lock_);
+        if (state_ != SessionState::DISCONNECTED)
+            return;
+        settings_ = settings;
+        previous = std::move(transport_);
+        transport_ = std::move(created);
+    }
+    previous.reset();
+    opened->Open(settings);
+}
+
+void CVexlorSession::Disconnect()
+{
+    Lock lock(lock_);
+    if (state_ == SessionState::DISCONNECTED)
+        return;
+    queue_.clear();
+    statusUpdates_ = false;
+    {
+        std::lock_guard<std::mutex> wake(wakeMutex_);
+        statusDue_.reset();
+    }
+    // Bypasses the queue and any command in flight.
+    SetState(SessionState::DISCONNECT_SEND, BuildDisconnect());
+}
+
+bool CVexlorSession::IsConnected() const
+{
+    return State() != SessionState::DISCONNECTED;
+}
+
+SessionState CVexlorSession::State() const
+{
+    Lock lock(lock_);
+    return state_;
+}
+
+void CVexlorSession::ReadVersion() { Submit(BuildReadVersion()); }
+void CVexlorSession::ReadParam(std::uint8_t a, std::uint8_t b, std::uint8_t c) { Submit(BuildReadParam(a, b, c)); }
+void CVexlorSession::WriteParam(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t value)
+{
+    Submit(BuildWriteParam(a, b, c, value));
+}
+void CVexlorSession::GetConfig(std::uint32_t lockCode) { Submit(BuildGetConfig(lockCode)); }
+void CVexlorSession::GetFactoryPresetNumber() { Submit(BuildGetFactoryPresetNumber()); }
+
+void CVexlorSession::GetPreset(std::uint8_t preset)
+{
+    Lock lock(lock_);
+    if (state_ == SessionState::DISCONNECTED)
+        return;
+    downloadPreset_ = preset;
+    Submit(BuildGetPreset(preset));
+}
+
+void CVexlorSession::SendPreset(std::uint8_t preset, const ByteString& data)
+{
+    Lock lock(lock_);
+    if (state_ == SessionState::DISCONNECTED)
+        return;
+    uploadPreset_ = preset;
+    Submit(BuildSendPreset(preset), data);
+}
+
+void CVexlorSession::LoadPreset(std::uint8_t preset) { Submit(BuildLoadPreset(preset)); }
+void CVexlorSession::SavePreset(std::uint8_t preset) { Submit(BuildSavePreset(preset)); }
+void CVexlorSession::SendUpgrade(const ByteString& image) { Submit(BuildSendUpgrade(), image); }
+void CVexlorSession::SendCompare() { Submit(BuildSendCompare()); }
+void CVexlorSession::SendRevert() { Submit(BuildSendRevert()); }
+void CVexlorSession::RenamePreset(std::uint8_t preset, std::string_view name)
+{
+    Submit(BuildRenamePreset(preset, name));
+}
+
+void CVexlorSession::EnableStatusUpdates(bool on)
+{
+    Lock lock(lock_);
+    statusUpdates_ = on;
+    std::lock_guard<std::mutex> wake(wakeMutex_);
+    if (on) {
+        Log("EnableStatusUpdates %d", 1);
+        const int rate = std::max(settings_.statusRate, 1);
+        statusPeriod_ = std::chrono::milliseconds(std::max(1000 / rate, 1));
+        statusDue_ = Clock::now() + statusPeriod_;
+        wake_.notify_all();
+    } else {
+        statusDue_.reset();
+        Log("DisableStatusUpdates %d", 0);
+    }
+}
+
+void CVexlorSession::Submit(ByteString packet, ByteString upload)
+{
+    Lock lock(lock_);
+    if (state_ == SessionState::DISCONNECTED)
+        return;
+    SendPacket({std::move(packet), std::move(upload)}, true);
+}
+
+// ---- state changes and sending ---------------------------------------------
+
+bool CVexlorSession::Advance(SessionState from, SessionState to, ByteString packet)
+{
+    Lock lock(lock_);
+    if (state_ != from)
+        return false;
+    SetState(to, std::move(packet));
+    return true;
+}
+
+void CVexlorSession::SetState(SessionState state, ByteString packet)
+{
+    Lock lock(lock_);
+    state_ = state;
+    statePacket_ = std::move(packet);
+    answerArmed_ = false;
+    {
+        std::lock_guard<std::mutex> wake(wakeMutex_);
+        stateEvent_ = true;
+    }
+    wake_.notify_all();
+}
+
+void CVexlorSession::SendPacket(Outgoing outgoing, bool allowQueue)
+{
+    Lock lock(lock_);
+    if (state_ == SessionState::DISCONNECTED)
+        return;
+    if (state_ == SessionState::WAITSEND) {
+        lastCommand_ = outgoing.packet;
+        lastUpload_ = std::move(outgoing.upload);
+        SetState(SessionState::SEND, std::move(outgoing.packet));
+    } else if (allowQueue) {
+        queue_.push_back(std::move(outgoing));
+    } else {
+        Log("Skipping Packet");
+    }
+}
+
+void CVexlorSession::SendOnTransport(const ByteString& packet)
+{
+    std::lock_guard<std::mutex> life(transportMutex_);
+    if (transport_)
+        transport_->Send(packet.data(), packet.size());
+}
+
+void CVexlorSession::CloseTransport()
+{
+    std::lock_guard<std::mutex> life(transportMutex_);
+    if (!transport_)
+        return;
+    // Close while still attached: the transport's report of the close takes the
+    // session through DISCONNECTED once more (sinks accept repeated events).
+    transport_->Close();
+    std::unique_ptr<ITransport> old;
+    {
+        Lock lock(lock_);
+        old = std::move(transport_);
+    }
+}
+
+void CVexlorSession::StartReplyTimer()
+{
+    Clock::duration timeout;
+    {
+        Lock lock(lock_);
+        timeout = std::chrono::milliseconds(std::max(settings_.replyTimeoutMs, 1));
+    }
+    std::lock_guard<std::mutex> wake(wakeMutex_);
+    replyDue_ = Clock::now() + timeout;
+}
+
+// ---- transport reports -------------------------------------------------------
+
+void CVexlorSession::OnTransportConnected()
+{
+    SetState(SessionState::CONNECT);
+}
+
+void CVexlorSession::OnTransportDisconnected()
+{
+    Lock lock(lock_);
+    if (transport_)
+        SetState(SessionState::DISCONNECTED);
+}
+
+void CVexlorSession::OnTransportError(int code)
+{
+    Lock lock(lock_);
+    if (!transport_)
+        return;
+    if (sink_)
+        sink_->OnError(code);
+    if (state_ != SessionState::DISCONNECTED)
+        SetState(SessionState::DISCONNECTED);
+}
+
+std::optional<std::size_t> CVexlorSession::GetPacketLength(const ByteString& buffered)
+{
+    return ::GetPacketLength(buffered, transferMode_.load(std::memory_order_acquire));
+}
+
+void CVexlorSession::OnPacketReceived(const ByteString& packet)
+{
+    if (sink_)
+        sink_->OnLog(HexLine("Recieved ", packet));
+    Lock lock(lock_);
+    switch (state_) {
+    case SessionState::WAITREPLY: ProcessPacket(packet); break;
+    case SessionState::XWAITBLOCK: OnXBlock(packet); break;
+    case SessionState::XWAITEOTREPLY:
+        if (answerArmed_)
+            SetState(SessionState::XEND);  // any bytes answer the EOT
+        break;
+    case SessionState::XWAITBLOCKREPLY: OnXBlockAnswer(packet); break;
+    default: break;
+    }
+}
+
+void CVexlorSession::ProcessPacket(const ByteString& p)
+{
+    // A reply shorter than its opcode's length can only come from a transport
+    // that cut it wrongly; it is malformed like a bad checksum.
+    const bool wellFormed = IsAcceptedReply(p) && p.size() >= 2 && p.size() >= ReplyLength(p[1]).value_or(2);
+    if (!wellFormed) {
+        SetState(SessionState::REPLYERROR, lastCommand_);
+        return;
+    }
+    const bool lastIs = !lastCommand_.empty();
+    auto lastPreset = [&](std::uint8_t opcode, std::uint8_t fallback) {
+        return lastIs && lastCommand_[0] == opcode && lastCommand_.size() >= 3 ? lastCommand_[1] : fallback;
+    };
+    switch (p[1]) {
+    case CMD_READ_VERSION:
+        SetState(SessionState::WAITSEND);
+        if (sink_) sink_->OnVersionReceive(ByteString(p.begin() + 2, p.begin() + 5));
+        break;
+    case CMD_READ_PARAM:
+        SetState(SessionState::WAITSEND);
+        if (sink_) sink_->OnParamReceive(p[2], p[3], p[4], p[5]);
+        break;
+    case CMD_WRITE_PARAM:
+    case CMD_SAVE_PRESET:
+    case CMD_SEND_COMPARE:
+    case CMD_SEND_REVERT:
+    case CMD_RENAME_PRESET:
+        SetState(SessionState::WAITSEND);
+        break;
+    case CMD_LOAD_PRESET:
+        SetState(SessionState::WAITSEND);
+        if (sink_) sink_->OnPresetLoaded(p[2]);
+        break;
+    case CMD_GET_FACTORY_PRESET_NUMBER:
+        SetState(SessionState::WAITSEND);
+        if (sink_) sink_->OnPresetCountReceive(p[2]);
+        break;
+    case CMD_READ_LEDS:
+        if (statusUpdates_) {
+            SetState(SessionState::WAITSEND);
+            if (sink_) sink_->OnStatusReceive(p);
+        } else {
+            Log("***** Status disabled.. rx of unsynched status packet ignored");
+            SetState(SessionState::WAITSEND);
+        }
+        break;
+    case CMD_GET_CONFIG:
+        transferKind_ = kTransferConfig;
+        SetState(SessionState::XSTARTRECV, ByteString{'C'});
+        break;
+    case CMD_GET_PRESET:
+        transferKind_ = kTransferPresetDownload;
+        downloadPreset_ = lastPreset(CMD_GET_PRESET, downloadPreset_);
+        SetState(SessionState::XSTARTRECV, ByteString{'C'});
+        break;
+    case CMD_SEND_PRESET:
+        transferKind_ = kTransferPresetUpload;
+        uploadPreset_ = lastPreset(CMD_SEND_PRESET, uploadPreset_);
+        transferBuffer_ = lastUpload_;
+        SetState(SessionState::XSTARTSEND);
+        break;
+    case CMD_SEND_UPGRADE:
+        // The accepted reply starts the upload of the image given with the command.
+        transferKind_ = kTransferUpgrade;
+        transferBuffer_ = lastUpload_;
+        SetState(SessionState::XSTARTSEND);
+        break;
+    default:
+        // No action: the reply timer turns the wait into a retry.
+        break;
+    }
+}
+
+// ---- worker thread -------------------------------------------------------------
+
+void CVexlorSession::MainThread()
+{
+    for (;;) {
+        switch (WaitForWork()) {
+        case Wake::State: TakeUpState(); break;
+        case Wake::ReplyTimer: OnReplyTimer(); break;
+        case Wake::StatusTimer: OnStatusTimer(); break;
+        case Wake::Quit: return;
+        }
+    }
+}
+
+CVexlorSession::Wake CVexlorSession::WaitForWork()
+{
+    std::unique_lock<std::mutex> wake(wakeMutex_);
+    for (;;) {
+        if (quit_)
+            return Wake::Quit;
+        if (stateEvent_)
+            return Wake::State;
+        const auto now = Clock::now();
+        if (replyDue_ && now >= *replyDue_) {
+            replyDue_.reset();
+            return Wake::ReplyTimer;
+        }
+        if (statusDue_ && now >= *statusDue_) {
+            // Periodic; a late worker does not catch up with a burst.
+            statusDue_ = std::max(*statusDue_ + statusPeriod_, now);
+            return Wake::StatusTimer;
+        }
+        std::optional<Clock::time_point> next = replyDue_;
+        if (statusDue_ && (!next || *statusDue_ < *next))
+            next = statusDue_;
+        if (next)
+            wake_.wait_until(wake, *next);
+        else
+            wake_.wait(wake);
+    }
+}
+
+void CVexlorSession::TakeUpState()
+{
+    SessionState state;
+    ByteString packet;
+    {
+        Lock lock(lock_);
+        {
+            std::lock_guard<std::mutex> wake(wakeMutex_);
+            stateEvent_ = false;
+        }
+        state = state_;
+        packet = statePacket_;
+    }
+    takenUp_ = state;
+    using Work = void (CVexlorSession::*)(const ByteString&);
+    static constexpr Work kWork[] = {
+        &CVexlorSession::DoDisconnected,  // DISCONNECTED
+        &CVexlorSession::DoConnect,       // CONNECT
+        &CVexlorSession::DoWaitSend,      // WAITSEND
+        &CVexlorSession::DoSend,          // SEND
+        &CVexlorSession::DoWaitReply,     // WAITREPLY
+        &CVexlorSession::DoReplyError,    // REPLYERROR
+        &CVexlorSession::DoDisconnectSend,  // DISCONNECT_SEND
+        &CVexlorSession::DoWaitReply,     // XWAITBLOCK
+        &CVexlorSession::DoXStartRecv,    // XSTARTRECV
+        &CVexlorSession::DoXSend,         // XSENDACK
+        &CVexlorSession::DoXSend,         // XSENDNAK
+        &CVexlorSession::DoXStartSend,    // XSTARTSEND
+        &CVexlorSession::DoXWaitAnswer,   // XWAITEOTREPLY
+        &CVexlorSession::DoXEnd,          // XEND
+        &CVexlorSession::DoXFinalAck,     // XFINALACK
+        &CVexlorSession::DoXTimeout,      // XTIMEOUT
+        &CVexlorSession::DoXWaitAnswer,   // XWAITBLOCKREPLY
+    };
+    const auto index = static_cast<std::size_t>(state);
+    if (index < std::size(kWork))
+        (this->*kWork[index])(packet);
+}
+
+void CVexlorSession::OnReplyTimer()
+{
+    Lock lock(lock_);
+    // A state entered since the worker last looked is taken up first; the timer
+    // belongs to the wait that is now over.
+    if (state_ != takenUp_)
+        return;
+    switch (takenUp_) {
+    case SessionState::WAITREPLY: SetState(SessionState::REPLYERROR, lastCommand_); break;
+    case SessionState::XWAITBLOCK: SetState(SessionState::XTIMEOUT, lastCommand_); break;
+    case SessionState::XWAITEOTREPLY: SetState(SessionState::XEND); break;
+    case SessionState::XWAITBLOCKREPLY: OnXUploadTimeout(); break;
+    default: break;
+    }
+}
+
+void CVexlorSession::OnStatusTimer()
+{
+    Lock lock(lock_);
+    if (state_ == SessionState::DISCONNECTED || transferMode_ || !queue_.empty())
+        return;
+    SendPacket({BuildReadLeds(), {}}, false);
+}
+
+// ---- state work -------------------------------------------------------------
+
+void CVexlorSession::DoDisconnected(const ByteString&)
+{
+    transferMode_ = false;
+    CloseTransport();
+    {
+        Lock lock(lock_);
+        queue_.clear();
+    }
+    if (sink_)
+        sink_->OnDisconnect();
+}
+
+void CVexlorSession::DoConnect(const ByteString&)
+{
+    transferMode_ = false;
+    {
+        Lock lock(lock_);
+        if (state_ != SessionState::CONNECT)
+            return;  // dropped again before the worker looked
+        lastCommand_.clear();
+        tries_ = 0;
+        SetState(SessionState::WAITSEND);
+    }
+    if (sink_)
+        sink_->OnConnect();
+}
+
+void CVexlorSession::DoWaitSend(const ByteString&)
+{
+    Lock lock(lock_);
+    if (state_ != SessionState::WAITSEND)
+        return;  // a command went out meanwhile
+    tries_ = 0;
+    lastCommand_.clear();
+    if (queue_.empty())
+        return;
+    Log("Uncaching Packet");
+    Outgoing next = std::move(queue_.front());
+    queue_.pop_front();
+    SendPacket(std::move(next), true);
+}
+
+void CVexlorSession::DoSend(const ByteString& packet)
+{
+    {
+        Lock lock(lock_);
+        if (state_ != SessionState::SEND)
+            return;  // a Disconnect overtook the command
+        LogLine(DescribeCommand(packet));
+        SetState(SessionState::WAITREPLY, packet);
+    }
+    SendOnTransport(packet);
+}
+
+void CVexlorSession::DoWaitReply(const ByteString& packet)
+{
+    {
+        Lock lock(lock_);
+        lastCommand_ = packet;
+    }
+    StartReplyTimer();
+}
+
+void CVexlorSession::DoReplyError(const ByteString& packet)
+{
+    Lock lock(lock_);
+    if (state_ != SessionState::REPLYERROR)
+        return;
+    ++tries_;
+    Log("Try: %d", static_cast<int>(tries_));
+    if (static_cast<std::int64_t>(tries_) >= settings_.tries) {
+        Log("Too many tries. Disconnecting.");
+        SetState(SessionState::DISCONNECTED);
+        return;
+    }
+    SetState(SessionState::WAITSEND);
+    if (packet.empty())
+        return;  // nothing to resend: the session is idle again
+    LogLine(HexLine("Command retry send", packet));
+    SendPacket({packet, lastUpload_}, true);
+}
+
+void CVexlorSession::DoDisconnectSend(const ByteString& packet)
+{
+    {
+        Lock lock(lock_);
+        LogLine(DescribeCommand(packet));
+    }
+    SendOnTransport(packet);
+    SetState(SessionState::DISCONNECTED);
+}
