@@ -1,0 +1,184 @@
+#include "link/SerialPort.h"
+
+#include "link/SerialTermios.h"
+
+#include <asio/io_context.hpp>
+#include <asio/serial_port.hpp>
+#include <asio/write.hpp>
+
+#include <cerrno>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace {
+
+// Another program holds the device when it set exclusive mode (root opens such
+// a device all the same) or holds the advisory lock serial programs take.
+int CheckNotHeld(int fd)
+{
+    int exclusive = 0;
+    if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0)
+        return EBUSY;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return errno == EWOULDBLOCK ? EBUSY : errno;
+    return 0;
+}
+
+// Opens a terminal device that no one else holds, without blocking and without
+// making it our controlling terminal. Gives the descriptor or minus the error.
+int OpenDevice(const std::string& portName)
+{
+    const std::string path = SerialDevicePath(portName);
+    if (path.empty())
+        return -ENOENT;
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -errno;
+    int error = ::isatty(fd) ? CheckNotHeld(fd) : ENOTTY;
+    if (error != 0) {
+        ::close(fd);
+        return -error;
+    }
+    return fd;
+}
+
+template <typename Edit>
+int EditLine(int fd, Edit edit)
+{
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0)
+        return errno;
+    if (const int error = edit(tio); error != 0)
+        return error;
+    return ::tcsetattr(fd, TCSANOW, &tio) == 0 ? 0 : errno;
+}
+
+// The attributes as the device has them, read by `read`; -1 when unreadable.
+template <typename Read>
+int ReadLine(bool open, int fd, Read read)
+{
+    termios tio{};
+    if (!open || ::tcgetattr(fd, &tio) != 0)
+        return -1;
+    return static_cast<int>(read(tio));
+}
+
+}  // namespace
+
+struct CSerialPort::Impl {
+    explicit Impl(asio::io_context& io) : port(io) {}
+    asio::serial_port port;
+};
+
+CSerialPort::CSerialPort(asio::io_context& io) : impl_(std::make_unique<Impl>(io)) {}
+
+CSerialPort::~CSerialPort() { Close(); }
+
+int CSerialPort::Store(int error)
+{
+    lastError_ = error;
+    return error;
+}
+
+int CSerialPort::NativeHandle() const { return impl_->port.native_handle(); }
+
+bool CSerialPort::IsOpen() const { return impl_->port.is_open(); }
+
+int CSerialPort::Open(const std::string& portName)
+{
+    if (IsOpen())
+        return Store(EALREADY);
+    const int fd = OpenDevice(portName);
+    if (fd < 0)
+        return Store(-fd);
+    // Raw bytes both ways: no echo, no line editing, no character translation.
+    int error = EditLine(fd, [](termios& tio) {
+        ApplyRaw(tio);
+        return 0;
+    });
+    // Exclusive mode keeps other openers out; the lock also keeps out programs
+    // running with the rights to pass exclusive mode.
+    if (error == 0 && ::ioctl(fd, TIOCEXCL) != 0)
+        error = errno;
+    std::error_code ec;
+    if (error == 0)
+        impl_->port.assign(fd, ec);
+    if (error == 0 && ec)
+        error = ec.value();
+    if (error != 0) {
+        ::ioctl(fd, TIOCNXCL);
+        ::close(fd);
+    }
+    return Store(error);
+}
+
+int CSerialPort::Close()
+{
+    if (!IsOpen())
+        return Store(0);
+    // Exclusive mode outlives the descriptor on some devices (a pseudo-terminal
+    // keeps it while its other side is open), so it is given up explicitly.
+    ::ioctl(NativeHandle(), TIOCNXCL);
+    std::error_code ec;
+    impl_->port.close(ec);
+    return Store(ec.value());
+}
+
+int CSerialPort::Setup(std::uint32_t baudRate, std::uint32_t dataBits, SerialParity parity, SerialStopBits stopBits)
+{
+    if (!IsOpen())
+        return Store(EBADF);
+    return Store(EditLine(NativeHandle(), [&](termios& tio) { return ApplyLine(tio, baudRate, dataBits, parity, stopBits); }));
+}
+
+int CSerialPort::SetupHandshaking(SerialHandshake mode)
+{
+    if (!IsOpen())
+        return Store(EBADF);
+    return Store(EditLine(NativeHandle(), [&](termios& tio) { return ApplyHandshaking(tio, mode); }));
+}
+
+int CSerialPort::GetBaudRate() const { return ReadLine(IsOpen(), NativeHandle(), BaudRateOf); }
+int CSerialPort::GetDataBits() const { return ReadLine(IsOpen(), NativeHandle(), DataBitsOf); }
+int CSerialPort::GetParity() const { return ReadLine(IsOpen(), NativeHandle(), ParityOf); }
+int CSerialPort::GetStopBits() const { return ReadLine(IsOpen(), NativeHandle(), StopBitsOf); }
+int CSerialPort::GetHandshaking() const { return ReadLine(IsOpen(), NativeHandle(), HandshakingOf); }
+
+void CSerialPort::AsyncReadSome(std::uint8_t* buffer, std::size_t size, IoHandler handler)
+{
+    impl_->port.async_read_some(asio::buffer(buffer, size), std::move(handler));
+}
+
+void CSerialPort::AsyncWrite(const std::uint8_t* data, std::size_t size, IoHandler handler)
+{
+    asio::async_write(impl_->port, asio::buffer(data, size), std::move(handler));
+}
+
+void CSerialPort::Cancel()
+{
+    std::error_code ignored;
+    impl_->port.cancel(ignored);
+}
+
+PortCheck CSerialPort::CheckPort(const std::string& portName)
+{
+    const int fd = OpenDevice(portName);
+    if (fd >= 0) {
+        ::close(fd);
+        return PortCheck::Available;
+    }
+    switch (-fd) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+    case ENOTDIR: return PortCheck::Missing;
+    case EBUSY:
+    case EACCES:
+    case EPERM: return PortCheck::InUse;
+    default: return PortCheck::Other;
+    }
+}

@@ -1,0 +1,115 @@
+#include "link/SerialPort.h"
+
+#include "TransportTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <asio/io_context.hpp>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+
+namespace {
+
+using namespace transport_test;
+
+class SerialPortTest : public ::testing::Test {
+protected:
+    asio::io_context io;
+    PtyPair pty;
+    CSerialPort port{io};
+};
+
+TEST_F(SerialPortTest, OpensAPathAndAppliesTheLine)
+{
+    ASSERT_EQ(port.Open(pty.Path()), 0);
+    EXPECT_TRUE(port.IsOpen());
+    // A pseudo-terminal keeps 8 bits without parity whatever it is told; speed
+    // and stop bits show on the device, the rest in SerialTermiosTest.
+    EXPECT_EQ(port.Setup(9600, 8, SerialParity::None, SerialStopBits::Two), 0);
+    EXPECT_EQ(port.GetBaudRate(), 9600);
+    EXPECT_EQ(port.GetDataBits(), 8);
+    EXPECT_EQ(port.GetParity(), static_cast<int>(SerialParity::None));
+    EXPECT_EQ(port.GetStopBits(), static_cast<int>(SerialStopBits::Two));
+    const termios line = pty.Line();
+    EXPECT_EQ(cfgetospeed(&line), B9600);
+    EXPECT_TRUE(line.c_cflag & CSTOPB);
+}
+
+TEST_F(SerialPortTest, UnknownSpeedOrSizeLeavesTheLineAsItWas)
+{
+    ASSERT_EQ(port.Open(pty.Path()), 0);
+    ASSERT_EQ(port.Setup(38400, 8, SerialParity::None, SerialStopBits::One), 0);
+    EXPECT_EQ(port.Setup(0, 8, SerialParity::Even, SerialStopBits::Two), EINVAL);
+    EXPECT_EQ(port.Setup(19200, 0, SerialParity::Even, SerialStopBits::Two), EINVAL);
+    EXPECT_EQ(port.GetLastError(), EINVAL);
+    EXPECT_EQ(port.GetBaudRate(), 38400);
+    EXPECT_EQ(port.GetParity(), static_cast<int>(SerialParity::None));
+}
+
+TEST_F(SerialPortTest, HandshakingModesSetTheirFlowControl)
+{
+    ASSERT_EQ(port.Open(pty.Path()), 0);
+    for (auto mode : {SerialHandshake::Hardware, SerialHandshake::Software, SerialHandshake::None}) {
+        EXPECT_EQ(port.SetupHandshaking(mode), 0);
+        EXPECT_EQ(port.GetHandshaking(), static_cast<int>(mode));
+    }
+    EXPECT_EQ(port.SetupHandshaking(static_cast<SerialHandshake>(7)), EINVAL);
+}
+
+TEST_F(SerialPortTest, OperationsOnAClosedPortFail)
+{
+    EXPECT_EQ(port.Close(), 0);
+    EXPECT_EQ(port.Setup(19200, 8, SerialParity::None, SerialStopBits::One), EBADF);
+    EXPECT_EQ(port.GetBaudRate(), -1);
+    ASSERT_EQ(port.Open(pty.Path()), 0);
+    EXPECT_NE(port.Open(pty.Path()), 0);  // already open
+    EXPECT_TRUE(port.IsOpen());
+}
+
+TEST_F(SerialPortTest, OpenFailsOnMissingDevicesAndNonDevices)
+{
+    EXPECT_EQ(port.Open("/dev/vexlor-no-such-device"), ENOENT);
+    EXPECT_EQ(port.Open("TCP"), ENOENT);
+    EXPECT_EQ(port.Open("/dev/null"), ENOTTY);
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST_F(SerialPortTest, CheckPortOnFreeAndMissingDevices)
+{
+    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::Available);
+    EXPECT_EQ(CSerialPort::CheckPort("/dev/vexlor-no-such-device"), PortCheck::Missing);
+    EXPECT_EQ(CSerialPort::CheckPort("COM9999"), PortCheck::Missing);
+    EXPECT_EQ(CSerialPort::CheckPort("/dev/null"), PortCheck::Other);
+    // Checking leaves the device free.
+    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::Available);
+}
+
+TEST_F(SerialPortTest, CheckPortSeesADeviceHeldByAnotherDescriptor)
+{
+    const int exclusive = ::open(pty.Path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(exclusive, 0);
+    ASSERT_EQ(::ioctl(exclusive, TIOCEXCL), 0);
+    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::InUse);
+    EXPECT_EQ(port.Open(pty.Path()), EBUSY);
+    ::ioctl(exclusive, TIOCNXCL);
+    ASSERT_EQ(::flock(exclusive, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::InUse);
+    ::close(exclusive);
+    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::Available);
+}
+
+TEST_F(SerialPortTest, AnOpenPortIsInUseUntilClosed)
+{
+    ASSERT_EQ(port.Open(pty.Path()), 0);
+    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::InUse);
+    asio::io_context otherIo;
+    CSerialPort other(otherIo);
+    EXPECT_EQ(other.Open(pty.Path()), EBUSY);
+    EXPECT_EQ(port.Close(), 0);
+    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::Available);
+}
+
+}  // namespace

@@ -1,0 +1,231 @@
+#include "link/TransportUDP.h"
+
+#include "TransportTestSupport.h"
+#include "settings/ConnectionSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+namespace {
+
+using namespace transport_test;
+
+// The processor's side: a datagram socket on 127.0.0.1 that answers whoever
+// wrote to it last.
+class UdpPeer {
+public:
+    UdpPeer()
+    {
+        fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        socklen_t size = sizeof address;
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size);
+        port_ = ntohs(address.sin_port);
+    }
+    ~UdpPeer() { Close(); }
+    void Close()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+    std::uint16_t Port() const { return port_; }
+
+    // One datagram, or nullopt when none came within the limit.
+    std::optional<ByteString> Receive(int limitMs = 5000)
+    {
+        pollfd wait{fd_, POLLIN, 0};
+        if (::poll(&wait, 1, limitMs) != 1)
+            return std::nullopt;
+        ByteString bytes(1024);
+        socklen_t size = sizeof last_;
+        const auto count = ::recvfrom(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&last_), &size);
+        if (count < 0)
+            return std::nullopt;
+        bytes.resize(static_cast<std::size_t>(count));
+        return bytes;
+    }
+    void Reply(const ByteString& bytes) { ReplyTo(last_, bytes); }
+    void ReplyTo(const sockaddr_in& to, const ByteString& bytes)
+    {
+        ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    }
+    const sockaddr_in& LastSender() const { return last_; }
+
+private:
+    int fd_ = -1;
+    std::uint16_t port_ = 0;
+    sockaddr_in last_{};
+};
+
+ConnectionSettings LoopbackSettings(std::uint32_t port)
+{
+    ConnectionSettings settings;
+    settings.transportIndex = 0;
+    settings.host = "127.0.0.1";
+    settings.portNumber = port;
+    return settings;
+}
+
+class TransportUDPTest : public ::testing::Test {
+protected:
+    // Opens the transport and has the peer learn its address from a first command.
+    void Connect(const std::string& host = "127.0.0.1")
+    {
+        auto settings = LoopbackSettings(peer.Port());
+        settings.host = host;
+        const int connectedBefore = sink.Inspect([&] { return sink.connected; });
+        transport.Open(settings);
+        ASSERT_EQ(sink.Inspect([&] { return sink.connected; }), connectedBefore + 1);
+        const ByteString command{0x80, 0x80};
+        transport.Send(command.data(), command.size());
+        ASSERT_EQ(peer.Receive(), command);
+    }
+
+    UdpPeer peer;
+    RecordingSink sink;
+    CTransportUDP transport{&sink};
+};
+
+TEST_F(TransportUDPTest, SendsEachPacketAsOneDatagramToTheConnectedPort)
+{
+    Connect();
+    EXPECT_EQ(ntohl(peer.LastSender().sin_addr.s_addr), INADDR_LOOPBACK);
+    const ByteString read{0x81, 1, 2, 3, 0x87};
+    transport.Send(read.data(), read.size());
+    EXPECT_EQ(peer.Receive(), read);
+    EXPECT_TRUE(sink.Inspect([&] { return sink.errors.empty(); }));
+}
+
+TEST_F(TransportUDPTest, PortNumberIsCutToItsLowSixteenBits)
+{
+    transport.Open(LoopbackSettings(0x30000u | peer.Port()));
+    const ByteString command{0x80, 0x80};
+    transport.Send(command.data(), command.size());
+    EXPECT_EQ(peer.Receive(), command);
+}
+
+TEST_F(TransportUDPTest, HostNameResolvesLikeADottedAddress)
+{
+    Connect("localhost");  // from the hosts file: no name server is asked
+}
+
+TEST_F(TransportUDPTest, ReplySplitOverTwoDatagramsIsReassembled)
+{
+    Connect();
+    peer.Reply({5, 0x81, 1});
+    ASSERT_TRUE(sink.WaitUntil([&] { return sink.bufferedSizes.size() == 1; }));
+    peer.Reply({2, 3});
+    ASSERT_TRUE(sink.WaitUntil([&] { return sink.packets.size() == 1; }));
+    EXPECT_EQ(sink.Inspect([&] { return sink.packets[0]; }), (ByteString{5, 0x81, 1, 2, 3}));
+}
+
+TEST_F(TransportUDPTest, TwoRepliesInOneDatagramAreNotDelivered)
+{
+    Connect();
+    peer.Reply({3, 0xA, 0xB, 3, 0xC, 0xD});
+    ASSERT_TRUE(sink.WaitUntil([&] { return sink.bufferedSizes.size() == 1; }));
+    peer.Reply({4});
+    ASSERT_TRUE(sink.WaitUntil([&] { return sink.bufferedSizes.size() == 2; }));
+    EXPECT_TRUE(sink.Inspect([&] { return sink.packets.empty(); }));
+}
+
+TEST_F(TransportUDPTest, DatagramsFromAnotherAddressAreIgnored)
+{
+    Connect();
+    UdpPeer stranger;
+    stranger.ReplyTo(peer.LastSender(), {2, 0xEE});
+    peer.Reply({2, 0x11});
+    ASSERT_TRUE(sink.WaitUntil([&] { return sink.packets.size() == 1; }));
+    EXPECT_EQ(sink.Inspect([&] { return sink.packets[0]; }), (ByteString{2, 0x11}));
+    EXPECT_EQ(sink.Inspect([&] { return sink.bufferedSizes.size(); }), 1u);
+}
+
+TEST_F(TransportUDPTest, UnresolvableNameGivesErrorAndNoConnection)
+{
+    // A label longer than 63 characters cannot be put in a name query, so the
+    // resolver fails here without asking any name server.
+    auto settings = LoopbackSettings(peer.Port());
+    settings.host = std::string(70, 'x') + ".invalid";
+    transport.Open(settings);
+    sink.Inspect([&] {
+        EXPECT_EQ(sink.connected, 0);
+        ASSERT_EQ(sink.errors.size(), 1u);
+        EXPECT_NE(sink.errors[0], 0);
+    });
+    const ByteString command{0x80, 0x80};
+    transport.Send(command.data(), command.size());
+    EXPECT_EQ(sink.Inspect([&] { return sink.errors.size(); }), 2u);
+    EXPECT_EQ(peer.Receive(200), std::nullopt);
+}
+
+TEST_F(TransportUDPTest, UnreachablePortIsReportedAsAnError)
+{
+    Connect();
+    peer.Close();
+    const ByteString command{0x80, 0x80};
+    transport.Send(command.data(), command.size());
+    ASSERT_TRUE(sink.WaitUntil([&] { return !sink.errors.empty(); }));
+    EXPECT_EQ(sink.Inspect([&] { return sink.errors[0]; }), ECONNREFUSED);
+}
+
+TEST_F(TransportUDPTest, CloseEndsTheLinkAndLaterSendsFail)
+{
+    Connect();
+    transport.Close();
+    EXPECT_EQ(sink.Inspect([&] { return sink.disconnected; }), 1);
+    peer.Reply({2, 0x11});
+    const ByteString command{0x80, 0x80};
+    transport.Send(command.data(), command.size());
+    sink.Inspect([&] {
+        EXPECT_TRUE(sink.packets.empty());
+        EXPECT_EQ(sink.errors, std::vector<int>{ENOTCONN});
+    });
+}
+
+TEST_F(TransportUDPTest, ReopenedTransportTalksAgain)
+{
+    Connect();
+    transport.Close();
+    Connect();
+    peer.Reply({2, 0x11});
+    EXPECT_TRUE(sink.WaitUntil([&] { return sink.packets.size() == 1; }));
+}
+
+TEST(TransportUDPCycles, OpenCloseCyclesLeakNoDescriptorOrThread)
+{
+    UdpPeer peer;
+    RecordingSink sink;
+    const auto settings = LoopbackSettings(peer.Port());
+    CTransportUDP reused(&sink);
+    reused.Open(settings);
+    reused.Close();
+    const auto descriptors = OpenDescriptors();
+    const auto threads = RunningThreads();
+    for (int cycle = 0; cycle < 100; ++cycle) {
+        CTransportUDP transport(&sink);
+        transport.Open(settings);
+        transport.Close();
+        reused.Open(settings);
+        reused.Close();
+    }
+    EXPECT_EQ(OpenDescriptors(), descriptors);
+    EXPECT_EQ(RunningThreads(), threads);
+    sink.Inspect([&] {
+        EXPECT_EQ(sink.connected, 201);
+        EXPECT_TRUE(sink.errors.empty());
+    });
+}
+
+}  // namespace
