@@ -171,7 +171,8 @@ TEST_F(ConnectionControllerTest, EndMarkerEndsTheFullReadEvenWithRepliesOutstand
 
 TEST_F(ConnectionControllerTest, UnknownModelCodesDisconnectWithIncorrectRemoteApplication)
 {
-    for (std::uint8_t code : {0, 3, 11, 16, 255}) {
+    for (int value : {0, 3, 11, 16, 255}) {
+        const auto code = static_cast<std::uint8_t>(value);
         views_.messages.clear();
         session_.connected = false;
         ConnectToConfig(Description(code));
@@ -205,6 +206,7 @@ TEST_F(ConnectionControllerTest, LinkLossMessagesDependOnHowFarTheConnectGotAndS
     EXPECT_TRUE(views_.windowEnabled);
 
     views_.messages.clear();
+    session_.connected = false;
     controller_.ToggleConnection();
     Post(msg::UM_CONNECTED);
     Post(msg::UM_VERSION, 0, 0, {'1', '0', '0'});
@@ -267,7 +269,7 @@ TEST_F(ConnectionControllerTest, FirstStatusBuildsTreeOpensFirstPageAndWalksItsC
     ConnectToReady();
     Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
     ASSERT_NE(controller_.CurrentPage(), nullptr);
-    EXPECT_EQ(views_.treeItems.size(), 2u);  // Gate is hidden: Mode is 1 ... rule 1..1 shows it
+    EXPECT_EQ(views_.treeItems.size(), 3u);  // Mode is 1, so Gate (shown for 1..1) is listed
     EXPECT_TRUE(controller_.RefreshWalkRunning());
     const auto commands = session_.Take();
     ASSERT_FALSE(commands.empty());
@@ -282,7 +284,7 @@ TEST_F(ConnectionControllerTest, FirstStatusBuildsTreeOpensFirstPageAndWalksItsC
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(page->Visible());
     EXPECT_EQ(page->Controls()[0]->Shown(), 30);
-    EXPECT_EQ(session_.Take(), std::vector<std::string>{"Status on"});
+    EXPECT_EQ(session_.Take(), (std::vector<std::string>{"Read 2.0.1", "Status on"}));
 }
 
 TEST_F(ConnectionControllerTest, CompareFlagFromDeviceLocksExactlyGroupZeroControls)
