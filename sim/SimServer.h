@@ -1,0 +1,42 @@
+#pragma once
+
+#include "SimOptions.h"
+#include "core/SimDevice.h"
+#include "core/SimLink.h"
+
+#include <memory>
+#include <string>
+
+namespace vsim {
+
+class UdpFrontEnd;
+class PtyFrontEnd;
+
+// The whole simulator: the processor and the ports the options ask for. main()
+// runs one; tests run one in-process.
+class SimServer {
+public:
+    SimServer(const SimOptions& options, LogFn log = {});
+    ~SimServer();
+
+    // Loads the state file and opens the ports. False and why on failure.
+    bool Start(std::string* why);
+    // Closes the ports and writes the state file.
+    void Stop();
+
+    SimDevice& Device() { return *device_; }
+    std::uint16_t UdpPort() const;
+    std::string SerialPath() const;
+    const UdpFrontEnd* Udp() const { return udp_.get(); }
+    const PtyFrontEnd* Pty() const { return pty_.get(); }
+
+    static LinkOptions MakeLinkOptions(const SimOptions& options);
+
+private:
+    SimOptions options_;
+    std::unique_ptr<SimDevice> device_;
+    std::unique_ptr<UdpFrontEnd> udp_;
+    std::unique_ptr<PtyFrontEnd> pty_;
+};
+
+}  // namespace vsim

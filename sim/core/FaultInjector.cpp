@@ -1,0 +1,45 @@
+#include "FaultInjector.h"
+
+namespace vsim {
+
+FaultInjector::FaultInjector(const FaultOptions& options) : options_(options), rng_(options.seed) {}
+
+bool FaultInjector::Roll(double fraction)
+{
+    if (fraction <= 0)
+        return false;
+    return std::uniform_real_distribution<double>(0.0, 1.0)(rng_) < fraction;
+}
+
+void FaultInjector::Apply(ByteString reply, std::vector<Output>& out)
+{
+    // Every roll is made for every reply, so that one switch does not shift the
+    // random sequence that the others see.
+    const bool drop = Roll(options_.drop);
+    const bool corrupt = Roll(options_.corrupt);
+    const bool delay = Roll(options_.delay);
+    const bool duplicate = Roll(options_.duplicate);
+    const auto where = rng_();
+    const auto bit = rng_();
+    if (drop) {
+        ++counts_.dropped;
+        return;
+    }
+    if (corrupt && !reply.empty()) {
+        reply[where % reply.size()] ^= static_cast<std::uint8_t>(1u << (bit % 8));
+        ++counts_.corrupted;
+    }
+    std::chrono::milliseconds wait{0};
+    if (delay) {
+        wait = options_.delayMs;
+        ++counts_.delayed;
+    }
+    if (duplicate) {
+        out.push_back({reply, wait});
+        ++counts_.duplicated;
+        wait += kDuplicateGap;
+    }
+    out.push_back({std::move(reply), wait});
+}
+
+}  // namespace vsim

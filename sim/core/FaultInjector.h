@@ -1,0 +1,55 @@
+#pragma once
+
+#include "common/ByteString.h"
+
+#include <chrono>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+namespace vsim {
+
+struct FaultOptions {
+    double drop = 0;       // fraction of replies never sent
+    double corrupt = 0;    // fraction of replies with one bit flipped
+    double delay = 0;      // fraction of replies held back by delayMs
+    double duplicate = 0;  // fraction of replies sent twice
+    std::chrono::milliseconds delayMs{300};
+    std::uint32_t seed = 1;
+
+    bool Any() const { return drop > 0 || corrupt > 0 || delay > 0 || duplicate > 0; }
+};
+
+// One unit of output (a reply, a transfer block, a control byte) and how long to
+// hold it back before it goes on the wire.
+struct Output {
+    ByteString bytes;
+    std::chrono::milliseconds delay{0};
+};
+
+// Applies the configured faults to each reply, from a seeded generator so that a
+// run can be repeated.
+class FaultInjector {
+public:
+    explicit FaultInjector(const FaultOptions& options);
+
+    void Apply(ByteString reply, std::vector<Output>& out);
+
+    struct Counts {
+        std::uint32_t dropped = 0, corrupted = 0, delayed = 0, duplicated = 0;
+    };
+    const Counts& Done() const { return counts_; }
+
+private:
+    bool Roll(double fraction);
+
+    FaultOptions options_;
+    std::mt19937 rng_;
+    Counts counts_;
+};
+
+// Gap between a reply and its duplicate, so that a stream receiver sees two
+// arrivals rather than one run of bytes.
+constexpr std::chrono::milliseconds kDuplicateGap{30};
+
+}  // namespace vsim

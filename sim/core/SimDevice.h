@@ -1,0 +1,105 @@
+#pragma once
+
+#include "MeterAnimator.h"
+#include "ProcessorState.h"
+#include "SimModel.h"
+#include "common/ByteString.h"
+
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace vsim {
+
+using LogFn = std::function<void(const std::string&)>;
+
+// What follows the reply to a command on the link that carried it.
+enum class FollowUp {
+    None,
+    Disconnect,       // the application left: drop any transfer in progress
+    SendData,         // XModem download of `data` (description or preset)
+    SendNothing,      // a download of something that does not exist: cancel at once
+    ReceivePreset,    // XModem upload into preset `preset`
+    ReceiveUpgrade,   // XModem upload of a firmware image
+};
+
+struct Answer {
+    ByteString reply;  // empty: nothing is sent
+    FollowUp then = FollowUp::None;
+    ByteString data;
+    std::uint8_t preset = 0;
+};
+
+struct DeviceOptions {
+    int lockCode = -1;  // -1 accepts any code
+    bool corruptDescription = false;
+    std::uint32_t seed = 1;
+    std::string statePath;  // empty: state lives in memory only
+    // Seconds on a steady clock; drives the meters and the live readings.
+    std::function<double()> clock;
+    // Local time of day for the clock readings (hours, minutes, seconds).
+    std::function<void(int&, int&, int&)> timeOfDay;
+    LogFn log;
+};
+
+// The processor behind every link: answers one command at a time and keeps its
+// state. Thread-safe; each link (UDP, serial) drives its own transfers.
+class SimDevice {
+public:
+    SimDevice(Model model, DeviceOptions options);
+
+    // Loads the state file if it exists. False (and why) when it is unreadable or
+    // belongs to another processor; the file is then left as it is.
+    bool LoadState(std::string* why);
+    // Writes the state file if one is set and something changed since.
+    void FlushState();
+
+    // `command` is one whole, cut command packet (its checksum not yet checked).
+    Answer Handle(const ByteString& command);
+
+    // Bytes an upload must reach before the processor has all of it; nullopt
+    // while that is not known yet (an upgrade before its header arrived).
+    std::optional<std::size_t> UploadSize(FollowUp kind, const ByteString& received) const;
+    // An upload ended: store it, or refuse it with a log line. True when stored.
+    bool FinishUpload(FollowUp kind, std::uint8_t preset, const ByteString& data);
+
+    const Model& GetModel() const { return model_; }
+    const ByteString& Description() const { return description_; }
+    ByteString StatusPacket();
+    std::optional<ByteString> PresetImage(std::uint8_t index) const;
+    PresetFlags Flags() const;
+    std::uint8_t ReadValue(Address address);
+
+    void Log(const std::string& line) const;
+
+private:
+    Answer HandleLocked(const ByteString& command);
+    std::uint8_t ReadLocked(Address address) const;
+    bool LockAccepted(const ByteString& command) const;
+    void SaveNow();
+    double Now() const;
+
+    const Model model_;
+    DeviceOptions options_;
+    ByteString description_;
+    MeterAnimator meters_;
+    mutable std::mutex mutex_;
+    ProcessorState state_;
+    bool dirty_ = false;
+};
+
+// Wire helpers of the processor's side.
+ByteString MakeReply(std::uint8_t opcode, std::initializer_list<std::uint8_t> payload);
+// Length of the command that starts with this opcode, or 0 for an opcode that is
+// not in the command set.
+std::size_t CommandLength(std::uint8_t opcode);
+
+// Firmware image accepted by Send upgrade:
+//   "VXUP", model code, three version characters, payload length (4 bytes,
+//   big-endian), payload, 8-bit sum of everything before it.
+constexpr std::size_t kUpgradeHeader = 12;
+constexpr std::size_t kMaxUpgradePayload = 1024 * 1024;
+ByteString MakeUpgradeImage(std::uint8_t modelCode, const std::array<char, 3>& version, const ByteString& payload);
+
+}  // namespace vsim

@@ -1,0 +1,295 @@
+#include "SimLink.h"
+
+#include "link/Packet.h"
+#include "link/XModemBlock.h"
+
+#include <algorithm>
+
+namespace vsim {
+
+SimLink::SimLink(SimDevice& device, LinkOptions options)
+    : device_(device), options_(options), faults_(options.faults)
+{
+}
+
+void SimLink::Reset()
+{
+    mode_ = Mode::Command;
+    input_.clear();
+    sendData_.clear();
+    received_.clear();
+    receiveKind_ = FollowUp::None;
+}
+
+std::vector<Output> SimLink::Feed(const std::uint8_t* data, std::size_t length, Clock::time_point now,
+                                  bool datagram)
+{
+    if (datagram && length == 0) {
+        // An empty datagram is how the application drops the link after too many tries.
+        Reset();
+        goodbye_ = true;
+        return {};
+    }
+    if (input_.empty())
+        inputSince_ = now;
+    input_.insert(input_.end(), data, data + length);
+    for (;;) {
+        if (input_.empty())
+            break;
+        const auto unit = UnitLength();
+        if (!unit) {
+            if (!datagram)
+                break;
+            // A datagram is whole: a short block in a transfer is in fact a
+            // command, anything else left over is garbage.
+            if (mode_ == Mode::Receive || mode_ == Mode::ReceiveDone) {
+                mode_ = Mode::Command;
+                continue;
+            }
+            device_.Log("dropping an incomplete datagram");
+            input_.clear();
+            break;
+        }
+        TakeUnit(*unit, now);
+    }
+    if (datagram)
+        input_.clear();
+    return std::exchange(out_, {});
+}
+
+std::optional<std::size_t> SimLink::UnitLength() const
+{
+    const std::uint8_t first = input_[0];
+    switch (mode_) {
+    case Mode::SendWaitStart:
+    case Mode::SendBlock:
+    case Mode::SendEot:
+        if (first == XM_START || first == XM_ACK || first == XM_NAK || first == XM_CAN)
+            return 1;
+        break;
+    case Mode::Receive:
+    case Mode::ReceiveDone:
+        if (first == XM_EOT)
+            return 1;
+        if (first == XM_SOH)
+            return input_.size() >= kXBlockLength ? std::optional<std::size_t>(kXBlockLength) : std::nullopt;
+        break;
+    case Mode::Command: {
+        const std::size_t n = CommandLength(first);
+        if (n == 0)
+            return 0;
+        return input_.size() >= n ? std::optional<std::size_t>(n) : std::nullopt;
+    }
+    }
+    // Anything else during a transfer means the application has moved on.
+    const std::size_t n = CommandLength(first);
+    if (n == 0)
+        return 0;
+    return input_.size() >= n ? std::optional<std::size_t>(n) : std::nullopt;
+}
+
+void SimLink::TakeUnit(std::size_t length, Clock::time_point now)
+{
+    if (length == 0) {
+        input_.erase(input_.begin());
+        inputSince_ = now;
+        return;
+    }
+    ByteString unit(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(length));
+    input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(length));
+    inputSince_ = now;
+    const std::uint8_t first = unit[0];
+    const bool senderByte = length == 1 && (first == XM_START || first == XM_ACK || first == XM_NAK || first == XM_CAN);
+    const bool receiverUnit = (length == kXBlockLength && first == XM_SOH) || (length == 1 && first == XM_EOT);
+    if ((mode_ == Mode::SendWaitStart || mode_ == Mode::SendBlock || mode_ == Mode::SendEot) && senderByte)
+        OnSenderInput(first, now);
+    else if ((mode_ == Mode::Receive || mode_ == Mode::ReceiveDone) && receiverUnit)
+        OnReceiverInput(unit, now);
+    else
+        OnCommand(unit, now);
+}
+
+void SimLink::OnCommand(const ByteString& command, Clock::time_point now)
+{
+    if (mode_ != Mode::Command) {
+        device_.Log("transfer abandoned by the application");
+        Reset();
+    }
+    ++commands_;
+    if (options_.silentAfterCommands >= 0 && commands_ > static_cast<std::uint32_t>(options_.silentAfterCommands))
+        return;  // a processor that has stopped answering
+    Answer answer = device_.Handle(command);
+    if (!answer.reply.empty())
+        Emit(std::move(answer.reply));
+    lastHeard_ = now;
+    resends_ = 0;
+    switch (answer.then) {
+    case FollowUp::None: break;
+    case FollowUp::Disconnect:
+        Reset();
+        goodbye_ = true;
+        break;
+    case FollowUp::SendData:
+    case FollowUp::SendNothing:
+        mode_ = Mode::SendWaitStart;
+        sendData_ = std::move(answer.data);
+        block_ = 0;
+        break;
+    case FollowUp::ReceivePreset:
+    case FollowUp::ReceiveUpgrade:
+        mode_ = Mode::Receive;
+        receiveKind_ = answer.then;
+        receivePreset_ = answer.preset;
+        received_.clear();
+        expectedBlock_ = 1;
+        receiveFailed_ = false;
+        break;
+    }
+}
+
+void SimLink::OnSenderInput(std::uint8_t byte, Clock::time_point now)
+{
+    lastHeard_ = now;
+    resends_ = 0;
+    if (byte == XM_CAN) {
+        mode_ = Mode::Command;
+        return;
+    }
+    if (byte == XM_START) {  // the receiver (re)starts: from the first block
+        block_ = 0;
+        SendBlock(now);
+        return;
+    }
+    switch (mode_) {
+    case Mode::SendWaitStart:
+        if (byte == XM_NAK)
+            SendBlock(now);
+        break;
+    case Mode::SendBlock:
+        if (byte == XM_NAK) {
+            SendBlock(now);
+        } else {  // ACK
+            ++block_;
+            if (block_ * kXBlockData >= sendData_.size() &&
+                !(options_.cancelAfterBlocks >= 0 && block_ >= static_cast<std::size_t>(options_.cancelAfterBlocks)))
+                SendControl(XM_EOT, now);
+            else
+                SendBlock(now);
+        }
+        break;
+    case Mode::SendEot:
+        if (byte == XM_NAK)
+            SendControl(XM_EOT, now);
+        else
+            mode_ = Mode::Command;  // the receiver has it all
+        break;
+    default: break;
+    }
+}
+
+void SimLink::SendBlock(Clock::time_point now)
+{
+    const bool cancel = options_.cancelAfterBlocks >= 0 && block_ >= static_cast<std::size_t>(options_.cancelAfterBlocks);
+    if (cancel || sendData_.empty()) {
+        device_.Log(cancel ? "cancelling the transfer" : "nothing to send: cancelling");
+        Emit({XM_CAN});
+        mode_ = Mode::Command;
+        return;
+    }
+    const std::size_t offset = std::min(block_ * kXBlockData, sendData_.size());
+    const std::size_t n = std::min(kXBlockData, sendData_.size() - offset);
+    Emit(BuildXBlock(static_cast<std::uint32_t>(block_ + 1), sendData_.data() + offset, n));
+    mode_ = Mode::SendBlock;
+    lastSent_ = now;
+}
+
+void SimLink::SendControl(std::uint8_t byte, Clock::time_point now)
+{
+    Emit({byte});
+    if (byte == XM_EOT) {
+        mode_ = Mode::SendEot;
+        lastSent_ = now;
+    }
+}
+
+void SimLink::OnReceiverInput(const ByteString& unit, Clock::time_point now)
+{
+    lastHeard_ = now;
+    if (unit[0] == XM_EOT) {
+        Emit({XM_ACK});
+        if (mode_ == Mode::Receive)
+            device_.Log("upload ended before it was complete");
+        Reset();
+        return;
+    }
+    if (mode_ == Mode::ReceiveDone) {  // our ACK was lost: say it again
+        Emit({XM_ACK});
+        return;
+    }
+    ReceiveBlock(unit);
+}
+
+void SimLink::ReceiveBlock(const ByteString& block)
+{
+    if (CheckXBlock(block, expectedBlock_) != XBlockVerdict::Valid) {
+        // A NAK would ask for the next block, not this one again: the upload
+        // cannot be repaired, so it is ended and nothing is stored.
+        device_.Log("damaged upload block " + std::to_string(expectedBlock_) + ": upload refused");
+        receiveFailed_ = true;
+        Emit({XM_ACK});
+        mode_ = Mode::ReceiveDone;
+        return;
+    }
+    received_.insert(received_.end(), block.begin() + 3, block.begin() + 3 + kXBlockData);
+    ++expectedBlock_;
+    const auto need = device_.UploadSize(receiveKind_, received_);
+    if (need && received_.size() >= *need) {
+        received_.resize(*need);
+        device_.FinishUpload(receiveKind_, receivePreset_, received_);
+        Emit({XM_ACK});
+        mode_ = Mode::ReceiveDone;
+        return;
+    }
+    Emit({XM_NAK});  // next block, please
+}
+
+void SimLink::Emit(ByteString bytes)
+{
+    faults_.Apply(std::move(bytes), out_);
+}
+
+std::vector<Output> SimLink::Poll(Clock::time_point now)
+{
+    if (!input_.empty() && now - inputSince_ > options_.staleInput) {
+        if (mode_ == Mode::Receive || mode_ == Mode::ReceiveDone) {
+            // What looked like the start of a block was a command after all.
+            mode_ = Mode::Command;
+            while (!input_.empty()) {
+                const auto unit = UnitLength();
+                if (!unit)
+                    break;
+                TakeUnit(*unit, now);
+            }
+        }
+        if (!input_.empty()) {
+            device_.Log("dropping " + std::to_string(input_.size()) + " stale bytes");
+            input_.clear();
+        }
+    }
+    const bool sending = mode_ == Mode::SendBlock || mode_ == Mode::SendEot;
+    if (sending && now - lastSent_ >= options_.resendAfter && resends_ < options_.maxResends) {
+        ++resends_;
+        if (mode_ == Mode::SendBlock)
+            SendBlock(now);
+        else
+            SendControl(XM_EOT, now);
+    }
+    if (mode_ != Mode::Command && now - lastHeard_ >= options_.transferIdle) {
+        device_.Log("transfer abandoned: no answer");
+        Reset();
+    }
+    device_.FlushState();
+    return std::exchange(out_, {});
+}
+
+}  // namespace vsim

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "FaultInjector.h"
+#include "SimDevice.h"
+
+#include <chrono>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace vsim {
+
+struct LinkOptions {
+    FaultOptions faults;
+    // A download block (or EOT) that nobody answered is sent again after this
+    // long, a few times, so a lost block is not taken for the end of a preset.
+    std::chrono::milliseconds resendAfter{500};
+    int maxResends = 3;
+    int cancelAfterBlocks = -1;   // send CAN instead of block N + 1 (-1: never)
+    int silentAfterCommands = -1; // answer nothing after N commands (-1: never)
+    // A part of a command or block that is not completed within this time is
+    // thrown away (stream links only).
+    std::chrono::milliseconds staleInput{500};
+    // A transfer with no answer at all for this long is abandoned.
+    std::chrono::milliseconds transferIdle{30000};
+};
+
+// One port of the processor (the UDP socket or the serial line): cuts commands
+// and transfer blocks out of what arrives, runs the XModem transfers, and hands
+// back what to send. Not thread-safe; each front end drives its own link.
+class SimLink {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    SimLink(SimDevice& device, LinkOptions options);
+
+    // Bytes that arrived. For UDP pass one datagram with `datagram` set: what is
+    // left of it once cut is thrown away rather than kept for the next one.
+    std::vector<Output> Feed(const std::uint8_t* data, std::size_t length, Clock::time_point now,
+                             bool datagram = false);
+    // Timed work: resending unanswered blocks, dropping stale input, abandoning
+    // transfers. Call at least every few tens of milliseconds.
+    std::vector<Output> Poll(Clock::time_point now);
+
+    // The application went away (Disconnect, another peer): drop any transfer.
+    void Reset();
+
+    enum class Mode { Command, SendWaitStart, SendBlock, SendEot, Receive, ReceiveDone };
+    Mode CurrentMode() const { return mode_; }
+    const FaultInjector::Counts& Faults() const { return faults_.Done(); }
+    std::uint32_t CommandsSeen() const { return commands_; }
+    // True once after the application said goodbye (Disconnect or a dropped link):
+    // whatever is still waiting to be sent to it should be forgotten.
+    bool TakeGoodbye() { return std::exchange(goodbye_, false); }
+
+private:
+    // Length of the unit at the start of the input: 0 for "not a unit, drop a
+    // byte", nullopt for "incomplete".
+    std::optional<std::size_t> UnitLength() const;
+    void TakeUnit(std::size_t length, Clock::time_point now);
+    void OnCommand(const ByteString& command, Clock::time_point now);
+    void OnSenderInput(std::uint8_t byte, Clock::time_point now);
+    void OnReceiverInput(const ByteString& unit, Clock::time_point now);
+    void SendBlock(Clock::time_point now);
+    void SendControl(std::uint8_t byte, Clock::time_point now);
+    void Emit(ByteString bytes);
+    void ReceiveBlock(const ByteString& block);
+
+    SimDevice& device_;
+    LinkOptions options_;
+    FaultInjector faults_;
+    std::vector<Output> out_;
+
+    ByteString input_;
+    Clock::time_point inputSince_{};
+    Mode mode_ = Mode::Command;
+    std::uint32_t commands_ = 0;
+    bool goodbye_ = false;
+
+    // Download
+    ByteString sendData_;
+    std::size_t block_ = 0;  // index of the block on offer
+    int resends_ = 0;
+    Clock::time_point lastSent_{};
+    Clock::time_point lastHeard_{};
+
+    // Upload
+    FollowUp receiveKind_ = FollowUp::None;
+    std::uint8_t receivePreset_ = 0;
+    ByteString received_;
+    std::uint32_t expectedBlock_ = 1;
+    bool receiveFailed_ = false;
+};
+
+}  // namespace vsim

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/FaultInjector.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace vsim {
+
+// Puts outputs on the wire from its own thread: each at its due time (replies
+// held back by the delay fault), in order, and with --baud no faster than a
+// serial wire at that rate would carry them (10 bit times per byte).
+class OutputPump {
+public:
+    using Sink = std::function<void(const std::uint8_t*, std::size_t)>;
+
+    // `splittable`: a stream may be written piece by piece; a datagram may not.
+    OutputPump(Sink sink, int baud, bool splittable);
+    ~OutputPump();
+    OutputPump(const OutputPump&) = delete;
+    OutputPump& operator=(const OutputPump&) = delete;
+
+    void Post(std::vector<Output> outputs);
+    // Forgets everything not yet sent (the peer went away).
+    void Clear();
+    // True while something waits to go out.
+    bool Busy();
+
+private:
+    using Clock = std::chrono::steady_clock;
+    void Run();
+    void Write(const ByteString& bytes, std::unique_lock<std::mutex>& lock);
+    Clock::duration WireTime(std::size_t bytes) const;
+
+    Sink sink_;
+    const int baud_;
+    const bool splittable_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::multimap<Clock::time_point, ByteString> queue_;
+    bool writing_ = false;
+    bool stop_ = false;
+    Clock::time_point wireFree_{};
+    std::thread thread_;
+};
+
+}  // namespace vsim

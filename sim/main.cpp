@@ -1,0 +1,87 @@
+// vexlor-sim: a stand-in for a Vexlor processor, on 127.0.0.1 and a pseudo-terminal.
+#include "SimOptions.h"
+#include "SimServer.h"
+#include "core/ModelCatalog.h"
+
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <pthread.h>
+
+namespace {
+
+int ListModels()
+{
+    for (const auto& codes : {vsim::KnownModelCodes(), vsim::UnknownModelCodes()})
+        for (std::uint8_t code : codes) {
+            const auto m = vsim::MakeModel(code);
+            std::printf("%3u  %-16s %2u user + %2zu factory presets\n", code, m->name.c_str(), m->userPresets,
+                        m->factoryPresets.size());
+        }
+    return 0;
+}
+
+int DumpDescription(const vsim::SimOptions& o)
+{
+    vsim::SimServer server(o);
+    std::ofstream out(o.dumpDescription, std::ios::binary | std::ios::trunc);
+    const auto& d = server.Device().Description();
+    out.write(reinterpret_cast<const char*>(d.data()), static_cast<std::streamsize>(d.size()));
+    if (!out) {
+        std::fprintf(stderr, "vexlor-sim: cannot write %s\n", o.dumpDescription.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string error;
+    const auto options = vsim::ParseSimOptions(argc, argv, &error);
+    if (!options) {
+        std::fprintf(stderr, "vexlor-sim: %s\n(see vexlor-sim --help)\n", error.c_str());
+        return 2;
+    }
+    if (options->help) {
+        std::fputs(vsim::SimUsage(), stdout);
+        return 0;
+    }
+    if (options->listModels)
+        return ListModels();
+    if (!options->dumpDescription.empty())
+        return DumpDescription(*options);
+
+    // Signals are taken by sigwait below, never by a thread in the middle of its work.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    vsim::LogFn log;
+    if (options->verbose)
+        log = [](const std::string& line) { std::fprintf(stderr, "vexlor-sim: %s\n", line.c_str()); };
+    vsim::SimServer server(*options, log);
+    if (!server.Start(&error)) {
+        std::fprintf(stderr, "vexlor-sim: %s\n", error.c_str());
+        return 1;
+    }
+    const auto& model = server.Device().GetModel();
+    std::printf("vexlor-sim: model %u %s\n", model.code, model.name.c_str());
+    if (server.UdpPort())
+        std::printf("vexlor-sim: udp 127.0.0.1:%u\n", server.UdpPort());
+    if (!server.SerialPath().empty())
+        std::printf("vexlor-sim: serial %s\n", server.SerialPath().c_str());
+    std::fflush(stdout);
+
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    std::printf("vexlor-sim: stopping on signal %d\n", signal);
+    server.Stop();
+    return 0;
+}
