@@ -1,11 +1,15 @@
 #include "link/TransportFactory.h"
 
 #include "link/ITransport.h"
+#include "link/TransportCOM.h"
+#include "link/TransportUDP.h"
 #include "settings/ConnectionSettings.h"
 
 TransportFactory DefaultTransportFactory()
 {
-    // The UDP and serial transports are plugged in here; until they are, no
-    // transport can be made and Connect stops without opening anything.
-    return [](const ConnectionSettings&) -> std::unique_ptr<ITransport> { return nullptr; };
+    return [](const ConnectionSettings& settings) -> std::unique_ptr<ITransport> {
+        if (settings.transportIndex == 0)
+            return std::make_unique<CTransportUDP>();
+        return std::make_unique<CTransportCOM>();
+    };
 }
