@@ -59,7 +59,7 @@ void CConnectionController::FillTreeView()
         const bool parentShown = r.parent < 0 || shown[static_cast<std::size_t>(r.parent)];
         if (r.hidden || !parentShown) continue;
         shown[i] = true;
-        views_.tree.AddItem(static_cast<int>(i), r.parent, r.node->name);
+        views_.tree.AddItem(static_cast<int>(i), r.parent, r.node->name, r.hasPage);
     }
 }
 

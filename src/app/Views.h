@@ -60,8 +60,10 @@ public:
     virtual void Clear() = 0;
     virtual void SetVisible(bool visible) = 0;
     virtual void SetEnabled(bool enabled) = 0;
-    // parent is -1 for top-level items.
-    virtual void AddItem(int record, int parent, const std::string& name) = 0;
+    // parent is -1 for top-level items; hasPage: the node has controls of its own.
+    virtual void AddItem(int record, int parent, const std::string& name, bool hasPage) = 0;
+    // Selecting an item opens its page (a group without controls opens its
+    // first child), as if the operator had clicked it.
     virtual void SelectFirstItem() = 0;
 };
 

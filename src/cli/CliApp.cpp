@@ -54,6 +54,7 @@ CCliApp::CCliApp(CliOptions options, std::ostream& out, std::ostream& err, const
         *session_, settings_,
         ControllerViews{views_, views_, views_, views_, views_, views_, views_}, loop_.Timers());
     controller_->SetObserver(this);
+    views_.onSelectPage = [this](int record) { controller_->OpenPage(static_cast<std::size_t>(record), true); };
     loop_.Attach(*controller_);
 }
 
@@ -158,7 +159,9 @@ CliExit CCliApp::Info()
 {
     const ModelInfo* model = controller_->Model();
     const ByteString& v = controller_->Version();
-    out_ << "version: " << std::string(v.begin(), v.end()) << '\n';
+    std::string version;
+    for (std::size_t i = 0; i < v.size(); ++i) version += (i == 1 ? "." : "") + std::string(1, static_cast<char>(v[i]));
+    out_ << "version: " << version << '\n';
     out_ << "title: " << views_.title << '\n';
     out_ << "model: " << (model ? model->name : "?") << " (code " << int(model ? model->code : 0) << ")\n";
     out_ << "presets: " << controller_->PresetCount() << " (" << controller_->UserPresetCount() << " user)\n";

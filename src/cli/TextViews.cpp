@@ -66,9 +66,23 @@ void CTextViews::ApplyPanel(ConnectionSettings& settings)
     if (panelValues) panelValues(settings);
 }
 
-void CTextViews::AddItem(int record, int parent, const std::string& name)
+void CTextViews::AddItem(int record, int parent, const std::string& name, bool hasPage)
 {
-    treeItems.push_back({record, parent, name});
+    treeItems.push_back({record, parent, name, hasPage});
+}
+
+void CTextViews::SelectFirstItem()
+{
+    if (treeItems.empty() || !onSelectPage) return;
+    const TreeItem* item = &treeItems.front();
+    // A group without controls of its own opens its first child.
+    if (!item->hasPage)
+        for (const TreeItem& child : treeItems)
+            if (child.parent == item->record) {
+                item = &child;
+                break;
+            }
+    onSelectPage(item->record);
 }
 
 void CTextViews::InsertRow(unsigned index, const std::string& label)

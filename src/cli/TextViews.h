@@ -58,6 +58,7 @@ struct TreeItem {
     int record;
     int parent;
     std::string name;
+    bool hasPage;
 };
 
 struct MessageShown {
@@ -100,8 +101,8 @@ public:
     void Clear() override { treeItems.clear(); }
     void SetVisible(bool visible) override { treeVisible = visible; }
     void SetEnabled(bool enabled) override { treeEnabled = enabled; }
-    void AddItem(int record, int parent, const std::string& name) override;
-    void SelectFirstItem() override {}
+    void AddItem(int record, int parent, const std::string& name, bool hasPage) override;
+    void SelectFirstItem() override;
 
     // Preset list.
     void SetUserPresetCount(unsigned count) override { userPresetCount = count; }
@@ -149,6 +150,8 @@ public:
     std::vector<TreeItem> treeItems;
     bool treeVisible = true;
     bool treeEnabled = false;
+    // What selecting a tree item does (the window opens the item's page).
+    std::function<void(int record)> onSelectPage;
 
     unsigned userPresetCount = 0;
     std::vector<std::pair<std::string, std::string>> rows;
