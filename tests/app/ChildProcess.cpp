@@ -11,10 +11,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int Spawn(const std::string& path, const std::vector<std::string>& args, int outFd, int errFd)
+int Spawn(const std::string& path, const std::vector<std::string>& args, int outFd, int errFd,
+          const std::string& folder = "")
 {
     const pid_t pid = fork();
     if (pid != 0) return pid;
+    if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
     dup2(outFd, 1);
     if (errFd >= 0) dup2(errFd, 2);
     std::vector<char*> argv;
@@ -106,7 +108,7 @@ void ChildProcess::Stop()
 }
 
 RunResult RunProgram(const std::string& path, const std::vector<std::string>& args,
-                     std::chrono::milliseconds timeout)
+                     std::chrono::milliseconds timeout, const std::string& folder)
 {
     RunResult result;
     int out[2], err[2];
@@ -116,7 +118,7 @@ RunResult RunProgram(const std::string& path, const std::vector<std::string>& ar
         close(out[1]);
         return result;
     }
-    const int pid = Spawn(path, args, out[1], err[1]);
+    const int pid = Spawn(path, args, out[1], err[1], folder);
     close(out[1]);
     close(err[1]);
     const auto deadline = Clock::now() + timeout;

@@ -36,5 +36,6 @@ struct RunResult {
     std::string out;
     std::string err;
 };
+// `folder`, when given, is the program's working folder.
 RunResult RunProgram(const std::string& path, const std::vector<std::string>& args,
-                     std::chrono::milliseconds timeout);
+                     std::chrono::milliseconds timeout, const std::string& folder = "");
