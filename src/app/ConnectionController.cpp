@@ -95,7 +95,7 @@ void CConnectionController::ToggleConnection()
     views_.main.ShowProgress();
     fullRead_ = reevaluateVisibility_ = rebuildTree_ = reopenPage_ = firstOpen_ = true;
     // A link that never opens must not inherit the flags of the last connection.
-    failureShown_ = awaitingConfig_ = versionReceived_ = false;
+    failureShown_ = awaitingConfig_ = versionReceived_ = presetListDone_ = false;
     ++generation_;
     SetState(ConnectionState::Connecting);
     session_.Connect(settings_);
@@ -208,7 +208,7 @@ void CConnectionController::OnParamValue(std::uint32_t packed)
             fullRead_ = false;
             if (!buildingPresetList_) {
                 session_.EnableStatusUpdates(true);
-                if (state_ == ConnectionState::Reading) SetState(ConnectionState::Ready);
+                if (state_ == ConnectionState::Reading && presetListDone_) SetState(ConnectionState::Ready);
             }
         }
         return;

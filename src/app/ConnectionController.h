@@ -179,6 +179,7 @@ private:
     unsigned userPresetCount_ = 8;
     std::uint32_t presetCount_ = 0;
     bool buildingPresetList_ = false;
+    bool presetListDone_ = false;  // this connection's list has been built
     bool singlePresetRefresh_ = false;
     std::string presetFileName_;
     bool quitPending_ = false;

@@ -74,6 +74,7 @@ void CConnectionController::OnPresetData(std::uint8_t index, const ByteString& d
 void CConnectionController::FinishPresetList()
 {
     buildingPresetList_ = false;
+    presetListDone_ = true;
     views_.main.CloseProgress();
     views_.main.EnableWindow(true);
     session_.EnableStatusUpdates(true);

@@ -167,6 +167,8 @@ TEST_F(ConnectionControllerTest, EndMarkerEndsTheFullReadEvenWithRepliesOutstand
     ReplyParam(1, 0, 0, 4);  // the last address asked
     EXPECT_FALSE(controller_.FullReadRunning());
     EXPECT_EQ(session_.Take(), std::vector<std::string>{"Status on"});
+    // Not ready before the preset list is built.
+    EXPECT_EQ(controller_.State(), ConnectionState::Reading);
 }
 
 TEST_F(ConnectionControllerTest, UnknownModelCodesDisconnectWithIncorrectRemoteApplication)
