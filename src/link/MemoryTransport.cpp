@@ -65,7 +65,7 @@ CMemoryTransport::~CMemoryTransport()
         std::lock_guard<std::mutex> lock(mutex_);
         stop_ = true;
     }
-    wake_.notify_all();
+    wake_.notify_one();
     thread_.join();
 }
 
@@ -115,7 +115,7 @@ void CMemoryTransport::Push(Item item)
         std::lock_guard<std::mutex> lock(mutex_);
         inbox_.push_back(std::move(item));
     }
-    wake_.notify_all();
+    wake_.notify_one();
 }
 
 void CMemoryTransport::Run()

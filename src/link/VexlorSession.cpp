@@ -7,8 +7,6 @@
 #include <cstdarg>
 #include <cstdio>
 
-using Lock = std::lock_guard<std::recursive_mutex>;
-
 CVexlorSession::CVexlorSession(CSessionSink* sink, TransportFactory factory)
     : sink_(sink), factory_(std::move(factory))
 {
@@ -75,6 +73,7 @@ void CVexlorSession::Connect(const ConnectionSettings& settings)
         settings_ = settings;
         previous = std::move(transport_);
         transport_ = std::move(created);
+        ++transportId_;
     }
     previous.reset();
     opened->Open(settings);
@@ -115,21 +114,11 @@ void CVexlorSession::WriteParam(std::uint8_t a, std::uint8_t b, std::uint8_t c, 
 void CVexlorSession::GetConfig(std::uint32_t lockCode) { Submit(BuildGetConfig(lockCode)); }
 void CVexlorSession::GetFactoryPresetNumber() { Submit(BuildGetFactoryPresetNumber()); }
 
-void CVexlorSession::GetPreset(std::uint8_t preset)
-{
-    Lock lock(lock_);
-    if (state_ == SessionState::DISCONNECTED)
-        return;
-    downloadPreset_ = preset;
-    Submit(BuildGetPreset(preset));
-}
-
+// The preset index of a transfer is taken from the command when its reply starts
+// the transfer, so commands queued behind it cannot change it.
+void CVexlorSession::GetPreset(std::uint8_t preset) { Submit(BuildGetPreset(preset)); }
 void CVexlorSession::SendPreset(std::uint8_t preset, const ByteString& data)
 {
-    Lock lock(lock_);
-    if (state_ == SessionState::DISCONNECTED)
-        return;
-    uploadPreset_ = preset;
     Submit(BuildSendPreset(preset), data);
 }
 
@@ -153,7 +142,7 @@ void CVexlorSession::EnableStatusUpdates(bool on)
         const int rate = std::max(settings_.statusRate, 1);
         statusPeriod_ = std::chrono::milliseconds(std::max(1000 / rate, 1));
         statusDue_ = Clock::now() + statusPeriod_;
-        wake_.notify_all();
+        wake_.notify_one();
     } else {
         statusDue_.reset();
         Log("DisableStatusUpdates %d", 0);
@@ -185,11 +174,13 @@ void CVexlorSession::SetState(SessionState state, ByteString packet)
     state_ = state;
     statePacket_ = std::move(packet);
     answerArmed_ = false;
+    if (state == SessionState::DISCONNECTED)
+        closeId_ = transport_ ? transportId_ : 0;
     {
         std::lock_guard<std::mutex> wake(wakeMutex_);
         stateEvent_ = true;
     }
-    wake_.notify_all();
+    lock_.WakeOnRelease();
 }
 
 void CVexlorSession::SendPacket(Outgoing outgoing, bool allowQueue)
@@ -218,8 +209,11 @@ void CVexlorSession::SendOnTransport(const ByteString& packet)
 void CVexlorSession::CloseTransport()
 {
     std::lock_guard<std::mutex> life(transportMutex_);
-    if (!transport_)
-        return;
+    {
+        Lock lock(lock_);
+        if (!transport_ || closeId_ != transportId_)
+            return;
+    }
     // Close while still attached: the transport's report of the close takes the
     // session through DISCONNECTED once more (sinks accept repeated events).
     transport_->Close();

@@ -96,6 +96,38 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
+
+    // The re-entrant session lock. A state change made under it wakes the worker
+    // only when the outermost holder lets go, so the worker never wakes just to
+    // block on the lock again.
+    class SessionMutex {
+    public:
+        explicit SessionMutex(std::condition_variable& wake) : wake_(wake) {}
+        void lock()
+        {
+            mutex_.lock();
+            ++depth_;
+        }
+        void unlock()
+        {
+            const bool fire = --depth_ == 0 && wakePending_;
+            if (fire)
+                wakePending_ = false;
+            mutex_.unlock();
+            if (fire)
+                wake_.notify_one();
+        }
+        // Called with the lock held.
+        void WakeOnRelease() { wakePending_ = true; }
+
+    private:
+        std::recursive_mutex mutex_;
+        std::condition_variable& wake_;
+        int depth_ = 0;
+        bool wakePending_ = false;
+    };
+    using Lock = std::lock_guard<SessionMutex>;
+
     enum class Wake { State, ReplyTimer, StatusTimer, Quit };
 
     // A command with the data it uploads (Send preset, Send upgrade), kept
@@ -152,9 +184,22 @@ private:
     CSessionSink* const sink_;
     const TransportFactory factory_;
 
-    mutable std::recursive_mutex lock_;
+    // Worker wake-up: the state event and the two timers as deadlines.
+    std::mutex wakeMutex_;
+    std::condition_variable wake_;
+    bool stateEvent_ = false;
+    bool quit_ = false;
+    std::optional<Clock::time_point> replyDue_;
+    std::optional<Clock::time_point> statusDue_;
+    Clock::duration statusPeriod_{};
+
+    mutable SessionMutex lock_{wake_};
     std::mutex transportMutex_;
     std::unique_ptr<ITransport> transport_;  // changed only under both locks
+    // Which transport a drop of the link closes: the one attached when
+    // DISCONNECTED was entered, never one a later Connect attached.
+    std::uint64_t transportId_ = 0;
+    std::uint64_t closeId_ = 0;
 
     ConnectionSettings settings_;
     std::uint32_t tries_ = 0;
@@ -174,15 +219,6 @@ private:
     // Set by the worker just before it puts a block or EOT on the wire; answers
     // that come earlier cannot be answers to it.
     bool answerArmed_ = false;
-
-    // Worker wake-up: the state event and the two timers as deadlines.
-    std::mutex wakeMutex_;
-    std::condition_variable wake_;
-    bool stateEvent_ = false;
-    bool quit_ = false;
-    std::optional<Clock::time_point> replyDue_;
-    std::optional<Clock::time_point> statusDue_;
-    Clock::duration statusPeriod_{};
 
     SessionState takenUp_ = SessionState::DISCONNECTED;  // worker thread only
     std::thread worker_;

@@ -6,8 +6,6 @@
 #include "link/VexlorSession.h"
 #include "link/XModemBlock.h"
 
-using Lock = std::lock_guard<std::recursive_mutex>;
-
 // ---- worker side -------------------------------------------------------------
 
 void CVexlorSession::DoXStartRecv(const ByteString& packet)

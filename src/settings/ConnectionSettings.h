@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <string>
 
+// Lock code presented when none was ever stored.
+inline constexpr std::uint32_t kDefaultLockCode = 1234;
+
 // The one process-wide record of how to reach the processor. The session and the
 // transports read it when a connection opens; the settings panel edits it.
 struct ConnectionSettings {
@@ -18,5 +21,5 @@ struct ConnectionSettings {
     std::uint32_t baudRate = 1;
     std::uint32_t stopBits = 0;
     std::uint32_t parity = 0;
-    std::uint32_t lockCode = 0;
+    std::uint32_t lockCode = kDefaultLockCode;
 };

@@ -191,6 +191,20 @@ TEST_F(SessionTest, DisconnectRaisesOnDisconnectTwiceAndClosesTransportOnce)
     EXPECT_TRUE(sink.WaitFor("version"));
 }
 
+TEST_F(SessionTest, ConnectRightAfterADropKeepsTheNewLink)
+{
+    ConnectNow();
+    for (std::size_t i = 1; i <= 30; ++i) {
+        session->Disconnect();
+        ASSERT_TRUE(WaitState(SessionState::DISCONNECTED));
+        session->Connect(settings);  // races the worker's closing of the old link
+        ASSERT_TRUE(sink.WaitFor("connect", i + 1));
+        session->ReadVersion();
+        ASSERT_TRUE(sink.WaitFor("version", i)) << i;
+    }
+    EXPECT_TRUE(session->IsConnected());
+}
+
 TEST_F(SessionTest, TransportErrorWhileConnectedIsReportedAndDropsLink)
 {
     ConnectNow();

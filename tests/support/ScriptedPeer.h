@@ -45,13 +45,20 @@ public:
     int silentAfterBlocks = -1;     // nothing after this many blocks
     bool silentInUpload = false;    // never answer upload blocks
     std::uint8_t fill = 0x1A;       // padding of the last download block
-    // Answers a command instead of the script when it returns a value.
+    // Answers anything from the host instead of the script when it returns a value.
     std::function<std::optional<ByteString>(const ByteString&)> answer;
 
     void Configure(const std::function<void(ScriptedPeer&)>& change)
     {
         std::lock_guard<std::mutex> lock(mutex_);
         change(*this);
+    }
+
+    // Forget any transfer in progress and take the next bytes as a command.
+    void ResetMode()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        mode_ = Mode::Command;
     }
 
     void Release()
@@ -139,6 +146,9 @@ private:
 
     std::vector<ByteString> Handle(const ByteString& b)
     {
+        if (answer)
+            if (auto custom = answer(b))
+                return {*custom};
         switch (mode_) {
         case Mode::Download: return Download(b);
         case Mode::Upload: return Upload(b);
@@ -146,9 +156,6 @@ private:
         }
         if (b.empty())
             return {};
-        if (answer)
-            if (auto custom = answer(b))
-                return {*custom};
         auto reply = Command(b);
         if (reply && corruptReplies > 0) {
             --corruptReplies;
@@ -207,6 +214,8 @@ private:
         else if (b[0] == 'C')
             block_ = 1;
         // a NAK asks for the same block again
+        if (block_ == 0)
+            return {};  // nothing asked for yet
         const std::size_t blocks = (download_.size() + kXBlockData - 1) / kXBlockData;
         const int done = static_cast<int>(block_) - 1;
         if (cancelAfterBlocks >= 0 && done >= cancelAfterBlocks) {

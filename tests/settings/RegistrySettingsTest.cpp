@@ -1,0 +1,133 @@
+#include "settings/RegistrySettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// Points the settings store at an empty folder of its own for every test.
+class RegistrySettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.isValid());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.path());
+    }
+    QString IniPath() const { return dir_.path() + "/Tessavorn/Vexlor.ini"; }
+    QVariant Stored(const QString& name) const
+    {
+        QSettings ini(IniPath(), QSettings::IniFormat);
+        return ini.value("Settings/" + name);
+    }
+    void Store(const QString& name, const QVariant& value)
+    {
+        QSettings ini(IniPath(), QSettings::IniFormat);
+        ini.setValue("Settings/" + name, value);
+    }
+
+    QTemporaryDir dir_;
+};
+
+TEST_F(RegistrySettingsTest, FirstRunGivesEthernetDefaults)
+{
+    CRegistrySettings stored;
+    ConnectionSettings settings;
+    settings.transportIndex = 5;
+    SettingsFromRegistry(stored, settings);
+    EXPECT_EQ(settings.transportIndex, 0);
+    EXPECT_EQ(settings.host, "192.168.0.127");
+    EXPECT_EQ(settings.portNumber, 1203u);
+    EXPECT_EQ(settings.portName, "TCP");
+    EXPECT_EQ(settings.lockCode, kDefaultLockCode);
+    EXPECT_EQ(settings.dataBits, 3u);
+    EXPECT_EQ(settings.baudRate, 1u);
+    EXPECT_EQ(stored.host.Status(), RegistryStatus::ValueNotRead);
+}
+
+TEST_F(RegistrySettingsTest, ValuesWrittenAtExitAreReadNextRun)
+{
+    {
+        CRegistrySettings stored;
+        ConnectionSettings settings;
+        settings.host = "127.0.0.1";
+        settings.portNumber = 4000;
+        settings.portName = "COM3";
+        settings.lockCode = 42;
+        settings.parity = 2;
+        SettingsToRegistry(settings, stored);
+        EXPECT_FALSE(QFile::exists(IniPath()) && Stored("sHost").isValid());  // nothing before exit
+    }
+    EXPECT_EQ(Stored("sHost").toString(), "127.0.0.1");
+    EXPECT_EQ(Stored("dwLockCode").toUInt(), 42u);
+
+    CRegistrySettings again;
+    ConnectionSettings settings;
+    SettingsFromRegistry(again, settings);
+    EXPECT_EQ(again.host.Status(), RegistryStatus::Success);
+    EXPECT_EQ(settings.host, "127.0.0.1");
+    EXPECT_EQ(settings.portNumber, 4000u);
+    EXPECT_EQ(settings.portName, "COM3");
+    EXPECT_EQ(settings.transportIndex, 1);
+    EXPECT_EQ(settings.lockCode, 42u);
+    EXPECT_EQ(settings.parity, 2u);
+}
+
+TEST_F(RegistrySettingsTest, OnlyExactTcpMeansEthernet)
+{
+    for (const char* name : {"tcp", "COM1", "/dev/pts/3", ""}) {
+        Store("sPortName", QString(name));
+        CRegistrySettings stored;
+        ConnectionSettings settings;
+        SettingsFromRegistry(stored, settings);
+        EXPECT_EQ(settings.transportIndex, 1) << name;
+        stored.portName.Delete();
+    }
+}
+
+TEST_F(RegistrySettingsTest, DeletedValueIsNotWrittenBackSoNextRunReadsDefault)
+{
+    Store("sHost", "10.0.0.9");
+    {
+        CRegistryValue<std::string> host("sHost", "192.168.0.127");
+        EXPECT_EQ(host.Value(), "10.0.0.9");
+        host.Delete();
+        EXPECT_TRUE(host.IsDeleted());
+        host = "10.0.0.10";
+    }
+    EXPECT_FALSE(Stored("sHost").isValid());
+    CRegistryValue<std::string> host("sHost", "192.168.0.127");
+    EXPECT_EQ(host.Value(), "192.168.0.127");
+    EXPECT_EQ(host.Status(), RegistryStatus::ValueNotRead);
+}
+
+TEST_F(RegistrySettingsTest, UnreadableNumberFallsBackToDefault)
+{
+    Store("dwPort", "not a number");
+    Store("dwBaud", "99999999999");
+    CRegistryValue<std::uint32_t> port("dwPort", 1203);
+    CRegistryValue<std::uint32_t> baud("dwBaud", 1);
+    EXPECT_EQ(port.Value(), 1203u);
+    EXPECT_EQ(port.Status(), RegistryStatus::ValueNotRead);
+    EXPECT_EQ(baud.Value(), 1u);
+}
+
+TEST_F(RegistrySettingsTest, UnwritableStoreReportsWriteFailure)
+{
+    // The store's folder is a file: nothing can be created below it.
+    QFile blocker(dir_.path() + "/Tessavorn");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    auto port = std::make_unique<CRegistryValue<std::uint32_t>>("dwPort", 1203);
+    *port = 7;
+    port->Write();
+    EXPECT_EQ(port->Status(), RegistryStatus::ValueNotWritten);
+    port.reset();  // the failed write at exit is ignored
+}
+
+}  // namespace
