@@ -9,6 +9,7 @@
 
 #include <array>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 
 struct CTransportCOM::Impl {
@@ -16,6 +17,7 @@ struct CTransportCOM::Impl {
     CSerialPort port{thread.Context()};
     asio::steady_timer writeTimer{thread.Context()};
     std::mutex lock;  // guards everything below and every use of the port
+    std::condition_variable drained;  // a write ended or was dropped
     std::int32_t replyTimeoutMs = 0;
     ByteString output;   // waiting for the thread
     ByteString writing;  // on the line now
@@ -66,7 +68,15 @@ void CTransportCOM::Close()
 {
     bool wasOpen = false;
     {
-        std::lock_guard lock(impl_->lock);
+        std::unique_lock lock(impl_->lock);
+        // Output already accepted goes out first: the session sends Disconnect
+        // just before it closes. A stuck write ends at its own time-out.
+        if (!impl_->thread.IsCurrent()) {
+            const auto limit = std::chrono::milliseconds(impl_->replyTimeoutMs > 0 ? impl_->replyTimeoutMs : 1000);
+            impl_->drained.wait_for(lock, limit, [&] {
+                return !impl_->port.IsOpen() || (!impl_->writeBusy && impl_->output.empty());
+            });
+        }
         wasOpen = impl_->port.IsOpen();
         if (wasOpen) {
             impl_->port.Close();
@@ -89,6 +99,7 @@ void CTransportCOM::Send(const std::uint8_t* data, std::size_t length)
         {
             std::lock_guard inner(impl_->lock);
             error = StartWriteLocked();
+            impl_->drained.notify_all();
         }
         if (error != 0)
             NotifyError(error);
@@ -166,6 +177,7 @@ void CTransportCOM::OnWritten(const std::error_code& ec)
             impl_->output.clear();
         else
             error = StartWriteLocked();
+        impl_->drained.notify_all();
     }
     if (error != 0)
         NotifyError(error);

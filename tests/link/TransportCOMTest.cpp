@@ -93,6 +93,14 @@ TEST_F(TransportCOMTest, TwoSendsBeforeTheThreadWritesSendOnlyTheSecond)
     EXPECT_EQ(pty.Read(4, 500), (ByteString{0x82, 0x82}));
 }
 
+TEST_F(TransportCOMTest, OutputSentJustBeforeCloseStillGoesOut)
+{
+    Open();
+    Send({0x00, 0x00});  // the session's Disconnect, followed at once by Close
+    transport.Close();
+    EXPECT_EQ(pty.Read(2), (ByteString{0x00, 0x00}));
+}
+
 TEST_F(TransportCOMTest, CloseWithoutOpenPortReportsMinusTwo)
 {
     transport.Close();

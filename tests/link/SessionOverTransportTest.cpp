@@ -1,0 +1,129 @@
+#include "link/VexlorSession.h"
+
+#include "PeerEndpoint.h"
+#include "TransportTestSupport.h"
+#include "support/RecordingSessionSink.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <numeric>
+#include <string>
+
+namespace {
+
+using namespace transport_test;
+
+std::unique_ptr<PeerEndpoint> MakeEndpoint(const std::string& kind)
+{
+    if (kind == "udp")
+        return std::make_unique<UdpPeerEndpoint>();
+    return std::make_unique<PtyPeerEndpoint>();
+}
+
+// The real session with its default transports, talking to the scripted
+// processor over loopback UDP or a pseudo-terminal.
+class SessionOverTransportTest : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override
+    {
+        endpoint = MakeEndpoint(GetParam());
+        endpoint->Configure(settings);
+        settings.replyTimeoutMs = 500;
+        session = std::make_unique<CVexlorSession>(&sink);
+        session->Connect(settings);
+        ASSERT_TRUE(sink.WaitFor("connect"));
+    }
+    void TearDown() override
+    {
+        session.reset();
+        endpoint.reset();
+    }
+
+    ScriptedPeer& Peer() { return endpoint->Peer(); }
+
+    std::unique_ptr<PeerEndpoint> endpoint;
+    ConnectionSettings settings;
+    RecordingSessionSink sink;
+    std::unique_ptr<CVexlorSession> session;
+};
+
+TEST_P(SessionOverTransportTest, ReadsVersionAndParameters)
+{
+    session->ReadVersion();
+    ASSERT_TRUE(sink.WaitFor("version"));
+    EXPECT_EQ(sink.Events("version")[0].bytes, (ByteString{'1', '0', '3'}));
+
+    session->WriteParam(1, 2, 3, 0x42);
+    session->ReadParam(1, 2, 3);  // queued behind the write
+    ASSERT_TRUE(sink.WaitFor("param"));
+    EXPECT_EQ(sink.Events("param")[0].bytes, (ByteString{1, 2, 3, 0x42}));
+    EXPECT_EQ(sink.Count("error"), 0u);
+}
+
+TEST_P(SessionOverTransportTest, DownloadsTheControlDescriptionByXModem)
+{
+    ByteString description(300);
+    std::iota(description.begin(), description.end(), 0);
+    Peer().Configure([&](ScriptedPeer& peer) { peer.description = description; });
+    session->GetConfig(1234);
+    ASSERT_TRUE(sink.WaitFor("config"));
+    const ByteString received = sink.Events("config")[0].bytes;
+    ASSERT_EQ(received.size(), 384u);  // three blocks, the padding included
+    EXPECT_TRUE(std::equal(description.begin(), description.end(), received.begin()));
+    EXPECT_EQ(Peer().CountOf(BuildGetConfig(1234)), 1u);
+}
+
+TEST_P(SessionOverTransportTest, UploadsAPresetByXModem)
+{
+    Peer().Configure([](ScriptedPeer& peer) { peer.uploadSize = 200; });
+    ByteString preset(200, 0x5A);
+    session->SendPreset(3, preset);
+    ASSERT_TRUE(sink.WaitFor("sent"));
+    const auto blocks = Peer().Uploaded();
+    ASSERT_EQ(blocks.size(), 2u);
+    EXPECT_EQ(blocks[1][3 + 71], 0x5A);
+    EXPECT_EQ(blocks[1][3 + 72], 0x00);
+}
+
+TEST_P(SessionOverTransportTest, DisconnectClosesTheLink)
+{
+    session->Disconnect();
+    // Closing the transport takes the session through its disconnected state a
+    // second time; the link is down for good after both.
+    ASSERT_TRUE(sink.WaitFor("disconnect", 2));
+    EXPECT_TRUE(Peer().WaitForCount(BuildDisconnect(), 1));
+    EXPECT_FALSE(session->IsConnected());
+    // The link can be made again with a fresh transport.
+    session->Connect(settings);
+    ASSERT_TRUE(sink.WaitFor("connect", 2));
+    session->ReadVersion();
+    EXPECT_TRUE(sink.WaitFor("version"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, SessionOverTransportTest, ::testing::Values("udp", "serial"),
+                         [](const auto& param) { return param.param; });
+
+TEST(SessionTransportLife, SessionsLeaveNoDescriptorOrThreadBehind)
+{
+    UdpPeerEndpoint udp;
+    PtyPeerEndpoint serial;
+    RecordingSessionSink sink;
+    ConnectionSettings settings;
+    const auto descriptors = OpenDescriptors();
+    const auto threads = RunningThreads();
+    for (PeerEndpoint* endpoint : {static_cast<PeerEndpoint*>(&udp), static_cast<PeerEndpoint*>(&serial)}) {
+        endpoint->Configure(settings);
+        for (int round = 0; round < 5; ++round) {
+            const std::size_t versions = sink.Count("version");
+            CVexlorSession session(&sink);
+            session.Connect(settings);
+            session.ReadVersion();
+            ASSERT_TRUE(sink.WaitFor("version", versions + 1));
+        }
+    }
+    EXPECT_EQ(OpenDescriptors(), descriptors);
+    EXPECT_EQ(RunningThreads(), threads);
+}
+
+}  // namespace
