@@ -228,7 +228,8 @@ bool DescriptionParser::Load(const std::filesystem::path& path) {
         root_.reset();
         return false;
     }
-    ByteString data(kMaxDescriptionBytes);
+    // One byte more than is read, so that an oversized file shows as stopped early.
+    ByteString data(kMaxDescriptionBytes + 1);
     file.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
     data.resize(static_cast<std::size_t>(file.gcount()));
     LoadFromMemory(data);

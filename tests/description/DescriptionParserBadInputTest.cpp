@@ -62,7 +62,7 @@ void CheckShape(const PageNode& node, int depth) {
 }
 
 TEST(DescriptionParserBadInput, TruncationAtEveryLengthKeepsTheCompletedItemsInOrder) {
-    const PageNode tree = DescriptionGenerator(7).Tree(60, 4);
+    const PageNode tree = DescriptionGenerator(7).Tree(30, 4);
     const ByteString full = DescriptionWriter::Write(tree, 0x02);
     const std::vector<const ControlItem*> all = Items(tree);
     DescriptionParser parser;
@@ -187,7 +187,9 @@ TEST(DescriptionParserBadInput, OnlyTheFirstMegabyteIsRead) {
 // Deterministic mutation run: mutated descriptions must load without faults
 // (AddressSanitizer watches in the sanitizer build) and give well-formed trees.
 TEST(DescriptionParserBadInput, HundredThousandMutatedDescriptionsLoadSafely) {
-    std::vector<ByteString> seeds{kWorkedExample, DescriptionWriter::Write(DescriptionGenerator(3).Tree(12, 3), 1)};
+    // Small seeds keep the run to a few seconds under the sanitizers.
+    std::vector<ByteString> seeds{kWorkedExample, DescriptionWriter::Write(DescriptionGenerator(1).Tree(12, 3), 1),
+                                  DescriptionWriter::Write(DescriptionGenerator(9).Tree(12, 3), 1)};
     RawDescription rules({"a", "b", "c"});
     rules.RuledGroup("Top", 3, {5, 1, 2, 0, 3}).Group("A", 1).NumericItem("a", 1, 0x26, 0x48);
     rules.Group("B", 1).ChoiceItem("b", 3, 1).NumericItem("*gate mode", 1, 0x12, 0x38, 7);
