@@ -25,8 +25,14 @@ void FaultInjector::Apply(ByteString reply, std::vector<Output>& out)
         ++counts_.dropped;
         return;
     }
-    if (corrupt && !reply.empty()) {
-        reply[where % reply.size()] ^= static_cast<std::uint8_t>(1u << (bit % 8));
+    if (corrupt && reply.size() > 1) {
+        // The bit lands where the receiver's checksum or block check catches it.
+        // The opcode byte of a reply decides how many bytes the receiver waits
+        // for; damaging it would desynchronise the stream, another fault.
+        std::size_t at = where % reply.size();
+        if (at == 1 && reply.size() < 132)
+            at = 0;
+        reply[at] ^= static_cast<std::uint8_t>(1u << (bit % 8));
         ++counts_.corrupted;
     }
     std::chrono::milliseconds wait{0};

@@ -11,7 +11,7 @@ namespace vsim {
 
 struct FaultOptions {
     double drop = 0;       // fraction of replies never sent
-    double corrupt = 0;    // fraction of replies with one bit flipped
+    double corrupt = 0;    // fraction of replies with one bit flipped (lone control bytes are spared)
     double delay = 0;      // fraction of replies held back by delayMs
     double duplicate = 0;  // fraction of replies sent twice
     std::chrono::milliseconds delayMs{300};

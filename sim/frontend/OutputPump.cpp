@@ -4,8 +4,8 @@
 
 namespace vsim {
 
-OutputPump::OutputPump(Sink sink, int baud, bool splittable)
-    : sink_(std::move(sink)), baud_(baud), splittable_(splittable), thread_([this] { Run(); })
+OutputPump::OutputPump(Sink sink, int baud, bool splittable, std::chrono::milliseconds unitGap)
+    : sink_(std::move(sink)), baud_(baud), splittable_(splittable), unitGap_(unitGap), thread_([this] { Run(); })
 {
 }
 
@@ -59,7 +59,7 @@ void OutputPump::Run()
             wake_.wait(lock);
             continue;
         }
-        const auto due = queue_.begin()->first;
+        const auto due = std::max(queue_.begin()->first, lastUnitEnd_ + unitGap_);
         if (Clock::now() < due) {
             wake_.wait_until(lock, due);
             continue;
@@ -69,6 +69,7 @@ void OutputPump::Run()
         writing_ = true;
         Write(bytes, lock);
         writing_ = false;
+        lastUnitEnd_ = Clock::now();
     }
 }
 

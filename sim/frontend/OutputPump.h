@@ -21,7 +21,10 @@ public:
     using Sink = std::function<void(const std::uint8_t*, std::size_t)>;
 
     // `splittable`: a stream may be written piece by piece; a datagram may not.
-    OutputPump(Sink sink, int baud, bool splittable);
+    // `unitGap`: least time between the end of one unit and the start of the
+    // next, so that a stream receiver reads two replies as two arrivals.
+    OutputPump(Sink sink, int baud, bool splittable,
+               std::chrono::milliseconds unitGap = std::chrono::milliseconds(0));
     ~OutputPump();
     OutputPump(const OutputPump&) = delete;
     OutputPump& operator=(const OutputPump&) = delete;
@@ -41,6 +44,8 @@ private:
     Sink sink_;
     const int baud_;
     const bool splittable_;
+    const std::chrono::milliseconds unitGap_;
+    Clock::time_point lastUnitEnd_{};
     std::mutex mutex_;
     std::condition_variable wake_;
     std::multimap<Clock::time_point, ByteString> queue_;

@@ -16,12 +16,16 @@ constexpr int kTickMs = 10;
 // Bytes the application has not read for this many ticks are from a transfer it
 // gave up; a new application must not find them on the line.
 constexpr int kUnreadTicks = 50;
+// Replies only follow each other closely when a fault repeats or delays one; a
+// short pause keeps each its own arrival at the application.
+constexpr std::chrono::milliseconds kUnitGap{5};
 
 }  // namespace
 
 PtyFrontEnd::PtyFrontEnd(SimDevice& device, const LinkOptions& options, int baud) : link_(device, options)
 {
-    pump_ = std::make_unique<OutputPump>([this](const std::uint8_t* d, std::size_t n) { Send(d, n); }, baud, true);
+    pump_ = std::make_unique<OutputPump>([this](const std::uint8_t* d, std::size_t n) { Send(d, n); }, baud, true,
+                                         kUnitGap);
 }
 
 PtyFrontEnd::~PtyFrontEnd()
