@@ -18,8 +18,13 @@ CConnectionController::CConnectionController(ISessionCommands& session, Connecti
       settings_(settings),
       views_(views),
       timers_(timers),
-      parser_(std::make_unique<DescriptionParser>())
+      parser_(std::make_unique<DescriptionParser>(static_cast<IConfigErrorSink*>(this)))
 {
+}
+
+void CConnectionController::ShowConfigError(const std::string& text, const std::string& caption)
+{
+    views_.main.MessageBox(text, caption);
 }
 
 CConnectionController::~CConnectionController() = default;

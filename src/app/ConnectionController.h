@@ -4,6 +4,7 @@
 #include "app/PageTreeModel.h"
 #include "app/Views.h"
 #include "common/ByteString.h"
+#include "description/IConfigErrorSink.h"
 #include "description/Visibility.h"
 #include "presets/PresetModel.h"
 
@@ -60,14 +61,14 @@ struct ControllerViews {
 // The logic half of the main window: turns the operator's choices into session
 // commands and every session event (a posted message) into state changes.
 // Runs on one thread only; the session reaches it only through messages.
-class CConnectionController {
+class CConnectionController : private IConfigErrorSink {
 public:
     static constexpr const char* kDescriptionFile = "pccontrol.bin";
     static constexpr std::uint32_t kPresetRequestPauseMs = 15;
 
     CConnectionController(ISessionCommands& session, ConnectionSettings& settings,
                           ControllerViews views, ITimerService& timers);
-    ~CConnectionController();
+    ~CConnectionController() override;
     CConnectionController(const CConnectionController&) = delete;
     CConnectionController& operator=(const CConnectionController&) = delete;
 
@@ -144,6 +145,8 @@ private:
     void UpdatePresetRow(std::uint8_t index);
     void FinishPresetList();
 
+    // The parser's one-time "Config Error" report, shown as a message box.
+    void ShowConfigError(const std::string& text, const std::string& caption) override;
     void SetState(ConnectionState state);
     void Log(const std::string& text);
     std::string WorkPath(const std::string& name) const;

@@ -115,6 +115,7 @@ CliExit CCliApp::Run()
     else if (c == "backup") result = Backup();
     else if (c == "restore") result = Restore();
     else if (c == "watch") result = Watch();
+    if (result != CliExit::Ok && LinkLost()) err_ << "vexlor-cli: the link to the processor was lost\n";
     Disconnect();
     return result;
 }

@@ -187,6 +187,20 @@ TEST_F(ConnectionControllerTest, UnknownModelCodesDisconnectWithIncorrectRemoteA
     }
 }
 
+TEST_F(ConnectionControllerTest, BadChoiceIndexInTheDescriptionShowsConfigErrorOnce)
+{
+    // Model 1, strings Off and On, page Main with a button group whose choices
+    // start at string 5.
+    const ByteString bad{0x01, 'O', 'f', 'f', 0, 'O', 'n', 0, 0, 0x01, 0x01, 'M', 'a', 'i', 'n', 0,
+                         0x12, 0x00, 0x01, 0x00, 0x01, 0x03, 'M', 'o', 'd', 'e', 0, 0, 0x01, 0x00,
+                         0x00, 0x05, 0x06, 0x05, 0x0C, 0x02};
+    ConnectToConfig(bad);
+    ASSERT_EQ(views_.messages.size(), 1u);
+    EXPECT_EQ(views_.messages[0].caption, "Config Error");
+    EXPECT_EQ(views_.messages[0].text.rfind("Index Error.", 0), 0u);
+    EXPECT_EQ(controller_.State(), ConnectionState::Reading);
+}
+
 TEST_F(ConnectionControllerTest, UnwritableFolderGivesPermissionsError)
 {
     controller_.SetWorkFolder((folder_ / "missing").string());

@@ -162,6 +162,23 @@ TEST_F(CliTest, RestoreRefusesFactoryPresetsAndMissingFiles)
     EXPECT_NE(r.err.find("cannot read"), std::string::npos) << r.err;
 }
 
+TEST_F(CliTest, SerialLineWorksLikeUdp)
+{
+    vsim::SimOptions o;
+    o.model = 5;
+    o.udp = false;
+    o.serial = true;
+    o.lock = kLock;
+    sim_ = std::make_unique<vsim::SimServer>(o);
+    std::string why;
+    ASSERT_TRUE(sim_->Start(&why)) << why;
+    const RunResult r = RunProgram(VEXLOR_CLI_PATH,
+                                   {"--serial", sim_->SerialPath(), "--lock", std::to_string(kLock), "presets"}, 60s,
+                                   folder_.string());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("U1: " + PresetName(*sim_->Device().PresetImage(0))), std::string::npos) << r.out;
+}
+
 TEST_F(CliTest, FailuresExitNonZeroWithTheControllersMessage)
 {
     StartSim(1);
