@@ -1,24 +1,41 @@
 #!/usr/bin/env bash
-# Builds and runs the libFuzzer target for the control description parser.
-#   scripts/fuzz.sh [seconds] [extra libFuzzer options...]
-# Needs clang-14 and libclang-rt-14-dev (scripts/setup.sh installs them). The
-# corpus starts from the worked example and a few written descriptions.
+# Builds every libFuzzer target tests/fuzz/fuzz_<name>.cpp with clang against a
+# clang build of vexlor_core, and runs one or all of them for a while:
+#   scripts/fuzz.sh [fuzz_<name>|all] [seconds per target, default 60]
+# Seeds come from tests/fuzz/corpus/<target>/ (committed), a dictionary from
+# tests/fuzz/<target>.dict when present, and from a generator
+# tests/fuzz/seeds_<target>.cpp when present; new inputs go to build-fuzz/corpus/.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-seconds="${1:-60}"; shift || true
-out="$root/build-fuzz"
-cxx="$(command -v clang++-14 || command -v clang++)"
-mkdir -p "$out/corpus"
+which="${1:-all}"
+seconds="${2:-60}"
+dir="$root/build-fuzz"
+cxx="${FUZZ_CXX:-clang++-14}"
+cc="${FUZZ_CC:-clang-14}"
 
-flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I"$root/src")
-sources=("$root"/src/description/DescriptionParser.cpp "$root"/src/description/DescriptionTree.cpp
-         "$root"/src/description/RuleCounter.cpp)
-"$cxx" "${flags[@]}" "${sources[@]}" "$root/tests/fuzz/fuzz_description.cpp" -o "$out/fuzz_description"
+cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_C_COMPILER="$cc" -DVEXLOR_WITH_UI=OFF \
+  -DVEXLOR_SANITIZE=address,undefined -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
+cmake --build "$dir" --target vexlor_core
 
-# Seeds: written by the description writer through a small generator program.
-"$cxx" -std=c++20 -O1 -I"$root/src" -I"$root/tests" "$root/tests/fuzz/make_seeds.cpp" \
-  "$root"/src/description/Description{Writer,Builder,Tree}.cpp "$root"/src/description/RuleCounter.cpp \
-  -o "$out/make_seeds"
-"$out/make_seeds" "$out/corpus"
-
-"$out/fuzz_description" "$out/corpus" -max_total_time="$seconds" -max_len=4096 -rss_limit_mb=1024 "$@"
+mkdir -p "$dir/fuzz"
+for source in "$root"/tests/fuzz/fuzz_*.cpp; do
+  name="$(basename "$source" .cpp)"
+  [ "$which" = all ] || [ "$which" = "$name" ] || continue
+  "$cxx" -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
+    -I"$root/src" -I"$root/tests" "$source" "$dir/src/libvexlor_core.a" -lz -lpthread -o "$dir/fuzz/$name"
+  corpus="$dir/corpus/$name"
+  mkdir -p "$corpus"
+  generator="$root/tests/fuzz/seeds_$name.cpp"
+  if [ -f "$generator" ]; then
+    "$cxx" -std=c++20 -O1 -I"$root/src" -I"$root/tests" "$generator" "$dir/src/libvexlor_core.a" \
+      -fsanitize=address,undefined -lz -lpthread -o "$dir/fuzz/seeds_$name"
+    "$dir/fuzz/seeds_$name" "$corpus"
+  fi
+  options=(-max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10)
+  [ -f "$root/tests/fuzz/$name.dict" ] && options+=(-dict="$root/tests/fuzz/$name.dict")
+  seeds=()
+  [ -d "$root/tests/fuzz/corpus/$name" ] && seeds=("$root/tests/fuzz/corpus/$name")
+  echo "== $name for ${seconds}s"
+  "$dir/fuzz/$name" "${options[@]}" "$corpus" "${seeds[@]}"
+done

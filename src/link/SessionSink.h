@@ -6,8 +6,9 @@
 #include <string>
 
 // Events of a CVexlorSession. They arrive on the session's worker thread, the
-// transport's thread or the caller's thread; an implementation copies what it
-// needs, hands it to its own thread and returns at once.
+// transport's thread (with the session lock held) or the caller's thread; an
+// implementation copies what it needs, hands it to its own thread and returns at
+// once. It must not call Connect or destroy the session from inside an event.
 class CSessionSink {
 public:
     virtual ~CSessionSink() = default;

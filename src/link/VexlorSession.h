@@ -154,6 +154,9 @@ private:
     Wake WaitForWork();
     void TakeUpState();
     void OnReplyTimer();
+    // True when a state was entered that the worker has not taken up yet; every
+    // state change sets the event under lock_, so with lock_ held this is exact.
+    bool StateChangePending();
     void OnStatusTimer();
 
     // One function per state, run by the worker when it takes the state up.

@@ -46,8 +46,8 @@ void CVexlorSession::DoXWaitAnswer(const ByteString& packet)
 {
     {
         Lock lock(lock_);
-        if (state_ != takenUp_)
-            return;
+        if (StateChangePending())
+            return;  // replaced before it went out
         lastCommand_ = packet;
         answerArmed_ = true;
     }

@@ -183,14 +183,22 @@ TEST_F(SessionTest, QueuedTransfersKeepTheirOwnPresetAndData)
 
 TEST_F(SessionTest, StatusPollingPausesDuringATransfer)
 {
-    peer.description = Counting(128 * 20);
-    settings.statusRate = 500;
+    peer.description = Counting(128 * 400);
+    settings.statusRate = 1000;
     ConnectNow();
     session->EnableStatusUpdates(true);
     ASSERT_TRUE(sink.WaitFor("status"));
     session->GetConfig(1);
     ASSERT_TRUE(sink.WaitFor("config"));
-    EXPECT_EQ(sink.Events("config")[0].bytes.size(), 128u * 20);
+    EXPECT_EQ(sink.Events("config")[0].bytes.size(), 128u * 400);
+
+    const auto packets = peer.Packets();
+    const auto start = std::find(packets.begin(), packets.end(), ByteString{'C'});
+    const auto end = std::find_end(start, packets.end(), &kAck, &kAck + 1);  // the answer to EOT
+    ASSERT_NE(end, packets.end());
+    const auto polls = std::count(start, end, BuildReadLeds());
+    EXPECT_EQ(polls, 0);
+    ASSERT_TRUE(sink.WaitFor("status", sink.Count("status") + 1));  // polling resumes
 }
 
 TEST_F(SessionTest, DisconnectDuringDownloadLeavesTransferMode)

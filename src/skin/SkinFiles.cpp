@@ -1,0 +1,157 @@
+#include "skin/SkinFiles.h"
+
+#include "skin/SkinPack.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kNativeSeparator = static_cast<char>(fs::path::preferred_separator);
+
+// Keeps a short, plain file ending so that loaders which go by the ending see
+// ".bmp" or ".ico".
+std::string TempSuffix(std::string_view entryPath)
+{
+    const auto dot = entryPath.find_last_of('.');
+    if (dot == std::string_view::npos || entryPath.size() - dot > 8)
+        return {};
+    const std::string_view ending = entryPath.substr(dot + 1);
+    for (const char c : ending)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return {};
+    return ending.empty() ? std::string{} : "." + std::string(ending);
+}
+
+// Finds an existing file whatever the letter case of each part of its path, as
+// the file systems the skins were made on do. Missing: the path as given.
+std::string ResolveLetterCase(const std::string& path)
+{
+    std::error_code ec;
+    if (fs::exists(path, ec))
+        return path;
+    const fs::path wanted(path);
+    fs::path found = wanted.root_path();
+    for (const auto& part : wanted.relative_path()) {
+        fs::path next = found / part;
+        if (!fs::exists(next, ec)) {
+            const std::string upper = CSkinPack::UpperAscii(part.string());
+            bool matched = false;
+            for (fs::directory_iterator it(found.empty() ? fs::path(".") : found, ec), end; !ec && it != end;
+                 it.increment(ec)) {
+                if (CSkinPack::UpperAscii(it->path().filename().string()) == upper) {
+                    next = found / it->path().filename();
+                    matched = true;
+                    break;
+                }
+            }
+            if (!matched)
+                return path;
+        }
+        found = std::move(next);
+    }
+    return found.string();
+}
+
+bool WriteAll(int fd, const ByteString& data)
+{
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+CSkinFiles::CSkinFiles(std::string skinFolder, std::string archivePath, ISkinErrorSink* errors)
+    : folder_(std::move(skinFolder)), archivePath_(std::move(archivePath)), errors_(errors)
+{
+}
+
+std::string CSkinFiles::DefaultArchivePath()
+{
+    return CSkinPack::ExecutablePath();
+}
+
+std::string CSkinFiles::JoinFallbackPath(std::string_view folder, std::string_view entryPath)
+{
+    std::string path(folder);
+    if (!path.empty() && path.back() != '\\' && path.back() != '/')
+        path += '\\';
+    path += entryPath;
+    if (kNativeSeparator != '\\')
+        for (char& c : path)
+            if (c == '\\')
+                c = kNativeSeparator;
+    return ResolveLetterCase(path);
+}
+
+std::string CSkinFiles::FallbackPath(std::string_view entryPath) const
+{
+    return JoinFallbackPath(folder_, entryPath);
+}
+
+void CSkinFiles::ReportErrno(int error) const
+{
+    if (errors_ != nullptr)
+        errors_->OnSkinError(std::to_string(error), ISkinErrorSink::Icon::None);
+}
+
+SkinFileRef CSkinFiles::ExtractFile(std::string_view entryPath) const
+{
+    std::error_code ec;
+    const fs::path folder = fs::temp_directory_path(ec);
+    const std::string suffix = TempSuffix(entryPath);
+    std::string name = ((ec ? fs::path("/tmp") : folder) / "qseXXXXXX").string() + suffix;
+    const int fd = ::mkstemps(name.data(), static_cast<int>(suffix.size()));
+
+    const auto bytes = CSkinPack::Find(archivePath_, entryPath);
+    if (fd >= 0) {
+        const bool written = bytes && WriteAll(fd, *bytes);
+        const bool closed = ::close(fd) == 0;
+        if (written && closed)
+            return {name, true};
+        if (::unlink(name.c_str()) != 0)
+            ReportErrno(errno);
+    }
+    return {FallbackPath(entryPath), false};
+}
+
+void CSkinFiles::ReleaseFile(const SkinFileRef& ref) const
+{
+    if (!ref.temporary)
+        return;
+    if (::unlink(ref.path.c_str()) != 0)
+        ReportErrno(errno);
+}
+
+std::optional<ByteString> CSkinFiles::ReadFile(std::string_view entryPath, std::size_t maxSize) const
+{
+    if (auto bytes = CSkinPack::Find(archivePath_, entryPath))
+        return bytes;
+    std::ifstream in(FallbackPath(entryPath), std::ios::binary | std::ios::ate);
+    if (!in)
+        return std::nullopt;
+    const std::streamoff size = in.tellg();
+    if (size < 0 || static_cast<std::uint64_t>(size) > maxSize)
+        return std::nullopt;
+    ByteString data(static_cast<std::size_t>(size));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(data.data()), size);
+    if (!in)
+        return std::nullopt;
+    return data;
+}

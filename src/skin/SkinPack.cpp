@@ -1,0 +1,247 @@
+#include "skin/SkinPack.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+// Deflate cannot do better than about 1032:1; a larger declared size is a lie.
+constexpr std::uint64_t kMaxInflateRatio = 1032;
+constexpr std::size_t kScanChunk = 1u << 20;
+constexpr std::size_t kSignatureLength = 12;
+
+std::uint32_t LittleEndian32(const std::uint8_t* p)
+{
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+bool ReadU32(const ISkinPackSource& source, std::uint64_t offset, std::uint32_t& value)
+{
+    std::array<std::uint8_t, 4> bytes{};
+    if (!source.ReadAt(offset, bytes))
+        return false;
+    value = LittleEndian32(bytes.data());
+    return true;
+}
+
+bool IsSignatureAt(const std::uint8_t* p)
+{
+    const auto sig = CSkinPack::Signature();
+    const auto name = CSkinPack::ArchiveName();
+    return std::equal(sig.begin(), sig.end(), p) && std::equal(name.begin(), name.end(), p + sig.size());
+}
+
+// The first k with k + 32 < size where the signature and name stand.
+std::optional<std::uint64_t> FindSignature(const ISkinPackSource& source)
+{
+    const std::uint64_t size = source.Size();
+    if (size <= CSkinPack::kHeaderSize)
+        return std::nullopt;
+    const std::uint64_t lastStart = size - CSkinPack::kHeaderSize - 1;
+    std::vector<std::uint8_t> chunk(static_cast<std::size_t>(
+        std::min<std::uint64_t>(kScanChunk + kSignatureLength - 1, size)));
+    for (std::uint64_t base = 0; base <= lastStart; base += kScanChunk) {
+        const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), size - base));
+        if (!source.ReadAt(base, std::span(chunk.data(), length)))
+            return std::nullopt;
+        const auto lastLocal = static_cast<std::size_t>(std::min<std::uint64_t>(kScanChunk - 1, lastStart - base));
+        const std::uint8_t* const begin = chunk.data();
+        for (std::size_t i = 0; i <= lastLocal;) {
+            const void* hit = std::memchr(begin + i, 0x40, lastLocal - i + 1);
+            if (hit == nullptr)
+                break;
+            i = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - begin);
+            if (IsSignatureAt(begin + i))
+                return base + i;
+            ++i;
+        }
+    }
+    return std::nullopt;
+}
+
+bool SizesPlausible(std::uint32_t packedSize, std::uint32_t size)
+{
+    return packedSize <= CSkinPack::kMaxEntrySize && size <= CSkinPack::kMaxEntrySize &&
+           size <= static_cast<std::uint64_t>(packedSize) * kMaxInflateRatio;
+}
+
+} // namespace
+
+std::span<const std::uint8_t, 4> CSkinPack::Signature()
+{
+    // Filled at run time, so the executable's file holds no copy of it.
+    static const std::array<std::uint8_t, 4> signature = [] {
+        std::array<std::uint8_t, 4> s{};
+        s.fill(0x40);
+        return s;
+    }();
+    return signature;
+}
+
+std::span<const std::uint8_t, 8> CSkinPack::ArchiveName()
+{
+    static const std::array<std::uint8_t, 8> name = [] {
+        std::array<std::uint8_t, 8> n{};
+        const char* text = "QuilPack";
+        std::copy(text, text + n.size(), n.begin());
+        return n;
+    }();
+    return name;
+}
+
+std::string CSkinPack::UpperAscii(std::string_view text)
+{
+    std::string upper(text);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return upper;
+}
+
+CSkinPack CSkinPack::Index(const ISkinPackSource& source)
+{
+    CSkinPack pack;
+    pack.archiveOffset_ = FindSignature(source);
+    if (!pack.archiveOffset_)
+        return pack;
+    const std::uint64_t size = source.Size();
+    std::uint32_t textLength = 0;
+    if (!ReadU32(source, *pack.archiveOffset_ + kHeaderSize, textLength))
+        return pack;
+    std::uint64_t offset = *pack.archiveOffset_ + kHeaderSize + 4 + textLength;
+    bool leftOut = false;
+    std::string path;
+    while (offset < size && size - offset > 1 && pack.entries_.size() < kMaxEntries) {
+        std::uint32_t pathLength = 0;
+        if (!ReadU32(source, offset, pathLength))
+            break;
+        const std::uint64_t sizesAt = offset + 4 + pathLength;
+        std::uint32_t packedSize = 0;
+        std::uint32_t unpackedSize = 0;
+        if (!ReadU32(source, sizesAt, packedSize) || !ReadU32(source, sizesAt + 4, unpackedSize))
+            break;
+        const std::uint64_t dataOffset = sizesAt + 8;
+        if (packedSize > size - dataOffset)
+            break; // truncated: nothing after it can be framed
+        offset = dataOffset + packedSize;
+        if (pathLength > kMaxPathLength || !SizesPlausible(packedSize, unpackedSize)) {
+            leftOut = true;
+            continue;
+        }
+        path.resize(pathLength);
+        if (!source.ReadAt(sizesAt - pathLength, std::span(reinterpret_cast<std::uint8_t*>(path.data()), path.size())))
+            break;
+        pack.byUpperPath_.try_emplace(UpperAscii(path), pack.entries_.size());
+        pack.entries_.push_back({path, dataOffset, packedSize, unpackedSize});
+    }
+    pack.endsCleanly_ = offset == size && !leftOut;
+    return pack;
+}
+
+const SkinPackEntry* CSkinPack::Lookup(std::string_view path) const
+{
+    if (path.size() > kMaxPathLength)
+        return nullptr;
+    const auto it = byUpperPath_.find(UpperAscii(path));
+    return it == byUpperPath_.end() ? nullptr : &entries_[it->second];
+}
+
+std::optional<ByteString> CSkinPack::Read(const ISkinPackSource& source, std::string_view path) const
+{
+    const SkinPackEntry* entry = Lookup(path);
+    if (entry == nullptr)
+        return std::nullopt;
+    return Read(source, *entry);
+}
+
+std::optional<ByteString> CSkinPack::Read(const ISkinPackSource& source, const SkinPackEntry& entry)
+{
+    if (!SizesPlausible(entry.packedSize, entry.size))
+        return std::nullopt;
+    ByteString packed(entry.packedSize);
+    if (!source.ReadAt(entry.dataOffset, packed))
+        return std::nullopt;
+    return Inflate(packed, entry.size);
+}
+
+std::optional<ByteString> CSkinPack::Inflate(std::span<const std::uint8_t> packed, std::uint32_t size)
+{
+    if (packed.size() > CSkinPack::kMaxEntrySize || size > CSkinPack::kMaxEntrySize)
+        return std::nullopt;
+    ByteString out(size);
+    Bytef spare = 0; // zlib wants somewhere to point even for an empty file
+    z_stream stream{};
+    stream.next_in = const_cast<Bytef*>(packed.data());
+    stream.avail_in = static_cast<uInt>(packed.size());
+    stream.next_out = out.empty() ? &spare : out.data();
+    stream.avail_out = static_cast<uInt>(out.size());
+    if (inflateInit(&stream) != Z_OK)
+        return std::nullopt;
+    const int result = inflate(&stream, Z_FINISH);
+    const uLong produced = stream.total_out;
+    inflateEnd(&stream);
+    // A damaged stream, a checksum that fails or a size that does not match all
+    // mean the entry cannot be trusted.
+    if (result != Z_STREAM_END || produced != size)
+        return std::nullopt;
+    return out;
+}
+
+namespace {
+
+struct CachedIndex {
+    CFileSource::FileId id;
+    std::shared_ptr<const CSkinPack> pack;
+};
+
+// Each executable is scanned once; a file that changes on disk is scanned anew.
+class CIndexCache {
+public:
+    std::shared_ptr<const CSkinPack> Get(const std::string& path, const CFileSource& source)
+    {
+        std::lock_guard lock(mutex_);
+        auto it = cache_.find(path);
+        if (it != cache_.end() && it->second.id == source.Identity())
+            return it->second.pack;
+        if (it == cache_.end() && cache_.size() >= kMaxFiles)
+            cache_.clear();
+        auto pack = std::make_shared<const CSkinPack>(CSkinPack::Index(source));
+        cache_[path] = {source.Identity(), pack};
+        return pack;
+    }
+
+private:
+    static constexpr std::size_t kMaxFiles = 16;
+    std::mutex mutex_;
+    std::map<std::string, CachedIndex> cache_;
+};
+
+CIndexCache& IndexCache()
+{
+    static CIndexCache cache;
+    return cache;
+}
+
+} // namespace
+
+std::optional<ByteString> CSkinPack::Find(const std::string& executablePath, std::string_view entryPath)
+{
+    const CFileSource source(executablePath.c_str());
+    if (!source.IsOpen())
+        return std::nullopt;
+    const auto pack = IndexCache().Get(executablePath, source);
+    return pack->Read(source, entryPath);
+}
+
+std::string CSkinPack::ExecutablePath()
+{
+    // Names the running image itself, even after the file was replaced on disk.
+    return "/proc/self/exe";
+}

@@ -1,0 +1,225 @@
+#include "skin/ui/SkinDrawing.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Pixel formats whose pixels are whole bytes are copied as raw bytes; the
+// others are widened once so that every copy below is a plain byte move.
+QImage ByteAddressable(const QImage& image)
+{
+    if (image.depth() >= 8)
+        return image;
+    return image.convertToFormat(QImage::Format_Indexed8);
+}
+
+// Copies a w x h block from (sx, sy) of `from` to (dx, dy) of `to`, clipped to
+// both images like a device-context copy. `from` may be `to`; overlapping
+// blocks are moved row by row in a safe order.
+void CopyBlock(const QImage& from, int sx, int sy, int w, int h, QImage& to, int dx, int dy)
+{
+    if (w <= 0 || h <= 0)
+        return;
+    // Clip against the source, then against the target, moving both origins.
+    auto clip = [&](int& s, int& d, int& len, int sLimit, int dLimit) {
+        if (s < 0) { d -= s; len += s; s = 0; }
+        if (d < 0) { s -= d; len += d; d = 0; }
+        len = std::min({len, sLimit - s, dLimit - d});
+    };
+    clip(sx, dx, w, from.width(), to.width());
+    clip(sy, dy, h, from.height(), to.height());
+    if (w <= 0 || h <= 0)
+        return;
+    const int bpp = to.depth() / 8;
+    const auto bytes = static_cast<std::size_t>(w) * static_cast<std::size_t>(bpp);
+    const bool upwards = &from == &to && dy > sy;
+    for (int i = 0; i < h; ++i) {
+        const int row = upwards ? h - 1 - i : i;
+        const uchar* src = from.constScanLine(sy + row) + static_cast<std::ptrdiff_t>(sx) * bpp;
+        uchar* dst = to.scanLine(dy + row) + static_cast<std::ptrdiff_t>(dx) * bpp;
+        std::memmove(dst, src, bytes);
+    }
+}
+
+} // namespace
+
+QImage StretchByResizeLines(const QImage& sourceIn, int rx, int ry, int width, int height)
+{
+    if (sourceIn.isNull() || width <= 0 || height <= 0 || width > kMaxStretchSide
+        || height > kMaxStretchSide)
+        return {};
+    const QImage source = ByteAddressable(sourceIn);
+    QImage target(width, height, source.format());
+    if (target.isNull())
+        return {};
+    target.setColorTable(source.colorTable());
+    target.fill(0);
+
+    const int w = source.width();
+    const int h = source.height();
+    const int dx = width - w;
+    const int dy = height - h;
+    CopyBlock(source, 0, 0, rx + 1, ry + 1, target, 0, 0);
+    CopyBlock(source, 0, ry, rx + 1, h - ry, target, 0, ry + dy);
+    CopyBlock(source, rx, 0, w - rx, ry + 1, target, rx + dx, 0);
+    CopyBlock(source, rx, ry, w - rx, h - ry, target, rx + dx, ry + dy);
+    for (int i = 1; i < dx; ++i)
+        CopyBlock(target, rx, 0, 1, height, target, rx + i, 0);
+    for (int j = 1; j < dy; ++j)
+        CopyBlock(target, 0, ry, width, 1, target, 0, ry + j);
+    return target;
+}
+
+QRgb SkinColourToRgb(std::uint32_t colour)
+{
+    return qRgb(static_cast<int>(colour & 0xFFu), static_cast<int>((colour >> 8) & 0xFFu),
+                static_cast<int>((colour >> 16) & 0xFFu));
+}
+
+std::uint32_t RgbToSkinColour(QRgb rgb)
+{
+    return static_cast<std::uint32_t>(qRed(rgb)) | static_cast<std::uint32_t>(qGreen(rgb)) << 8
+           | static_cast<std::uint32_t>(qBlue(rgb)) << 16;
+}
+
+namespace {
+
+// Marks the mask-coloured pixels of one row; one function per pixel layout.
+class MaskTest {
+public:
+    MaskTest(const QImage& image, std::uint32_t maskColour)
+        : image_(image)
+    {
+        const QRgb rgb = SkinColourToRgb(maskColour);
+        const unsigned r = static_cast<unsigned>(qRed(rgb));
+        const unsigned g = static_cast<unsigned>(qGreen(rgb));
+        const unsigned b = static_cast<unsigned>(qBlue(rgb));
+        rgb_ = rgb & 0x00FFFFFFu;
+        rgb565_ = static_cast<quint16>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+        rgb555_ = static_cast<quint16>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
+        bytes_[0] = static_cast<uchar>(r);
+        bytes_[1] = static_cast<uchar>(g);
+        bytes_[2] = static_cast<uchar>(b);
+        const QList<QRgb> table = image.colorTable();
+        for (const QRgb entry : table)
+            indexMatches_.push_back((entry & 0x00FFFFFFu) == rgb_);
+    }
+
+    void Row(int y, std::vector<char>& transparent) const
+    {
+        const uchar* line = image_.constScanLine(y);
+        const int w = image_.width();
+        for (int x = 0; x < w; ++x)
+            transparent[static_cast<std::size_t>(x)] = Pixel(line, x);
+    }
+
+private:
+    bool Pixel(const uchar* line, int x) const
+    {
+        switch (image_.format()) {
+        case QImage::Format_Indexed8: {
+            const std::size_t index = line[x];
+            return index < indexMatches_.size() && indexMatches_[index];
+        }
+        case QImage::Format_RGB16:
+            return reinterpret_cast<const quint16*>(line)[x] == rgb565_;
+        case QImage::Format_RGB555:
+            return reinterpret_cast<const quint16*>(line)[x] == rgb555_;
+        case QImage::Format_RGB888:
+            return std::memcmp(line + 3 * x, bytes_, 3) == 0;
+        case QImage::Format_BGR888: {
+            const uchar* p = line + 3 * x;
+            return p[0] == bytes_[2] && p[1] == bytes_[1] && p[2] == bytes_[0];
+        }
+        case QImage::Format_RGB32: // Qt keeps the unused byte at 0xFF
+            return (reinterpret_cast<const QRgb*>(line)[x] & 0x00FFFFFFu) == rgb_;
+        default: // ARGB32 and ARGB32_Premultiplied: only the opaque mask colour
+            return reinterpret_cast<const QRgb*>(line)[x] == (0xFF000000u | rgb_);
+        }
+    }
+
+    const QImage& image_;
+    QRgb rgb_ = 0;
+    quint16 rgb565_ = 0;
+    quint16 rgb555_ = 0;
+    uchar bytes_[3] = {};
+    std::vector<bool> indexMatches_;
+};
+
+bool HasOwnMaskTest(QImage::Format format)
+{
+    switch (format) {
+    case QImage::Format_Indexed8:
+    case QImage::Format_RGB16:
+    case QImage::Format_RGB555:
+    case QImage::Format_RGB888:
+    case QImage::Format_BGR888:
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+        return true;
+    default:
+        return false;
+    }
+}
+
+using Spans = std::vector<std::pair<int, int>>;
+
+void RowSpans(const std::vector<char>& transparent, Spans& spans)
+{
+    spans.clear();
+    const int w = static_cast<int>(transparent.size());
+    int x = 0;
+    while (x < w) {
+        while (x < w && transparent[static_cast<std::size_t>(x)])
+            ++x;
+        const int x0 = x;
+        while (x < w && !transparent[static_cast<std::size_t>(x)])
+            ++x;
+        if (x > x0)
+            spans.emplace_back(x0, x);
+    }
+}
+
+} // namespace
+
+QRegion RegionFromBitmap(const QImage& bitmapIn, std::uint32_t maskColour)
+{
+    if (bitmapIn.isNull())
+        return {};
+    const QImage bitmap = HasOwnMaskTest(bitmapIn.format())
+                              ? bitmapIn
+                              : bitmapIn.convertToFormat(QImage::Format_ARGB32);
+    const MaskTest test(bitmap, maskColour);
+    std::vector<char> transparent(static_cast<std::size_t>(bitmap.width()));
+
+    // Rows with the same runs are merged into one band, the canonical form
+    // QRegion itself uses, so the result compares equal to a region built by
+    // uniting the single-row rectangles.
+    std::vector<QRect> rects;
+    Spans band;
+    Spans row;
+    int bandTop = 0;
+    auto flush = [&](int bandEnd) {
+        for (const auto& [x0, x1] : band)
+            rects.emplace_back(x0, bandTop, x1 - x0, bandEnd - bandTop);
+    };
+    for (int y = 0; y < bitmap.height(); ++y) {
+        test.Row(y, transparent);
+        RowSpans(transparent, row);
+        if (y > 0 && row == band)
+            continue;
+        flush(y);
+        band.swap(row);
+        bandTop = y;
+    }
+    flush(bitmap.height());
+
+    QRegion region;
+    if (!rects.empty())
+        region.setRects(rects.data(), static_cast<int>(rects.size()));
+    return region;
+}

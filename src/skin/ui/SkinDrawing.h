@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QImage>
+#include <QRegion>
+
+#include <cstdint>
+
+// The two pixel operations every skinned control is built from. Both are pure:
+// they read their input image and return a new value.
+
+// Largest side a stretched copy may have; skin values come from a file and a
+// typo must not ask for gigabytes.
+inline constexpr int kMaxStretchSide = 16384;
+
+// Fits `source` to width x height by repeating its pixel column `resizeX` and
+// pixel row `resizeY`; the parts left of and above the lines keep their pixels,
+// the parts right of and below them move to the new right and bottom edges.
+// A smaller target draws the right and lower quarters shifted over the others.
+// The result has the source's format (and colour table); a null source or a
+// target side outside 1 .. kMaxStretchSide gives a null image.
+QImage StretchByResizeLines(const QImage& source, int resizeX, int resizeY, int width, int height);
+
+// The shape made of every pixel whose colour differs from `maskColour`
+// (0x00BBGGRR, as skin files write colours). Pixels compare exactly in the
+// image's own layout: the colour-table entry for 8 bits, the 5-6-5 (or 5-5-5)
+// value for 16 bits, the three bytes for 24 bits and the opaque pixel for 32.
+QRegion RegionFromBitmap(const QImage& bitmap, std::uint32_t maskColour);
+
+// 0x00BBGGRR to an opaque QRgb and back.
+QRgb SkinColourToRgb(std::uint32_t colour);
+std::uint32_t RgbToSkinColour(QRgb rgb);

@@ -1,0 +1,70 @@
+#include "skin/ui/SkinManager.h"
+
+#include "skin/ui/SkinClient.h"
+#include "skin/ui/SkinMessageBox.h"
+
+#include <QWidget>
+
+#include <algorithm>
+
+CSkinManager::CSkinManager(std::string baseFolder, ISkinErrorSink* errors, std::string archivePath)
+    : baseFolder_(std::move(baseFolder))
+    , ownErrors_(errors ? nullptr : std::make_unique<CSkinMessageBox>())
+    , errors_(errors ? errors : ownErrors_.get())
+    , archivePath_(std::move(archivePath))
+{
+}
+
+CSkinManager::~CSkinManager() = default;
+
+std::string CSkinManager::JoinFolder(const std::string& base, const std::string& name)
+{
+    if (base.empty() || base.back() == '\\' || base.back() == '/')
+        return base + name;
+    return base + '\\' + name;
+}
+
+bool CSkinManager::LoadSkin(const std::string& name)
+{
+    auto next = std::make_unique<CSkin>(errors_, archivePath_);
+    if (!next->Load(JoinFolder(baseFolder_, name)))
+        return false;
+    // The windows take their new images while the old skin still holds the
+    // old ones; only then does the old skin go.
+    std::unique_ptr<CSkin> previous = std::move(skin_);
+    skin_ = std::move(next);
+    const std::vector<Entry> windows = windows_; // ApplySkin may create or destroy windows
+    for (const Entry& entry : windows) {
+        if (!IsRegistered(entry.window))
+            continue;
+        entry.client->ApplySkin();
+        entry.window->update();
+    }
+    previous.reset();
+    return true;
+}
+
+void CSkinManager::Register(QWidget* window, CSkinClient* client)
+{
+    if (!window || !client)
+        return;
+    const auto it = std::find_if(windows_.begin(), windows_.end(),
+                                 [window](const Entry& e) { return e.window == window; });
+    if (it != windows_.end())
+        it->client = client;
+    else
+        windows_.push_back({window, client});
+}
+
+void CSkinManager::Unregister(QWidget* window)
+{
+    if (skin_)
+        skin_->ReleaseUser(window);
+    std::erase_if(windows_, [window](const Entry& e) { return e.window == window; });
+}
+
+bool CSkinManager::IsRegistered(const QWidget* window) const
+{
+    return std::any_of(windows_.begin(), windows_.end(),
+                       [window](const Entry& e) { return e.window == window; });
+}

@@ -1,0 +1,221 @@
+#include "skin/ui/SkinDrawing.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Every pixel gets its own value, so a pixel that lands in the wrong place shows.
+QRgb Unique(int x, int y)
+{
+    return qRgb(x * 4 + 1, y * 4 + 2, (x * 7 + y * 13) & 0xFF);
+}
+
+QImage PatternImage(int w, int h, QImage::Format format)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, Unique(x, y));
+    return image.convertToFormat(format);
+}
+
+// An 8-bit image whose index is its own pixel value modulo 256.
+QImage IndexedPattern(int w, int h)
+{
+    QImage image(w, h, QImage::Format_Indexed8);
+    QList<QRgb> table;
+    for (int i = 0; i < 256; ++i)
+        table.push_back(qRgb(i, 255 - i, (i * 3) & 0xFF));
+    image.setColorTable(table);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, static_cast<uint>((x + 3 * y) & 0xFF));
+    return image;
+}
+
+using Mapping = std::function<int(int)>;
+
+void ExpectMapped(const QImage& source, const QImage& result, const Mapping& mapX,
+                  const Mapping& mapY)
+{
+    for (int y = 0; y < result.height(); ++y)
+        for (int x = 0; x < result.width(); ++x)
+            ASSERT_EQ(result.pixel(x, y), source.pixel(mapX(x), mapY(y)))
+                << "at " << x << "," << y;
+}
+
+class StretchFormats : public ::testing::TestWithParam<QImage::Format> {};
+
+TEST_P(StretchFormats, GroupBackgroundGrowsByRepeatingTheResizeLines)
+{
+    const QImage source = GetParam() == QImage::Format_Indexed8 ? IndexedPattern(54, 52)
+                                                                 : PatternImage(54, 52, GetParam());
+    const QImage result = StretchByResizeLines(source, 25, 32, 200, 100);
+    ASSERT_EQ(result.size(), QSize(200, 100));
+    EXPECT_EQ(result.format(), source.format());
+    // Columns 0..25 stay, column 25 fills up to 170, source 25..53 land on 171..199;
+    // rows 0..32 stay, row 32 fills up to 79, source 32..51 land on 80..99.
+    const Mapping mapX = [](int x) { return x <= 25 ? x : x <= 170 ? 25 : x - 146; };
+    const Mapping mapY = [](int y) { return y <= 32 ? y : y <= 79 ? 32 : y - 48; };
+    ExpectMapped(source, result, mapX, mapY);
+}
+
+TEST_P(StretchFormats, SmallerTargetDrawsRightAndLowerQuartersOverTheOthers)
+{
+    const QImage source = GetParam() == QImage::Format_Indexed8 ? IndexedPattern(54, 52)
+                                                                 : PatternImage(54, 52, GetParam());
+    const QImage result = StretchByResizeLines(source, 25, 32, 40, 30);
+    ASSERT_EQ(result.size(), QSize(40, 30));
+    // dx = -14, dy = -22: from x 11 and y 10 on the later quarters win.
+    ExpectMapped(source, result, [](int x) { return x >= 11 ? x + 14 : x; },
+                 [](int y) { return y >= 10 ? y + 22 : y; });
+}
+
+TEST_P(StretchFormats, TargetOfTheSourceSizeReproducesTheSource)
+{
+    const QImage source = GetParam() == QImage::Format_Indexed8 ? IndexedPattern(31, 17)
+                                                                 : PatternImage(31, 17, GetParam());
+    EXPECT_EQ(StretchByResizeLines(source, 9, 4, 31, 17), source);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachDepth, StretchFormats,
+                         ::testing::Values(QImage::Format_Indexed8, QImage::Format_RGB16,
+                                           QImage::Format_RGB888, QImage::Format_RGB32,
+                                           QImage::Format_ARGB32));
+
+TEST(Stretch, ResizeLinesOutsideTheBitmapOrAbsurdSizesNeverReadOutOfBounds)
+{
+    const QImage source = PatternImage(20, 10, QImage::Format_RGB32);
+    EXPECT_EQ(StretchByResizeLines(source, 60, 70, 50, 30).size(), QSize(50, 30));
+    EXPECT_EQ(StretchByResizeLines(source, -5, -9, 50, 30).size(), QSize(50, 30));
+    EXPECT_TRUE(StretchByResizeLines(source, 0, 0, 0, 30).isNull());
+    EXPECT_TRUE(StretchByResizeLines(source, 0, 0, 100000, 30).isNull());
+    EXPECT_TRUE(StretchByResizeLines(QImage(), 0, 0, 10, 10).isNull());
+}
+
+TEST(SkinColour, HashColoursAreBlueGreenRedInTheLowBytes)
+{
+    EXPECT_EQ(SkinColourToRgb(0x00CB7200u), qRgb(0x00, 0x72, 0xCB));
+    EXPECT_EQ(RgbToSkinColour(qRgb(0xFF, 0x00, 0xFF)), 0x00FF00FFu);
+}
+
+// The expected shape is built pixel by pixel, independently of the band logic.
+QRegion ExpectedRegion(const QImage& image, const std::function<bool(int, int)>& opaque)
+{
+    QRegion region;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (opaque(x, y))
+                region += QRect(x, y, 1, 1);
+    return region;
+}
+
+constexpr std::uint32_t kMagenta = 0x00FF00FFu;
+
+// Regions are compared as point sets: QRegion may split equal shapes into
+// different rectangle lists.
+::testing::AssertionResult SameShape(const QRegion& actual, const QRegion& expected)
+{
+    if ((actual ^ expected).isEmpty())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "shapes differ in " << (actual ^ expected).rectCount()
+                                         << " rectangles, bounding " << (actual ^ expected).boundingRect().x()
+                                         << "," << (actual ^ expected).boundingRect().y();
+}
+
+// Rounded corners and a hole: the shapes skins actually cut.
+bool InShape(int x, int y)
+{
+    if ((x < 3 && y < 3 - x) || (x > 16 && y > 12 + (19 - x)))
+        return false;
+    return !(x >= 8 && x < 11 && y >= 5 && y < 7);
+}
+
+QImage ShapeImage(QImage::Format format)
+{
+    QImage image(20, 16, QImage::Format_ARGB32);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 20; ++x)
+            image.setPixel(x, y, InShape(x, y) ? Unique(x, y) : qRgb(255, 0, 255));
+    return image.convertToFormat(format);
+}
+
+class RegionFormats : public ::testing::TestWithParam<QImage::Format> {};
+
+TEST_P(RegionFormats, MaskColouredPixelsAreCutOut)
+{
+    const QImage image = ShapeImage(GetParam());
+    EXPECT_TRUE(SameShape(RegionFromBitmap(image, kMagenta), ExpectedRegion(image, InShape)));
+}
+
+TEST_P(RegionFormats, AllMaskGivesEmptyAndNoMaskGivesTheFullRectangle)
+{
+    QImage all(13, 7, QImage::Format_RGB32);
+    all.fill(qRgb(255, 0, 255));
+    EXPECT_TRUE(RegionFromBitmap(all.convertToFormat(GetParam()), kMagenta).isEmpty());
+    QImage none(13, 7, QImage::Format_RGB32);
+    none.fill(qRgb(30, 33, 39));
+    const QRegion full = RegionFromBitmap(none.convertToFormat(GetParam()), kMagenta);
+    EXPECT_TRUE(SameShape(full, QRegion(0, 0, 13, 7)));
+    EXPECT_EQ(full.rectCount(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachDepth, RegionFormats,
+                         ::testing::Values(QImage::Format_Indexed8, QImage::Format_RGB16,
+                                           QImage::Format_RGB555, QImage::Format_RGB888,
+                                           QImage::Format_RGB32, QImage::Format_ARGB32));
+
+TEST(Region, EightBitsCompareTheColourTableEntryNotTheIndex)
+{
+    QImage image(4, 1, QImage::Format_Indexed8);
+    // Entries 1 and 3 both hold the mask colour; entry 2 is one step off.
+    image.setColorTable({qRgb(0, 0, 0), qRgb(255, 0, 255), qRgb(254, 0, 255), qRgb(255, 0, 255)});
+    const uchar indices[4] = {1, 2, 3, 0};
+    for (int x = 0; x < 4; ++x)
+        image.scanLine(0)[x] = indices[x];
+    EXPECT_TRUE(SameShape(RegionFromBitmap(image, kMagenta), QRegion(1, 0, 1, 1) + QRegion(3, 0, 1, 1)));
+    // An index beyond the colour table is opaque, never a read past its end.
+    image.setColorCount(2);
+    image.scanLine(0)[2] = 200;
+    EXPECT_TRUE(SameShape(RegionFromBitmap(image, kMagenta), QRegion(1, 0, 3, 1)));
+}
+
+TEST(Region, SixteenBitsCompareTheQuantisedValueExactly)
+{
+    QImage image(3, 1, QImage::Format_RGB16);
+    auto* line = reinterpret_cast<quint16*>(image.scanLine(0));
+    line[0] = 0xF81F; // #FF00FF in 5-6-5
+    line[1] = 0xF81E; // one blue step off
+    line[2] = 0xF81F;
+    EXPECT_TRUE(SameShape(RegionFromBitmap(image, kMagenta), QRegion(1, 0, 1, 1)));
+    // #0072CB quantises to red 0, green 0x72 >> 2, blue 0xCB >> 3.
+    line[1] = static_cast<quint16>(((0x72 >> 2) << 5) | (0xCB >> 3));
+    EXPECT_TRUE(SameShape(RegionFromBitmap(image, 0x00CB7200u), QRegion(0, 0, 1, 1) + QRegion(2, 0, 1, 1)));
+}
+
+TEST(Region, TwentyFourAndThirtyTwoBitsCompareEveryByte)
+{
+    QImage rgb(3, 1, QImage::Format_RGB888);
+    rgb.setPixel(0, 0, qRgb(255, 0, 255));
+    rgb.setPixel(1, 0, qRgb(255, 1, 255));
+    rgb.setPixel(2, 0, qRgb(255, 0, 255));
+    EXPECT_TRUE(SameShape(RegionFromBitmap(rgb, kMagenta), QRegion(1, 0, 1, 1)));
+
+    QImage argb(3, 1, QImage::Format_ARGB32);
+    argb.setPixel(0, 0, qRgba(255, 0, 255, 255));
+    argb.setPixel(1, 0, qRgba(255, 0, 255, 128)); // not the opaque mask colour
+    argb.setPixel(2, 0, qRgb(0, 0, 0));
+    EXPECT_TRUE(SameShape(RegionFromBitmap(argb, kMagenta), QRegion(1, 0, 2, 1)));
+}
+
+TEST(Region, BlackIsTheMaskWhenTheSkinGivesNone)
+{
+    QImage image(2, 2, QImage::Format_RGB32);
+    image.fill(qRgb(0, 0, 0));
+    image.setPixel(1, 1, qRgb(9, 9, 9));
+    EXPECT_TRUE(SameShape(RegionFromBitmap(image, 0), QRegion(1, 1, 1, 1)));
+}
+
+} // namespace

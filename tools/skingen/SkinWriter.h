@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+// Collects the statements of skin.ini while the generator draws, saves every
+// image it is given under the skin folder, and writes the description at the end.
+class SkinWriter {
+public:
+    explicit SkinWriter(QString folder);
+
+    void Section(const QString& element, const QString& comment = {});
+    void Long(const QString& property, long value);
+    void Colour(const QString& property, QRgb rgb);
+    void String(const QString& property, const QString& text);
+    // Saves `image` as 24-bit BMP at `path` (backslashes, relative to the skin
+    // folder) and records IMAGE(element::property, path).
+    void Image(const QString& property, const QString& path, const QImage& image);
+    void Icon(const QString& property, const QString& path, const QImage& image);
+
+    // Writes skin.ini with `header` as its leading comment block; false with a
+    // message on stderr when a file cannot be written.
+    bool Finish(const QString& header);
+    bool Ok() const { return ok_; }
+
+private:
+    void Statement(const char* keyword, const QString& property, const QString& value);
+    bool Save(const QString& path, const QImage& image, const char* format);
+
+    QString folder_;
+    QString element_;
+    QStringList lines_;
+    bool ok_ = true;
+};
