@@ -41,11 +41,11 @@ void FaultInjector::Apply(ByteString reply, std::vector<Output>& out)
         ++counts_.delayed;
     }
     if (duplicate) {
-        out.push_back({reply, wait});
+        out.push_back({reply, wait, delay});
         ++counts_.duplicated;
         wait += kDuplicateGap;
     }
-    out.push_back({std::move(reply), wait});
+    out.push_back({std::move(reply), wait, delay || duplicate});
 }
 
 }  // namespace vsim

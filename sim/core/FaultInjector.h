@@ -25,6 +25,9 @@ struct FaultOptions {
 struct Output {
     ByteString bytes;
     std::chrono::milliseconds delay{0};
+    // Sent out of the normal turn (a duplicate, a delayed reply): a stream keeps
+    // it apart from its neighbours so the receiver sees separate arrivals.
+    bool apart = false;
 };
 
 // Applies the configured faults to each reply, from a seeded generator so that a
@@ -50,6 +53,6 @@ private:
 
 // Gap between a reply and its duplicate, so that a stream receiver sees two
 // arrivals rather than one run of bytes.
-constexpr std::chrono::milliseconds kDuplicateGap{30};
+constexpr std::chrono::milliseconds kDuplicateGap{50};
 
 }  // namespace vsim

@@ -50,9 +50,23 @@ void CheckCell(const Page& page, const Item& item, std::vector<std::string>& out
         out.push_back(Where(page, item) + ": slider cell too small");
 }
 
-bool Overlap(const Cell& a, const Cell& b)
+struct Box {
+    int left, top, right, bottom;
+};
+
+// What an item covers on the page in pixels: a spin's caption sits in the 13
+// pixels above its cell, a button group starts 6 pixels above its cell.
+Box Covered(const Item& item)
 {
-    return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+    const Cell& c = item.cell;
+    const int above = item.style == ItemStyle::Spin ? 13 : item.style == ItemStyle::Buttons ? 6 : 0;
+    return Box{c.x * 10, c.y * 10 - above, (c.x + c.w) * 10, (c.y + c.h) * 10};
+}
+
+bool Overlap(const Item& a, const Item& b)
+{
+    const Box p = Covered(a), q = Covered(b);
+    return p.left < q.right && q.left < p.right && p.top < q.bottom && q.top < p.bottom;
 }
 
 void CheckPage(const Page& page, std::vector<std::string>& out)
@@ -69,7 +83,7 @@ void CheckPage(const Page& page, std::vector<std::string>& out)
         // Items that are never hidden must not cover each other; ruled items may
         // share a place with their alternatives.
         for (std::size_t j = i + 1; j < page.items.size(); ++j)
-            if (!item.rule && !page.items[j].rule && Overlap(item.cell, page.items[j].cell))
+            if (!item.rule && !page.items[j].rule && Overlap(item, page.items[j]))
                 out.push_back(Where(page, item) + ": overlaps " + page.items[j].records.front().name);
     }
     for (const Page& child : page.children)

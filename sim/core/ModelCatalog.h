@@ -21,10 +21,10 @@ std::optional<Model> MakeModel(int code);
 // rules without a driver, names too long for the wire. Empty when it is sound.
 std::vector<std::string> CheckModel(const Model& model);
 
-// Page area of the main window in 10-pixel units, and the band at its top that
-// the page caption takes.
+// Page area of the main window ("Frame", 540 x 280) in 10-pixel units, and the
+// band at its top that the page caption takes (24 pixels).
 constexpr int kPageAreaWidth = 54;
-constexpr int kPageAreaHeight = 29;
+constexpr int kPageAreaHeight = 28;
 constexpr int kCaptionRows = 3;
 
 namespace models {

@@ -400,9 +400,9 @@ Page SystemPages(const Kit& k)
                           2, 10, 9, 18));
 
     std::vector<Item> presets{
-        Spin({PresetPick("TR Preset", A(2, 2, 0))}, At(2, 5, 16, 3)),
-        Spin({PresetPick("DP Preset", A(2, 2, 1))}, At(19, 5, 16, 3)),
-        Spin({PresetPick("DEF Preset", A(2, 2, 2))}, At(36, 5, 16, 3)),
+        Spin({PresetPick("TR Preset", A(2, 2, 0))}, At(2, 4, 16, 3)),
+        Spin({PresetPick("DP Preset", A(2, 2, 1))}, At(19, 4, 16, 3)),
+        Spin({PresetPick("DEF Preset", A(2, 2, 2))}, At(36, 4, 16, 3)),
     };
     for (int e = 0; e < k.scheduleEvents && e < 4; ++e) {
         const std::uint8_t c = U8(3 * e);
@@ -410,7 +410,7 @@ Page SystemPages(const Kit& k)
         presets.push_back(Spin({PresetPick(Numbered("Event", e + 1), A(2, 3, c)),
                                 Count("Hour", A(2, 3, U8(c + 1)), 0, 23, 0x0A),
                                 Count("Minute", A(2, 3, U8(c + 2)), 0, 59, 0x0A)},
-                               At(2, U8(11 + 5 * e), 34, 3)));
+                               At(2, U8(9 + 5 * e), 34, 3)));
     }
 
     std::vector<Item> status{

@@ -16,6 +16,7 @@ namespace vsim {
 namespace {
 
 constexpr std::size_t kMaxStateFile = 1024 * 1024;
+constexpr Address kPilot{kPresetGroup, 7, 1};
 
 double SteadySeconds()
 {
@@ -37,7 +38,7 @@ bool HasPilot(const Model& model)
 {
     bool found = false;
     ForEachItem(model.pages, [&](const Page&, const Item& item) {
-        found = found || (item.records.front().name == "Pilot" && item.records.front().address.a == kPresetGroup);
+        found = found || (item.records.front().name == "Pilot" && item.records.front().address == kPilot);
     });
     return found;
 }
@@ -100,6 +101,7 @@ SimDevice::SimDevice(Model model, DeviceOptions options)
       options_(std::move(options)),
       description_(EncodeDescription(model_)),
       meters_(model_.meters, model_.withMpx, options_.seed),
+      hasPilot_(HasPilot(model_)),
       state_(model_)
 {
     if (!options_.clock)
@@ -270,7 +272,7 @@ Answer SimDevice::HandleLocked(const ByteString& c)
         status[3] = f.dp;
         status[4] = f.def;
         status[5] = f.StatusByte();
-        const bool pilot = HasPilot(model_) ? state_.Read(Address{kPresetGroup, 7, 1}) != 0 : true;
+        const bool pilot = hasPilot_ ? state_.Read(kPilot) != 0 : true;
         meters_.Fill(status.data(), Now(), pilot);
         status[28] = Checksum(status.data(), 28);
         answer.reply = std::move(status);

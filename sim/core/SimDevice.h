@@ -84,6 +84,7 @@ private:
     DeviceOptions options_;
     ByteString description_;
     MeterAnimator meters_;
+    bool hasPilot_ = false;  // the MPX carrier follows the pilot switch where there is one
     mutable std::mutex mutex_;
     ProcessorState state_;
     bool dirty_ = false;

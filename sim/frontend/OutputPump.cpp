@@ -27,7 +27,7 @@ void OutputPump::Post(std::vector<Output> outputs)
     {
         std::lock_guard lock(mutex_);
         for (Output& o : outputs)
-            queue_.emplace(now + o.delay, std::move(o.bytes));  // equal times keep their order
+            queue_.emplace(now + o.delay, Unit{std::move(o.bytes), o.apart});  // equal times keep their order
     }
     wake_.notify_all();
 }
@@ -59,12 +59,14 @@ void OutputPump::Run()
             wake_.wait(lock);
             continue;
         }
-        const auto due = std::max(queue_.begin()->first, lastUnitEnd_ + unitGap_);
+        const bool apart = lastApart_ || queue_.begin()->second.apart;
+        const auto due = apart ? std::max(queue_.begin()->first, lastUnitEnd_ + unitGap_) : queue_.begin()->first;
         if (Clock::now() < due) {
             wake_.wait_until(lock, due);
             continue;
         }
-        ByteString bytes = std::move(queue_.begin()->second);
+        ByteString bytes = std::move(queue_.begin()->second.bytes);
+        lastApart_ = queue_.begin()->second.apart;
         queue_.erase(queue_.begin());
         writing_ = true;
         Write(bytes, lock);

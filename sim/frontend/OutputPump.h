@@ -21,8 +21,8 @@ public:
     using Sink = std::function<void(const std::uint8_t*, std::size_t)>;
 
     // `splittable`: a stream may be written piece by piece; a datagram may not.
-    // `unitGap`: least time between the end of one unit and the start of the
-    // next, so that a stream receiver reads two replies as two arrivals.
+    // `unitGap`: least time between a unit sent out of turn and its neighbours,
+    // so that a stream receiver reads them as separate arrivals.
     OutputPump(Sink sink, int baud, bool splittable,
                std::chrono::milliseconds unitGap = std::chrono::milliseconds(0));
     ~OutputPump();
@@ -48,7 +48,12 @@ private:
     Clock::time_point lastUnitEnd_{};
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::multimap<Clock::time_point, ByteString> queue_;
+    struct Unit {
+        ByteString bytes;
+        bool apart = false;
+    };
+    std::multimap<Clock::time_point, Unit> queue_;
+    bool lastApart_ = false;
     bool writing_ = false;
     bool stop_ = false;
     Clock::time_point wireFree_{};

@@ -18,7 +18,7 @@ constexpr int kTickMs = 10;
 constexpr int kUnreadTicks = 50;
 // Replies only follow each other closely when a fault repeats or delays one; a
 // short pause keeps each its own arrival at the application.
-constexpr std::chrono::milliseconds kUnitGap{5};
+constexpr std::chrono::milliseconds kUnitGap{25};
 
 }  // namespace
 

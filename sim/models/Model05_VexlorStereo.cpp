@@ -22,6 +22,15 @@ Model MakeVexlorStereo()
     m.meters = MeterLayout::Stereo;
     m.withMpx = false;
     m.pages = StandardPages(k);
+
+    // A studio box: its own monitor output with a dim switch.
+    const Address dim = A(2, 5, 0);
+    m.pages.push_back(Leaf("Monitor", {
+        Buttons(Choices("Monitor Source", A(2, 5, 1), {"Input", "Processed", "Output"}, 1), At(2, 4, 36, 4)),
+        Buttons(Choices("Dim", dim, {"Off", "On"}), At(2, 10, 14, 4)).Drives(),
+        Slider(Level("Dim Level", A(2, 5, 2), "dB", -40, 0, 1, 0, -20), At(2, 16, 8, 12)).When(dim, 1, 1),
+        Slider(Level("Monitor Level", A(2, 5, 3), "dB", -60, 6, 0.5, 1, -10), At(18, 10, 8, 18)),
+    }));
     return m;
 }
 

@@ -91,7 +91,7 @@ TEST(SimFaults, DuplicatedRepliesReachTheSessionTwiceAndAreIgnored)
             return n;
         };
         for (int i = 0; i < 100 && received() < 6; ++i)
-            std::this_thread::sleep_for(10ms);  // the second copy follows 30 ms behind
+            std::this_thread::sleep_for(10ms);  // the second copy follows 50 ms behind
         EXPECT_EQ(received(), 6u) << (wire == Wire::Udp ? "udp" : "serial");
         EXPECT_EQ(rig.sink.Count("version"), 3u);
     }
