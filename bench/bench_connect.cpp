@@ -23,8 +23,9 @@ namespace {
 // A transport that counts the bytes it carries, wrapped around the real one.
 class CountingTransport : public ITransport, public ITransportSink {
 public:
-    CountingTransport(std::unique_ptr<ITransport> inner, std::atomic<std::uint64_t>& bytes)
-        : inner_(std::move(inner)), bytes_(bytes)
+    CountingTransport(std::unique_ptr<ITransport> inner, std::atomic<std::uint64_t>& sent,
+                      std::atomic<std::uint64_t>& received)
+        : inner_(std::move(inner)), sent_(sent), received_(received)
     {
         inner_->SetSink(this);
     }
@@ -34,7 +35,7 @@ public:
     void Close() override { inner_->Close(); }
     void Send(const std::uint8_t* data, std::size_t length) override
     {
-        bytes_ += length;
+        sent_ += length;
         inner_->Send(data, length);
     }
 
@@ -45,19 +46,21 @@ public:
     // then cuts packets with the session's length rule.
     void OnPacketReceived(const ByteString& chunk) override
     {
-        bytes_ += chunk.size();
+        received_ += chunk.size();
         OnBytesReceived(chunk.data(), chunk.size());
     }
     std::optional<std::size_t> GetPacketLength(const ByteString& buffered) override { return buffered.size(); }
 
 private:
     std::unique_ptr<ITransport> inner_;
-    std::atomic<std::uint64_t>& bytes_;
+    std::atomic<std::uint64_t>& sent_;
+    std::atomic<std::uint64_t>& received_;
 };
 
 struct Run {
     double ms = -1;
-    std::uint64_t bytes = 0;
+    std::uint64_t sent = 0;
+    std::uint64_t received = 0;
     std::size_t presets = 0;
 };
 
@@ -106,11 +109,11 @@ Run ConnectOnce(std::uint8_t model, bool serial)
 
     const auto folder = std::filesystem::temp_directory_path() / ("vexlor_bench_" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
-    std::atomic<std::uint64_t> bytes{0};
-    TransportFactory factory = [&bytes](const ConnectionSettings& s) -> std::unique_ptr<ITransport> {
+    std::atomic<std::uint64_t> sent{0}, received{0};
+    TransportFactory factory = [&sent, &received](const ConnectionSettings& s) -> std::unique_ptr<ITransport> {
         auto inner = DefaultTransportFactory()(s);
         if (!inner) return nullptr;
-        return std::make_unique<CountingTransport>(std::move(inner), bytes);
+        return std::make_unique<CountingTransport>(std::move(inner), sent, received);
     };
 
     CTextViews views;
@@ -130,7 +133,8 @@ Run ConnectOnce(std::uint8_t model, bool serial)
         });
         if (ready && controller.State() == ConnectionState::Ready) {
             run.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-            run.bytes = bytes.load();
+            run.sent = sent.load();
+            run.received = received.load();
             run.presets = controller.PresetRows().size();
         }
         bridge.Disconnect();
@@ -151,8 +155,13 @@ int main()
     std::printf("connect_udp_ms: %.1f\n", udp.ms);
     const Run serial = ConnectOnce(model, true);
     std::printf("connect_serial_ms: %.1f\n", serial.ms);
-    const double bound = static_cast<double>(serial.bytes) / 1920.0 * 1000.0 + 15.0 * static_cast<double>(serial.presets);
-    std::printf("serial_wire_bound_ms: %.1f\n", bound);
-    std::printf("serial_bytes: %llu\n", static_cast<unsigned long long>(serial.bytes));
+    const double pauses = 15.0 * static_cast<double>(serial.presets);
+    const auto total = static_cast<double>(serial.sent + serial.received);
+    std::printf("serial_wire_bound_ms: %.1f\n", total / 1920.0 * 1000.0 + pauses);
+    std::printf("serial_bytes_sent: %llu\n", static_cast<unsigned long long>(serial.sent));
+    std::printf("serial_bytes_received: %llu\n", static_cast<unsigned long long>(serial.received));
+    // The simulator paces only what it sends; the application's bytes reach it at once.
+    std::printf("serial_paced_direction_bound_ms: %.1f\n",
+                static_cast<double>(serial.received) / 1920.0 * 1000.0 + pauses);
     return udp.ms < 0 || serial.ms < 0 ? 1 : 0;
 }
