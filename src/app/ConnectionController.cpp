@@ -24,7 +24,7 @@ CConnectionController::CConnectionController(ISessionCommands& session, Connecti
 
 void CConnectionController::ShowConfigError(const std::string& text, const std::string& caption)
 {
-    views_.main.MessageBox(text, caption);
+    views_.main.ShowMessage(text, caption);
 }
 
 CConnectionController::~CConnectionController() = default;
@@ -77,11 +77,11 @@ bool CConnectionController::ValidateSettings()
 {
     bool valid = true;
     if (settings_.lockCode > 9999 || views_.settingsPanel.LockCodeText().size() != 4) {
-        views_.main.MessageBox(texts::kCheckPassword, "");
+        views_.main.ShowMessage(texts::kCheckPassword, "");
         valid = false;
     }
     if (settings_.portNumber > 0xFFFF) {
-        views_.main.MessageBox(texts::kCheckPort, "");
+        views_.main.ShowMessage(texts::kCheckPort, "");
         valid = false;
     }
     return valid;
@@ -144,7 +144,7 @@ bool CConnectionController::IdentifyModel(std::uint8_t code)
     model_ = FindModel(code);
     if (!model_) {
         session_.Disconnect();
-        views_.main.MessageBox(texts::kIncorrectApplication, "");
+        views_.main.ShowMessage(texts::kIncorrectApplication, "");
         return false;
     }
     views_.meter.SetBackground(model_->meterBackgroundKey);
@@ -161,7 +161,7 @@ bool CConnectionController::SaveAndParseDescription(const ByteString& bytes)
         if (out) out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         if (!out) {
             session_.Disconnect();
-            views_.main.MessageBox(texts::kPermissionsError, "");
+            views_.main.ShowMessage(texts::kPermissionsError, "");
             return false;
         }
     }
@@ -287,10 +287,10 @@ void CConnectionController::OnDisconnected()
     if (failureShown_) return;
     if (awaitingConfig_) {
         failureShown_ = true;
-        views_.main.MessageBox(texts::kIncorrectPassword, "");
+        views_.main.ShowMessage(texts::kIncorrectPassword, "");
     }
     if (!versionReceived_) {
         failureShown_ = true;
-        views_.main.MessageBox(texts::kNoResponse, "");
+        views_.main.ShowMessage(texts::kNoResponse, "");
     }
 }

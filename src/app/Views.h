@@ -29,7 +29,8 @@ public:
     virtual void ShowProgress() = 0;
     virtual void CloseProgress() = 0;
     virtual void SetTitle(const std::string& title) = 0;
-    virtual void MessageBox(const std::string& text, const std::string& caption) = 0;
+    // A message box with an OK button.
+    virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
     virtual void EnableAB(bool enabled) = 0;
     // Checks (or unchecks) the button and repaints it.
     virtual void SetAChecked(bool checked) = 0;

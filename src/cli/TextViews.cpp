@@ -55,7 +55,7 @@ void CTextViews::SetConnectedLayout(bool connected)
     settingsPanelShown = !connected;
 }
 
-void CTextViews::MessageBox(const std::string& text, const std::string& caption)
+void CTextViews::ShowMessage(const std::string& text, const std::string& caption)
 {
     messages.push_back({text, caption});
     if (onMessage) onMessage(messages.back());

@@ -83,7 +83,7 @@ public:
     void ShowProgress() override { progressShown = true; }
     void CloseProgress() override { progressShown = false; }
     void SetTitle(const std::string& text) override { title = text; }
-    void MessageBox(const std::string& text, const std::string& caption) override;
+    void ShowMessage(const std::string& text, const std::string& caption) override;
     void EnableAB(bool enabled) override { abEnabled = enabled; }
     void SetAChecked(bool checked) override { aChecked = checked; }
     void SetBChecked(bool checked) override { bChecked = checked; }
