@@ -1,0 +1,296 @@
+#include "app/ConnectionController.h"
+
+#include "app/ControllerTexts.h"
+#include "app/DebugLineStore.h"
+#include "app/DescriptionAccess.h"
+#include "app/ModelTable.h"
+#include "app/SessionCommands.h"
+#include "description/DescriptionParser.h"
+#include "description/Visibility.h"
+#include "app/TimerQueue.h"
+#include "settings/ConnectionSettings.h"
+
+#include <fstream>
+
+CConnectionController::CConnectionController(ISessionCommands& session, ConnectionSettings& settings,
+                                             ControllerViews views, ITimerService& timers)
+    : session_(session),
+      settings_(settings),
+      views_(views),
+      timers_(timers),
+      parser_(std::make_unique<DescriptionParser>(static_cast<IConfigErrorSink*>(this)))
+{
+}
+
+void CConnectionController::ShowConfigError(const std::string& text, const std::string& caption)
+{
+    views_.main.ShowMessage(text, caption);
+}
+
+CConnectionController::~CConnectionController() = default;
+
+const PageNode* CConnectionController::Root() const
+{
+    return parser_->Root();
+}
+
+void CConnectionController::SetState(ConnectionState state)
+{
+    if (state_ == state) return;
+    state_ = state;
+    if (observer_) observer_->OnStateChanged(state);
+}
+
+void CConnectionController::Log(const std::string& text)
+{
+    views_.log.AddLine(text);
+}
+
+std::string CConnectionController::WorkPath(const std::string& name) const
+{
+    if (workFolder_.empty()) return name;
+    return workFolder_ + "/" + name;
+}
+
+void CConnectionController::HandleMessage(const AppMessage& m)
+{
+    switch (m.id) {
+    case msg::UM_CONNECTED: OnConnected(); break;
+    case msg::UM_DISCONNECTED: OnDisconnected(); break;
+    case msg::UM_PARAM_VALUE: OnParamValue(m.lParam); break;
+    case msg::UM_VERSION: OnVersion(m.data); break;
+    case msg::UM_STATUS: OnStatus(m.data); break;
+    case msg::UM_CONFIG: OnConfig(m.data); break;
+    case msg::UM_PRESET_DATA: OnPresetData(static_cast<std::uint8_t>(m.wParam), m.data); break;
+    case msg::UM_LOG: Log(std::string(m.data.begin(), m.data.end())); break;
+    case msg::UM_PRESET_COUNT: OnPresetCount(m.wParam); break;
+    case msg::UM_PRESET_SENT: OnPresetSent(static_cast<std::uint8_t>(m.wParam)); break;
+    case msg::UM_PRESET_LOADED: OnPresetLoaded(static_cast<std::uint8_t>(m.wParam)); break;
+    case msg::UM_PRESET_COMMAND: OnPresetCommand(static_cast<int>(m.lParam)); break;
+    case msg::UM_PRESET_NAME_CHANGED: OnPresetNameChanged(static_cast<std::uint8_t>(m.wParam)); break;
+    case msg::UM_PRESET_SELECTED: OnPresetSelected(m.wParam); break;
+    default: break;
+    }
+}
+
+bool CConnectionController::ValidateSettings()
+{
+    bool valid = true;
+    if (settings_.lockCode > 9999 || views_.settingsPanel.LockCodeText().size() != 4) {
+        views_.main.ShowMessage(texts::kCheckPassword, "");
+        valid = false;
+    }
+    if (settings_.portNumber > 0xFFFF) {
+        views_.main.ShowMessage(texts::kCheckPort, "");
+        valid = false;
+    }
+    return valid;
+}
+
+void CConnectionController::ToggleConnection()
+{
+    DestroyPage();
+    views_.settingsPanel.ApplyPanel(settings_);
+    if (!ValidateSettings()) return;
+    if (session_.IsConnected()) {
+        session_.Disconnect();
+        return;
+    }
+    views_.main.EnableWindow(false);
+    views_.main.ShowProgress();
+    fullRead_ = reevaluateVisibility_ = rebuildTree_ = reopenPage_ = firstOpen_ = true;
+    // A link that never opens must not inherit the flags of the last connection.
+    failureShown_ = awaitingConfig_ = versionReceived_ = presetListDone_ = false;
+    ++generation_;
+    SetState(ConnectionState::Connecting);
+    session_.Connect(settings_);
+}
+
+void CConnectionController::ExitApplication()
+{
+    quitPending_ = true;
+    SetState(ConnectionState::Quitting);
+    if (session_.IsConnected()) session_.Disconnect();
+    views_.main.QuitMessageLoop(0);
+}
+
+void CConnectionController::OnConnected()
+{
+    quitPending_ = false;
+    views_.main.SetConnectElement("BtnDisconnect");
+    views_.main.SetConnectedLayout(true);
+    awaitingConfig_ = false;
+    versionReceived_ = false;
+    SetState(ConnectionState::Identifying);
+    session_.ReadVersion();
+}
+
+void CConnectionController::OnVersion(const ByteString& bytes)
+{
+    version_.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(bytes.size(), 3)));
+    std::string title = "Remote V";
+    if (!version_.empty()) title += static_cast<char>(version_[0]);
+    title += ".";
+    for (std::size_t i = 1; i < version_.size(); ++i) title += static_cast<char>(version_[i]);
+    views_.main.SetTitle(title);
+    versionReceived_ = true;
+    awaitingConfig_ = true;
+    session_.GetConfig(settings_.lockCode);
+}
+
+bool CConnectionController::IdentifyModel(std::uint8_t code)
+{
+    views_.meter.SetModel(code);
+    model_ = FindModel(code);
+    if (!model_) {
+        session_.Disconnect();
+        views_.main.ShowMessage(texts::kIncorrectApplication, "");
+        return false;
+    }
+    views_.meter.SetBackground(model_->meterBackgroundKey);
+    userPresetCount_ = model_->userPresets;
+    views_.presets.SetUserPresetCount(userPresetCount_);
+    return true;
+}
+
+bool CConnectionController::SaveAndParseDescription(const ByteString& bytes)
+{
+    const std::string path = WorkPath(kDescriptionFile);
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        if (out) out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (!out) {
+            session_.Disconnect();
+            views_.main.ShowMessage(texts::kPermissionsError, "");
+            return false;
+        }
+    }
+    parser_->Load(path);
+    return true;
+}
+
+void CConnectionController::OnConfig(const ByteString& bytes)
+{
+    awaitingConfig_ = false;
+    // An empty description names no model at all.
+    if (!IdentifyModel(bytes.empty() ? 0 : bytes[0])) return;
+    if (!SaveAndParseDescription(bytes)) return;
+    bound_.clear();
+    pageTree_.Fill(Root());
+    views_.tree.SetVisible(false);
+    FillTreeView();
+    SetState(ConnectionState::Reading);
+    StartFullRead();
+    session_.GetFactoryPresetNumber();
+}
+
+void CConnectionController::StartFullRead()
+{
+    session_.EnableStatusUpdates(false);
+    bool any = false;
+    if (const PageNode* root = Root()) {
+        for (const ParamAddress& address : FirstRecordAddresses(*root)) {
+            session_.ReadParam(address.a, address.b, address.c);
+            endMarker_ = {address.a, address.b, address.c};
+            any = true;
+        }
+    }
+    // Nothing requested means no reply can end the read.
+    if (!any) fullRead_ = false;
+    session_.EnableStatusUpdates(true);
+}
+
+void CConnectionController::OnParamValue(std::uint32_t packed)
+{
+    const auto a = static_cast<std::uint8_t>(packed & 0xFF);
+    const auto b = static_cast<std::uint8_t>((packed >> 8) & 0xFF);
+    const auto c = static_cast<std::uint8_t>((packed >> 16) & 0xFF);
+    const auto value = static_cast<std::uint8_t>((packed >> 24) & 0xFF);
+    if (observer_) observer_->OnParamValue(a, b, c, value);
+    if (fullRead_) {
+        if (PageNode* root = parser_->Root()) StoreValue(*root, a, b, c, value);
+        if (endMarker_ == std::array<std::uint8_t, 3>{a, b, c}) {
+            fullRead_ = false;
+            if (!buildingPresetList_) {
+                session_.EnableStatusUpdates(true);
+                if (state_ == ConnectionState::Reading && presetListDone_) SetState(ConnectionState::Ready);
+            }
+        }
+        return;
+    }
+    for (IBoundControl* control : bound_) {
+        auto& records = control->Records();
+        if (records.empty() || !descaccess::SameAddress(records.front(), a, b, c)) continue;
+        records.front().value = value;
+        control->SetDeviceValue(value);
+    }
+    AdvanceRefreshWalk(a, b, c);
+}
+
+void CConnectionController::AdvanceRefreshWalk(std::uint8_t a, std::uint8_t b, std::uint8_t c)
+{
+    if (!walk_ || walkPosition_ >= bound_.size()) return;
+    const auto& records = bound_[walkPosition_]->Records();
+    if (records.empty() || !descaccess::SameAddress(records.front(), a, b, c)) return;
+    ++walkPosition_;
+    if (walkPosition_ >= bound_.size()) {
+        EndRefreshWalk();
+        return;
+    }
+    const ControlRecord& next = bound_[walkPosition_]->Records().front();
+    session_.ReadParam(next.a, next.b, next.c);
+}
+
+void CConnectionController::EndRefreshWalk()
+{
+    walk_ = false;
+    session_.EnableStatusUpdates(true);
+    Log("All Controls Updated");
+    if (page_) page_->SetVisible(true);
+    views_.tree.SetEnabled(true);
+    if (observer_) observer_->OnRefreshWalkDone();
+}
+
+void CConnectionController::WriteParameter(std::uint8_t a, std::uint8_t b, std::uint8_t c,
+                                           std::uint8_t value, bool echo)
+{
+    if (session_.IsConnected()) session_.WriteParam(a, b, c, value);
+    if (!echo) return;
+    reevaluateVisibility_ = true;
+    if (PageNode* root = parser_->Root()) StoreValue(*root, a, b, c, value);
+}
+
+void CConnectionController::ReadParameter(std::uint8_t a, std::uint8_t b, std::uint8_t c)
+{
+    if (session_.IsConnected()) session_.ReadParam(a, b, c);
+}
+
+void CConnectionController::OnDisconnected()
+{
+    if (quitPending_) {
+        views_.main.QuitMessageLoop(0);
+        return;
+    }
+    ++generation_;
+    buildingPresetList_ = false;
+    singlePresetRefresh_ = false;
+    walk_ = false;
+    views_.main.EnableWindow(true);
+    views_.meter.Reset();
+    DestroyPage();
+    views_.tree.SetEnabled(false);
+    views_.main.SetConnectedLayout(false);
+    views_.main.SetConnectElement("BtnConnect");
+    views_.main.CloseProgress();
+    SetState(ConnectionState::Disconnected);
+    // The session reports one loss of the link twice; tell the operator once.
+    if (failureShown_) return;
+    if (awaitingConfig_) {
+        failureShown_ = true;
+        views_.main.ShowMessage(texts::kIncorrectPassword, "");
+    }
+    if (!versionReceived_) {
+        failureShown_ = true;
+        views_.main.ShowMessage(texts::kNoResponse, "");
+    }
+}

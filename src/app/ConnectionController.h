@@ -1,0 +1,200 @@
+#pragma once
+
+#include "app/Messages.h"
+#include "app/PageTreeModel.h"
+#include "app/Views.h"
+#include "common/ByteString.h"
+#include "description/IConfigErrorSink.h"
+#include "description/Visibility.h"
+#include "presets/PresetModel.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class DescriptionParser;
+struct PageNode;
+class IDebugLog;
+class ISessionCommands;
+class ITimerService;
+struct ConnectionSettings;
+struct ModelInfo;
+
+// Where the connection stands; the numbers are the order of the connect sequence.
+enum class ConnectionState : int {
+    Disconnected = 0,
+    Connecting = 1,
+    Identifying = 2,
+    Reading = 3,
+    Ready = 4,
+    Quitting = 5,
+};
+
+// Told about events that front ends without a window (the command-line tool,
+// tests) wait for. Every call is made on the controller's thread.
+class IControllerObserver {
+public:
+    virtual ~IControllerObserver() = default;
+    virtual void OnStateChanged(ConnectionState) {}
+    virtual void OnParamValue(std::uint8_t, std::uint8_t, std::uint8_t, std::uint8_t) {}
+    virtual void OnStatus(const ByteString&) {}
+    virtual void OnPresetData(std::uint8_t, const ByteString&) {}
+    virtual void OnPresetSent(std::uint8_t) {}
+    virtual void OnPresetLoaded(std::uint8_t) {}
+    virtual void OnRefreshWalkDone() {}
+};
+
+// The views the controller drives.
+struct ControllerViews {
+    IMainView& main;
+    ISettingsPanelView& settingsPanel;
+    IPageTreeView& tree;
+    IPresetListView& presets;
+    IMeterView& meter;
+    IPageFactory& pages;
+    IDebugLog& log;
+};
+
+// The logic half of the main window: turns the operator's choices into session
+// commands and every session event (a posted message) into state changes.
+// Runs on one thread only; the session reaches it only through messages.
+class CConnectionController : private IConfigErrorSink {
+public:
+    static constexpr const char* kDescriptionFile = "pccontrol.bin";
+    static constexpr std::uint32_t kPresetRequestPauseMs = 15;
+
+    CConnectionController(ISessionCommands& session, ConnectionSettings& settings,
+                          ControllerViews views, ITimerService& timers);
+    ~CConnectionController() override;
+    CConnectionController(const CConnectionController&) = delete;
+    CConnectionController& operator=(const CConnectionController&) = delete;
+
+    // Folder for "pccontrol.bin" and the temporary preset files; empty means
+    // the current folder.
+    void SetWorkFolder(const std::string& folder) { workFolder_ = folder; }
+    void SetObserver(IControllerObserver* observer) { observer_ = observer; }
+
+    void HandleMessage(const AppMessage& message);
+
+    void ToggleConnection();
+    void ExitApplication();
+    void SelectA();
+    void SelectB();
+    void OpenPage(std::size_t index, bool rebuild);
+    void WriteParameter(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t value, bool echo);
+    void ReadParameter(std::uint8_t a, std::uint8_t b, std::uint8_t c);
+    void ApplyCompareLock(bool on);
+
+    // Read-only views of the state for front ends and tests.
+    ConnectionState State() const { return state_; }
+    const PageNode* Root() const;
+    const CPageTreeModel& PageTree() const { return pageTree_; }
+    const std::vector<presets::PresetRow>& PresetRows() const { return rows_; }
+    const ModelInfo* Model() const { return model_; }
+    unsigned UserPresetCount() const { return userPresetCount_; }
+    std::uint32_t PresetCount() const { return presetCount_; }
+    const ByteString& Version() const { return version_; }
+    std::size_t CurrentPageIndex() const { return currentPage_; }
+    IPageView* CurrentPage() const { return page_.get(); }
+    const std::vector<VisibilityDriver>& VisibilityDrivers() const { return drivers_; }
+    bool CompareLock() const { return compareLock_; }
+    bool RefreshWalkRunning() const { return walk_; }
+    bool FullReadRunning() const { return fullRead_; }
+    bool BuildingPresetList() const { return buildingPresetList_; }
+    const presets::StatusValues& StatusNow() const { return status_; }
+
+private:
+    // Connect sequence.
+    void OnConnected();
+    void OnDisconnected();
+    void OnVersion(const ByteString& bytes);
+    void OnConfig(const ByteString& bytes);
+    bool IdentifyModel(std::uint8_t code);
+    bool SaveAndParseDescription(const ByteString& bytes);
+    void StartFullRead();
+    void OnParamValue(std::uint32_t packed);
+    void AdvanceRefreshWalk(std::uint8_t a, std::uint8_t b, std::uint8_t c);
+    void EndRefreshWalk();
+    bool ValidateSettings();
+
+    // Status and pages.
+    void OnStatus(const ByteString& packet);
+    void ReevaluateVisibility();
+    void RebuildTree();
+    void ReopenPage();
+    void UpdateChangeFlag(const presets::StatusValues& now);
+    void UpdatePresetFlags();
+    void DestroyPage();
+    void FillTreeView();
+    void SetAB(bool a, bool b);
+    void ReleaseCompareAfterSave();
+
+    // Presets.
+    void OnPresetCount(std::uint32_t count);
+    void OnPresetData(std::uint8_t index, const ByteString& data);
+    void OnPresetSent(std::uint8_t index);
+    void OnPresetLoaded(std::uint8_t index);
+    void OnPresetCommand(int command);
+    void OnPresetNameChanged(std::uint8_t index);
+    void OnPresetSelected(std::uint32_t index);
+    void RequestPreset(std::uint32_t index, bool askForFile);
+    void UploadPreset(std::uint8_t index, bool fromChosenFile);
+    void UpdatePresetRow(std::uint8_t index);
+    void FinishPresetList();
+
+    // The parser's one-time "Config Error" report, shown as a message box.
+    void ShowConfigError(const std::string& text, const std::string& caption) override;
+    void SetState(ConnectionState state);
+    void Log(const std::string& text);
+    std::string WorkPath(const std::string& name) const;
+
+    ISessionCommands& session_;
+    ConnectionSettings& settings_;
+    ControllerViews views_;
+    ITimerService& timers_;
+    IControllerObserver* observer_ = nullptr;
+    std::string workFolder_;
+
+    std::unique_ptr<DescriptionParser> parser_;
+    CPageTreeModel pageTree_;
+    std::unique_ptr<IPageView> page_;
+    std::vector<IBoundControl*> bound_;
+    std::size_t currentPage_ = 0;
+    std::vector<VisibilityDriver> drivers_;
+    std::array<std::uint8_t, 3> endMarker_{};
+
+    ConnectionState state_ = ConnectionState::Disconnected;
+    const ModelInfo* model_ = nullptr;
+    ByteString version_;
+    bool fullRead_ = false;
+    bool reevaluateVisibility_ = false;
+    bool rebuildTree_ = false;
+    bool reopenPage_ = false;
+    bool firstOpen_ = false;
+    bool walk_ = false;
+    std::size_t walkPosition_ = 0;
+    bool awaitingConfig_ = false;
+    bool versionReceived_ = false;
+    bool failureShown_ = false;
+    unsigned userPresetCount_ = 8;
+    std::uint32_t presetCount_ = 0;
+    bool buildingPresetList_ = false;
+    bool presetListDone_ = false;  // this connection's list has been built
+    bool singlePresetRefresh_ = false;
+    std::string presetFileName_;
+    bool quitPending_ = false;
+    // Bumped on every connect and disconnect so that a pending preset-request
+    // timer of an earlier connection does nothing.
+    std::uint64_t generation_ = 0;
+
+    presets::StatusValues status_;
+    presets::StatusValues previous_;
+    std::uint8_t localCompare_ = 0;
+    bool compareLock_ = false;
+    bool aChecked_ = false;
+    bool bChecked_ = false;
+    std::vector<presets::PresetRow> rows_;
+};

@@ -1,0 +1,169 @@
+// The preset list and its commands.
+#include "app/ConnectionController.h"
+
+#include "app/DebugLineStore.h"
+#include "app/DescriptionAccess.h"
+#include "app/SessionCommands.h"
+#include "app/TimerQueue.h"
+#include "presets/PresetFile.h"
+
+#include <chrono>
+#include <cstdio>
+
+void CConnectionController::OnPresetCount(std::uint32_t count)
+{
+    presetCount_ = count;
+    buildingPresetList_ = true;
+    views_.presets.DeleteAllRows();
+    rows_.clear();
+    session_.EnableStatusUpdates(false);
+    // No presets: the list is complete at once.
+    if (presetCount_ == 0) {
+        FinishPresetList();
+        return;
+    }
+    RequestPreset(0, false);
+}
+
+void CConnectionController::RequestPreset(std::uint32_t index, bool askForFile)
+{
+    if (index >= presetCount_) return;
+    const auto n = static_cast<std::uint8_t>(index);
+    presetFileName_ = askForFile ? views_.main.ChoosePresetFileToSave()
+                                 : WorkPath(presets::PresetTempFileName(n));
+    session_.GetPreset(n);
+}
+
+void CConnectionController::UploadPreset(std::uint8_t index, bool fromChosenFile)
+{
+    const std::string path = fromChosenFile ? views_.main.ChoosePresetFileToLoad()
+                                            : WorkPath(presets::PresetTempFileName(index));
+    if (path.empty()) return;
+    const ByteString data = presets::ReadPresetFile(path, [this](const std::string& line) { Log(line); });
+    if (!data.empty()) session_.SendPreset(index, data);
+}
+
+void CConnectionController::OnPresetData(std::uint8_t index, const ByteString& data)
+{
+    if (!presetFileName_.empty()) presets::WritePresetFile(presetFileName_, data);
+    if (observer_) observer_->OnPresetData(index, data);
+    if (buildingPresetList_) {
+        UpdatePresetRow(index);
+        if (index + 1u < presetCount_) {
+            // The processor wants a short pause between two requests; a timer
+            // keeps the window responsive meanwhile.
+            const std::uint64_t generation = generation_;
+            const std::uint32_t next = index + 1u;
+            timers_.StartOnce(std::chrono::milliseconds(kPresetRequestPauseMs), [this, generation, next] {
+                if (generation == generation_ && buildingPresetList_) RequestPreset(next, false);
+            });
+        } else {
+            FinishPresetList();
+        }
+        return;
+    }
+    if (singlePresetRefresh_) {
+        if (!presetFileName_.empty()) {
+            UpdatePresetRow(index);
+            if (index == status_.current) session_.LoadPreset(index);
+        }
+        singlePresetRefresh_ = false;
+    }
+}
+
+void CConnectionController::FinishPresetList()
+{
+    buildingPresetList_ = false;
+    presetListDone_ = true;
+    views_.main.CloseProgress();
+    views_.main.EnableWindow(true);
+    session_.EnableStatusUpdates(true);
+    if (!fullRead_ && state_ == ConnectionState::Reading) SetState(ConnectionState::Ready);
+}
+
+void CConnectionController::UpdatePresetRow(std::uint8_t index)
+{
+    if (buildingPresetList_) {
+        const std::size_t at = std::min<std::size_t>(index, rows_.size());
+        rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(at),
+                     presets::PresetRow{presets::PresetLabel(index, userPresetCount_), ""});
+        views_.presets.InsertRow(static_cast<unsigned>(at), rows_[at].label);
+    }
+    const std::string temp = WorkPath(presets::PresetTempFileName(index));
+    const ByteString bytes = presets::ReadPresetFile(temp, [this](const std::string& line) { Log(line); });
+    const std::string name = presets::ToUpperAscii(presets::PresetNameFromBytes(bytes));
+    std::remove(temp.c_str());
+    if (index >= rows_.size()) return;
+    rows_[index].name = name;
+    views_.presets.SetRowName(index, name);
+}
+
+void CConnectionController::OnPresetSent(std::uint8_t index)
+{
+    if (observer_) observer_->OnPresetSent(index);
+    RequestPreset(index, false);
+}
+
+void CConnectionController::OnPresetLoaded(std::uint8_t index)
+{
+    if (observer_) observer_->OnPresetLoaded(index);
+    if (drivers_.empty()) {
+        fullRead_ = false;
+        reevaluateVisibility_ = rebuildTree_ = reopenPage_ = true;
+        session_.EnableStatusUpdates(true);
+    } else {
+        session_.EnableStatusUpdates(false);
+        fullRead_ = reevaluateVisibility_ = rebuildTree_ = reopenPage_ = true;
+        for (const VisibilityDriver& d : drivers_) session_.ReadParam(d.address.a, d.address.b, d.address.c);
+        const ParamAddress last = drivers_.back().address;
+        endMarker_ = {last.a, last.b, last.c};
+        session_.EnableStatusUpdates(true);
+    }
+    views_.presets.Deselect(index);
+}
+
+void CConnectionController::OnPresetCommand(int command)
+{
+    const auto selected = views_.presets.SelectedRow();
+    const auto kind = presets::PresetCommandFromInt(command);
+    if (!selected || !kind || *selected >= rows_.size()) return;
+    const auto n = static_cast<std::uint8_t>(*selected);
+    // The list offers these only on user presets; a command that slips
+    // through for a factory preset must not reach the processor.
+    if (!presets::IsCommandAllowed(*kind, n, userPresetCount_)) {
+        Log(std::string("Preset command refused on a factory preset: ") + presets::PresetCommandText(*kind));
+        return;
+    }
+    switch (*kind) {
+    case presets::PresetCommand::Load: session_.LoadPreset(n); break;
+    case presets::PresetCommand::Save:
+        session_.SavePreset(n);
+        if (compareLock_) ReleaseCompareAfterSave();
+        views_.presets.Deselect(n);
+        break;
+    case presets::PresetCommand::Rename: views_.presets.StartRename(n); break;
+    case presets::PresetCommand::LoadFromFile:
+        singlePresetRefresh_ = true;
+        UploadPreset(n, true);
+        views_.presets.Deselect(n);
+        break;
+    case presets::PresetCommand::SaveToFile:
+        RequestPreset(n, true);
+        if (compareLock_) ReleaseCompareAfterSave();
+        views_.presets.Deselect(n);
+        break;
+    }
+}
+
+void CConnectionController::OnPresetNameChanged(std::uint8_t index)
+{
+    if (index >= rows_.size()) return;
+    const std::string text = views_.presets.RowName(index);
+    rows_[index].name = presets::ToUpperAscii(text);
+    session_.RenamePreset(index, presets::PresetRenameBytes(text));
+}
+
+void CConnectionController::OnPresetSelected(std::uint32_t index)
+{
+    views_.main.ShowUserPresetButtons(index < userPresetCount_);
+}

@@ -1,0 +1,339 @@
+#include "cli/CliApp.h"
+
+#include "app/DescriptionAccess.h"
+#include "app/ModelTable.h"
+#include "cli/ParamText.h"
+#include "presets/PresetFile.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <ostream>
+
+namespace {
+
+std::string Hex(std::uint8_t v)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%02x", static_cast<unsigned>(v));
+    return text;
+}
+
+std::optional<std::uint8_t> ParseByte(const std::string& text)
+{
+    char* end = nullptr;
+    const unsigned long v = std::strtoul(text.c_str(), &end, 0);
+    if (text.empty() || !end || *end != '\0' || v > 255) return std::nullopt;
+    return static_cast<std::uint8_t>(v);
+}
+
+std::string Marker(std::uint8_t index, const presets::StatusValues& s)
+{
+    std::string marks;
+    if (index == s.tr) marks += " (TR)";
+    if (index == s.dp) marks += " (DP)";
+    if (index == s.def) marks += " (DEF)";
+    if (index == s.current) marks += " *current*";
+    return marks;
+}
+
+}  // namespace
+
+CCliApp::CCliApp(CliOptions options, std::ostream& out, std::ostream& err, const std::atomic<bool>* stop)
+    : options_(std::move(options)), out_(out), err_(err), stop_(stop)
+{
+    settings_.host = options_.host;
+    settings_.portNumber = options_.port;
+    settings_.transportIndex = options_.serialDevice.empty() ? 0 : 1;
+    settings_.portName = options_.serialDevice.empty() ? "TCP" : options_.serialDevice;
+    settings_.lockCode = static_cast<std::uint32_t>(std::strtoul(options_.lockText.c_str(), nullptr, 10));
+    views_.lockCodeText = options_.lockText;
+    if (options_.log) views_.onLog = [this](const std::string& line) { out_ << "log: " << line << '\n'; };
+    session_ = std::make_unique<CSessionBridge>(loop_.Queue());
+    controller_ = std::make_unique<CConnectionController>(
+        *session_, settings_,
+        ControllerViews{views_, views_, views_, views_, views_, views_, views_}, loop_.Timers());
+    controller_->SetObserver(this);
+    views_.onSelectPage = [this](int record) { controller_->OpenPage(static_cast<std::size_t>(record), true); };
+    loop_.Attach(*controller_);
+}
+
+CCliApp::~CCliApp()
+{
+    // The session's threads post into the loop's queue; stop them first.
+    session_.reset();
+}
+
+void CCliApp::OnParamValue(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t value)
+{
+    lastParam_ = std::array<std::uint8_t, 4>{a, b, c, value};
+}
+
+void CCliApp::OnStatus(const ByteString& packet)
+{
+    ++statusCount_;
+    lastStatus_ = packet;
+}
+
+void CCliApp::OnPresetData(std::uint8_t index, const ByteString& data)
+{
+    lastPresetData_ = std::make_pair(index, data);
+}
+
+void CCliApp::OnPresetSent(std::uint8_t index)
+{
+    lastPresetSent_ = index;
+}
+
+CliExit CCliApp::Fail(CliExit code, const std::string& text)
+{
+    err_ << "vexlor-cli: " << text << '\n';
+    return code;
+}
+
+bool CCliApp::LinkLost() const
+{
+    return controller_->State() == ConnectionState::Disconnected;
+}
+
+bool CCliApp::Wait(const std::function<bool()>& done)
+{
+    const auto span = std::chrono::milliseconds(static_cast<long long>(options_.timeoutSeconds * 1000));
+    return loop_.RunFor(span, [&] { return done() || LinkLost(); }, stop_) && !LinkLost();
+}
+
+CliExit CCliApp::Run()
+{
+    const CliExit connected = Connect();
+    if (connected != CliExit::Ok) return connected;
+    CliExit result = CliExit::Ok;
+    const std::string& c = options_.command;
+    if (c == "info") result = Info();
+    else if (c == "get") result = Get();
+    else if (c == "set") result = Set();
+    else if (c == "presets") result = Presets();
+    else if (c == "backup") result = Backup();
+    else if (c == "restore") result = Restore();
+    else if (c == "watch") result = Watch();
+    if (result != CliExit::Ok && LinkLost()) err_ << "vexlor-cli: the link to the processor was lost\n";
+    Disconnect();
+    return result;
+}
+
+CliExit CCliApp::Connect()
+{
+    controller_->ToggleConnection();
+    // Every failure the controller reports reaches the operator as a message.
+    auto failed = [this] {
+        std::string text = "connection failed";
+        if (!views_.messages.empty()) text = views_.messages.front().text;
+        return Fail(CliExit::ConnectFailed, text);
+    };
+    if (controller_->State() != ConnectionState::Connecting) return failed();
+    const auto span = std::chrono::milliseconds(static_cast<long long>(options_.timeoutSeconds * 1000));
+    const bool ready = loop_.RunFor(span, [this] {
+        // Ready, and the first status report has rebuilt the tree and opened
+        // the first page, so nothing of the connect sequence is left to run.
+        return LinkLost() || (controller_->State() == ConnectionState::Ready && statusCount_ > 0 &&
+                              !controller_->RefreshWalkRunning());
+    }, stop_);
+    if (LinkLost() || !ready) {
+        if (!ready && !LinkLost()) {
+            Disconnect();
+            return Fail(CliExit::ConnectFailed, "timed out while connecting");
+        }
+        // Give a second report of the same loss a moment to arrive.
+        loop_.RunFor(std::chrono::milliseconds(100), [] { return false; });
+        return failed();
+    }
+    return CliExit::Ok;
+}
+
+void CCliApp::Disconnect()
+{
+    if (LinkLost()) return;
+    controller_->ExitApplication();
+    loop_.RunFor(std::chrono::seconds(3), [this] { return !session_->IsConnected(); });
+}
+
+CliExit CCliApp::Info()
+{
+    const ModelInfo* model = controller_->Model();
+    const ByteString& v = controller_->Version();
+    std::string version;
+    for (std::size_t i = 0; i < v.size(); ++i) version += (i == 1 ? "." : "") + std::string(1, static_cast<char>(v[i]));
+    out_ << "version: " << version << '\n';
+    out_ << "title: " << views_.title << '\n';
+    out_ << "model: " << (model ? model->name : "?") << " (code " << int(model ? model->code : 0) << ")\n";
+    out_ << "presets: " << controller_->PresetCount() << " (" << controller_->UserPresetCount() << " user)\n";
+    const auto& records = controller_->PageTree().Records();
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        PrintPage(i);
+        if (LinkLost()) return Fail(CliExit::LinkLost, "link lost while reading pages");
+    }
+    return CliExit::Ok;
+}
+
+void CCliApp::PrintPage(std::size_t index)
+{
+    const PageTreeRecord& record = controller_->PageTree().Records()[index];
+    out_ << "page " << index << ": " << record.path << (record.hidden ? " (hidden)" : "") << '\n';
+    if (!record.hasPage) return;
+    const std::size_t before = walksDone_;
+    controller_->OpenPage(index, true);
+    if (!Wait([&] { return walksDone_ > before; })) return;
+    auto* page = dynamic_cast<CTextPage*>(controller_->CurrentPage());
+    if (!page) return;
+    for (const auto& control : page->Controls()) {
+        const ControlRecord& r = control->Records().front();
+        out_ << "  " << r.name << " [" << Hex(r.a) << ' ' << Hex(r.b) << ' ' << Hex(r.c) << "] = "
+             << (control->Shown() ? std::to_string(*control->Shown()) : std::string("?")) << " \""
+             << control->Text(page->PresetChoices()) << '"' << (control->Hidden() ? " (hidden)" : "")
+             << '\n';
+    }
+}
+
+std::optional<std::uint8_t> CCliApp::ReadOne(std::uint8_t a, std::uint8_t b, std::uint8_t c)
+{
+    lastParam_.reset();
+    controller_->ReadParameter(a, b, c);
+    const bool got = Wait([&] {
+        return lastParam_ && (*lastParam_)[0] == a && (*lastParam_)[1] == b && (*lastParam_)[2] == c;
+    });
+    if (!got) return std::nullopt;
+    return (*lastParam_)[3];
+}
+
+namespace {
+
+const ControlRecord* FindRecord(const PageNode* root, std::uint8_t a, std::uint8_t b, std::uint8_t c)
+{
+    const ControlRecord* found = nullptr;
+    if (!root) return nullptr;
+    descaccess::ForEachItem(*root, [&](const ControlItem& item) {
+        for (const ControlRecord& r : item.records) {
+            if (!found && descaccess::SameAddress(r, a, b, c)) found = &r;
+        }
+    });
+    return found;
+}
+
+}  // namespace
+
+CliExit CCliApp::Get()
+{
+    const auto a = ParseByte(options_.args[0]), b = ParseByte(options_.args[1]), c = ParseByte(options_.args[2]);
+    if (!a || !b || !c) return Fail(CliExit::Usage, "an address byte is not a number from 0 to 255");
+    const auto value = ReadOne(*a, *b, *c);
+    if (!value) return Fail(CliExit::CommandFailed, "no reply for the parameter");
+    out_ << Hex(*a) << ' ' << Hex(*b) << ' ' << Hex(*c) << " = " << int(*value);
+    if (const ControlRecord* r = FindRecord(controller_->Root(), *a, *b, *c))
+        out_ << " \"" << ParamText(*r, *value, presets::PresetChoiceTexts(controller_->PresetRows())) << "\" ("
+             << r->name << ')';
+    out_ << '\n';
+    return CliExit::Ok;
+}
+
+CliExit CCliApp::Set()
+{
+    const auto a = ParseByte(options_.args[0]), b = ParseByte(options_.args[1]), c = ParseByte(options_.args[2]);
+    const auto v = ParseByte(options_.args[3]);
+    if (!a || !b || !c || !v) return Fail(CliExit::Usage, "address bytes and value must be numbers from 0 to 255");
+    const ControlRecord* r = FindRecord(controller_->Root(), *a, *b, *c);
+    controller_->WriteParameter(*a, *b, *c, *v, r && r->drivesVisibility);
+    const auto back = ReadOne(*a, *b, *c);
+    if (!back) return Fail(CliExit::CommandFailed, "no reply after the write");
+    out_ << Hex(*a) << ' ' << Hex(*b) << ' ' << Hex(*c) << " = " << int(*back) << '\n';
+    if (*back != *v)
+        return Fail(CliExit::CommandFailed, "the processor holds " + std::to_string(*back) + " after writing " +
+                                                std::to_string(*v));
+    return CliExit::Ok;
+}
+
+CliExit CCliApp::Presets()
+{
+    const auto& rows = controller_->PresetRows();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        out_ << rows[i].label << ' ' << rows[i].name << Marker(static_cast<std::uint8_t>(i), controller_->StatusNow())
+             << '\n';
+    return CliExit::Ok;
+}
+
+std::optional<ByteString> CCliApp::RunPresetCommand(unsigned row, presets::PresetCommand command, bool waitSent)
+{
+    lastPresetData_.reset();
+    lastPresetSent_.reset();
+    views_.selectedRow = row;
+    controller_->HandleMessage({msg::UM_PRESET_COMMAND, row, static_cast<std::uint32_t>(command), {}});
+    const bool done = Wait([&] {
+        if (waitSent && !lastPresetSent_) return false;
+        return lastPresetData_ && lastPresetData_->first == row;
+    });
+    if (!done) return std::nullopt;
+    return lastPresetData_->second;
+}
+
+CliExit CCliApp::Backup()
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = options_.args[0];
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (!fs::is_directory(dir)) return Fail(CliExit::CommandFailed, "cannot create folder " + dir.string());
+    const auto rows = controller_->PresetRows();
+    for (unsigned i = 0; i < rows.size(); ++i) {
+        std::string label = rows[i].label;
+        if (!label.empty() && label.back() == ':') label.pop_back();
+        const fs::path file = dir / (label + ".pst");
+        views_.fileToSave = file.string();
+        const auto data = RunPresetCommand(i, presets::PresetCommand::SaveToFile, false);
+        if (!data) return Fail(CliExit::CommandFailed, "no data for preset " + rows[i].label);
+        if (presets::ReadPresetFile(file.string()) != *data)
+            return Fail(CliExit::CommandFailed, "cannot write " + file.string());
+        out_ << rows[i].label << ' ' << rows[i].name << " -> " << file.string() << '\n';
+    }
+    return CliExit::Ok;
+}
+
+CliExit CCliApp::Restore()
+{
+    const auto number = ParseByte(options_.args[0]);
+    const unsigned users = controller_->UserPresetCount();
+    if (!number || *number < 1 || *number > users)
+        return Fail(CliExit::Usage, "N must be a user preset number from 1 to " + std::to_string(users));
+    const std::string& file = options_.args[1];
+    const ByteString bytes = presets::ReadPresetFile(file);
+    if (bytes.empty()) return Fail(CliExit::CommandFailed, "cannot read " + file + " (missing or empty)");
+    const unsigned row = *number - 1u;
+    views_.fileToLoad = file;
+    const auto back = RunPresetCommand(row, presets::PresetCommand::LoadFromFile, true);
+    if (!back) return Fail(CliExit::CommandFailed, "the processor did not take the preset");
+    // The read-back carries the transfer's padding; the file's bytes lead it.
+    if (back->size() < bytes.size() || !std::equal(bytes.begin(), bytes.end(), back->begin()))
+        return Fail(CliExit::CommandFailed, "the preset read back differs from " + file);
+    const auto& r = controller_->PresetRows()[row];
+    out_ << r.label << ' ' << r.name << " <- " << file << '\n';
+    return CliExit::Ok;
+}
+
+CliExit CCliApp::Watch()
+{
+    const auto end = CCliLoop::Clock::now() +
+                     std::chrono::milliseconds(static_cast<long long>(options_.seconds * 1000));
+    ByteString shown;
+    while (CCliLoop::Clock::now() < end && !(stop_ && stop_->load())) {
+        const std::size_t seen = statusCount_;
+        loop_.RunUntil([&] { return statusCount_ > seen || LinkLost(); }, end, stop_);
+        if (LinkLost()) return Fail(CliExit::LinkLost, "link lost");
+        if (lastStatus_.size() < 28 || lastStatus_ == shown) continue;
+        shown = lastStatus_;
+        const auto s = controller_->StatusNow();
+        out_ << "status TR=" << int(s.tr) << " DP=" << int(s.dp) << " DEF=" << int(s.def)
+             << " current=" << int(s.current) << " change=" << int(s.change) << " compare=" << int(s.compare)
+             << " meters=";
+        for (std::size_t i = 6; i < 28; ++i) out_ << Hex(shown[i]);
+        out_ << '\n';
+        out_.flush();
+    }
+    return CliExit::Ok;
+}

@@ -1,0 +1,105 @@
+#include "cli/CliOptions.h"
+
+#include <cstdlib>
+#include <map>
+
+const char* CliUsage()
+{
+    return "usage: vexlor-cli [--host H] [--port P | --serial DEV] --lock CODE [--log]\n"
+           "                  [--seconds S] [--timeout S] COMMAND\n"
+           "commands:\n"
+           "  info               version, model, page tree and every parameter\n"
+           "  get A B C          read one parameter\n"
+           "  set A B C VALUE    write one parameter and read it back\n"
+           "  presets            the preset list with its markers\n"
+           "  backup DIR         every preset to DIR, one file per preset named by label\n"
+           "  restore N FILE     upload FILE into user preset N (1 = U1)\n"
+           "  watch              status flags and meter bytes as they change\n"
+           "The host defaults to 127.0.0.1.\n";
+}
+
+namespace {
+
+bool ParseNumber(const std::string& text, double& out)
+{
+    char* end = nullptr;
+    out = std::strtod(text.c_str(), &end);
+    return !text.empty() && end && *end == '\0' && out >= 0;
+}
+
+const std::map<std::string, std::size_t> kCommandArgs{
+    {"info", 0}, {"get", 3}, {"set", 4}, {"presets", 0}, {"backup", 1}, {"restore", 2}, {"watch", 0},
+};
+
+}  // namespace
+
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argv, std::string& error)
+{
+    CliOptions o;
+    bool portGiven = false;
+    for (std::size_t i = 0; i < argv.size(); ++i) {
+        const std::string& arg = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argv.size()) {
+                error = arg + " needs a value";
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        std::string v;
+        if (!o.command.empty()) {
+            o.args.push_back(arg);
+        } else if (arg == "--host") {
+            if (!value(o.host)) return std::nullopt;
+        } else if (arg == "--port") {
+            double port = 0;
+            if (!value(v) || !ParseNumber(v, port) || port > 0xFFFFFFFF) {
+                if (error.empty()) error = "--port needs a number";
+                return std::nullopt;
+            }
+            o.port = static_cast<std::uint32_t>(port);
+            portGiven = true;
+        } else if (arg == "--serial") {
+            if (!value(o.serialDevice)) return std::nullopt;
+        } else if (arg == "--lock") {
+            if (!value(o.lockText)) return std::nullopt;
+        } else if (arg == "--log") {
+            o.log = true;
+        } else if (arg == "--seconds" || arg == "--timeout") {
+            double s = 0;
+            if (!value(v) || !ParseNumber(v, s)) {
+                if (error.empty()) error = arg + " needs a number of seconds";
+                return std::nullopt;
+            }
+            (arg == "--seconds" ? o.seconds : o.timeoutSeconds) = s;
+        } else if (arg.rfind("--", 0) == 0) {
+            error = "unknown option " + arg;
+            return std::nullopt;
+        } else {
+            o.command = arg;
+        }
+    }
+    if (o.command.empty()) {
+        error = "no command given";
+        return std::nullopt;
+    }
+    const auto known = kCommandArgs.find(o.command);
+    if (known == kCommandArgs.end()) {
+        error = "unknown command " + o.command;
+        return std::nullopt;
+    }
+    if (o.args.size() != known->second) {
+        error = o.command + " takes " + std::to_string(known->second) + " argument(s)";
+        return std::nullopt;
+    }
+    if (o.lockText.empty()) {
+        error = "--lock CODE is required";
+        return std::nullopt;
+    }
+    if (portGiven && !o.serialDevice.empty()) {
+        error = "--port and --serial exclude each other";
+        return std::nullopt;
+    }
+    return o;
+}

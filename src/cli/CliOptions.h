@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The command line of vexlor-cli.
+struct CliOptions {
+    std::string host = "127.0.0.1";
+    std::uint32_t port = 1203;
+    std::string serialDevice;  // empty: UDP
+    std::string lockText;
+    bool log = false;
+    double seconds = 10;        // watch
+    double timeoutSeconds = 120; // connect and each command
+    std::string command;
+    std::vector<std::string> args;
+};
+
+// Empty with `error` set when the line is wrong.
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argv, std::string& error);
+
+const char* CliUsage();

@@ -1,0 +1,120 @@
+#include "cli/TextViews.h"
+
+#include "cli/ParamText.h"
+#include "settings/ConnectionSettings.h"
+
+CTextControl::CTextControl(std::vector<ControlRecord> records, bool hidden)
+    : records_(std::move(records)), hidden_(hidden)
+{
+}
+
+void CTextControl::SetDeviceValue(std::uint8_t raw)
+{
+    shown_ = raw;
+}
+
+std::string CTextControl::Text(const std::vector<std::string>& presetChoices) const
+{
+    if (records_.empty() || !shown_) return "";
+    return ParamText(records_.front(), *shown_, presetChoices);
+}
+
+// Bound controls in the order the page builder makes them: a slider or a
+// button group per item, one field per record of a spin.
+CTextPage::CTextPage(const PageNode& node, std::string path) : path_(std::move(path))
+{
+    for (const ControlItem& item : node.items) {
+        switch (item.Style()) {
+        case ControlStyle::Slider:
+        case ControlStyle::ButtonGroup:
+            controls_.push_back(std::make_unique<CTextControl>(item.records, item.hidden));
+            break;
+        case ControlStyle::Spin:
+            for (const ControlRecord& record : item.records) {
+                ControlRecord field = record;
+                field.controlStyle = ControlStyle::Spin;
+                controls_.push_back(std::make_unique<CTextControl>(std::vector<ControlRecord>{field}, item.hidden));
+            }
+            break;
+        case ControlStyle::None: break;
+        }
+    }
+}
+
+std::vector<IBoundControl*> CTextPage::BoundControls()
+{
+    std::vector<IBoundControl*> bound;
+    for (auto& control : controls_) bound.push_back(control.get());
+    return bound;
+}
+
+void CTextViews::SetConnectedLayout(bool connected)
+{
+    connectedLayout = connected;
+    treeEnabled = connected;
+    settingsPanelShown = !connected;
+}
+
+void CTextViews::ShowMessage(const std::string& text, const std::string& caption)
+{
+    messages.push_back({text, caption});
+    if (onMessage) onMessage(messages.back());
+}
+
+void CTextViews::ApplyPanel(ConnectionSettings& settings)
+{
+    if (panelValues) panelValues(settings);
+}
+
+void CTextViews::AddItem(int record, int parent, const std::string& name, bool hasPage)
+{
+    treeItems.push_back({record, parent, name, hasPage});
+}
+
+void CTextViews::SelectFirstItem()
+{
+    if (treeItems.empty() || !onSelectPage) return;
+    const TreeItem* item = &treeItems.front();
+    // A group without controls of its own opens its first child.
+    if (!item->hasPage)
+        for (const TreeItem& child : treeItems)
+            if (child.parent == item->record) {
+                item = &child;
+                break;
+            }
+    onSelectPage(item->record);
+}
+
+void CTextViews::InsertRow(unsigned index, const std::string& label)
+{
+    const auto at = std::min<std::size_t>(index, rows.size());
+    rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(at), {label, ""});
+}
+
+void CTextViews::SetRowName(unsigned index, const std::string& name)
+{
+    if (index < rows.size()) rows[index].second = name;
+}
+
+std::string CTextViews::RowName(unsigned index)
+{
+    return index < rows.size() ? rows[index].second : std::string();
+}
+
+void CTextViews::Deselect(unsigned index)
+{
+    if (selectedRow == index) selectedRow.reset();
+}
+
+std::unique_ptr<IPageView> CTextViews::BuildPage(const PageNode& node, const std::string& path)
+{
+    if (node.items.empty()) return nullptr;
+    ++pagesBuilt;
+    return std::make_unique<CTextPage>(node, path);
+}
+
+void CTextViews::AddLine(const std::string& text)
+{
+    logLines.push_back(text);
+    if (onLog) onLog(text);
+}

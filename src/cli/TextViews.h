@@ -1,0 +1,172 @@
+#pragma once
+
+#include "app/DebugLineStore.h"
+#include "app/Views.h"
+#include "description/DescriptionTree.h"
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Headless views of the connection controller: they keep what a window would
+// show, so a terminal front end can print it and tests can inspect it.
+
+// One bound parameter control of a text page.
+class CTextControl : public IBoundControl {
+public:
+    CTextControl(std::vector<ControlRecord> records, bool hidden);
+    std::vector<ControlRecord>& Records() override { return records_; }
+    void SetDeviceValue(std::uint8_t raw) override;
+    void SetEnabled(bool enabled) override { enabled_ = enabled; }
+
+    bool Enabled() const { return enabled_; }
+    bool Hidden() const { return hidden_; }
+    std::optional<std::uint8_t> Shown() const { return shown_; }
+    // The value text as the page would show it, with preset choices for
+    // preset-choice fields.
+    std::string Text(const std::vector<std::string>& presetChoices) const;
+
+private:
+    std::vector<ControlRecord> records_;
+    bool hidden_;
+    bool enabled_ = true;
+    std::optional<std::uint8_t> shown_;
+};
+
+class CTextPage : public IPageView {
+public:
+    CTextPage(const PageNode& node, std::string path);
+    std::vector<IBoundControl*> BoundControls() override;
+    void SetPresetChoices(const std::vector<std::string>& choices) override { presetChoices_ = choices; }
+    void SetVisible(bool visible) override { visible_ = visible; }
+
+    const std::string& Path() const { return path_; }
+    bool Visible() const { return visible_; }
+    const std::vector<std::unique_ptr<CTextControl>>& Controls() const { return controls_; }
+    const std::vector<std::string>& PresetChoices() const { return presetChoices_; }
+
+private:
+    std::string path_;
+    bool visible_ = false;
+    std::vector<std::unique_ptr<CTextControl>> controls_;
+    std::vector<std::string> presetChoices_;
+};
+
+struct TreeItem {
+    int record;
+    int parent;
+    std::string name;
+    bool hasPage;
+};
+
+struct MessageShown {
+    std::string text;
+    std::string caption;
+};
+
+// Every view interface in one object.
+class CTextViews : public IMainView,
+                   public ISettingsPanelView,
+                   public IPageTreeView,
+                   public IPresetListView,
+                   public IMeterView,
+                   public IPageFactory,
+                   public IDebugLog {
+public:
+    // Main view.
+    void SetConnectElement(const std::string& element) override { connectElement = element; }
+    void SetConnectedLayout(bool connected) override;
+    void HideSettingsPanel() override { settingsPanelShown = false; }
+    void EnableWindow(bool enabled) override { windowEnabled = enabled; }
+    void ShowProgress() override { progressShown = true; }
+    void CloseProgress() override { progressShown = false; }
+    void SetTitle(const std::string& text) override { title = text; }
+    void ShowMessage(const std::string& text, const std::string& caption) override;
+    void EnableAB(bool enabled) override { abEnabled = enabled; }
+    void SetAChecked(bool checked) override { aChecked = checked; }
+    void SetBChecked(bool checked) override { bChecked = checked; }
+    bool IsTreeViewChecked() override { return treeViewChecked; }
+    void ShowUserPresetButtons(bool shown) override { userPresetButtonsShown = shown; }
+    std::string ChoosePresetFileToLoad() override { return fileToLoad; }
+    std::string ChoosePresetFileToSave() override { return fileToSave; }
+    void QuitMessageLoop(int exitCode) override { quitCode = exitCode; }
+
+    // Settings panel.
+    void ApplyPanel(ConnectionSettings& settings) override;
+    std::string LockCodeText() override { return lockCodeText; }
+
+    // Page tree.
+    void Clear() override { treeItems.clear(); }
+    void SetVisible(bool visible) override { treeVisible = visible; }
+    void SetEnabled(bool enabled) override { treeEnabled = enabled; }
+    void AddItem(int record, int parent, const std::string& name, bool hasPage) override;
+    void SelectFirstItem() override;
+
+    // Preset list.
+    void SetUserPresetCount(unsigned count) override { userPresetCount = count; }
+    void DeleteAllRows() override { rows.clear(); }
+    void InsertRow(unsigned index, const std::string& label) override;
+    void SetRowName(unsigned index, const std::string& name) override;
+    std::string RowName(unsigned index) override;
+    std::optional<unsigned> SelectedRow() override { return selectedRow; }
+    void Deselect(unsigned index) override;
+    void StartRename(unsigned index) override { renameStarted = index; }
+    void SetFlags(const presets::PresetFlags& value) override { flags = value; }
+
+    // Meter.
+    void SetModel(std::uint8_t code) override { meterModel = code; }
+    void SetBackground(const std::string& key) override { meterBackground = key; }
+    void Update(const ByteString& packet) override { meterPacket = packet; }
+    void Reset() override { meterPacket.clear(); }
+
+    // Pages.
+    std::unique_ptr<IPageView> BuildPage(const PageNode& node, const std::string& path) override;
+
+    // Debug log.
+    void AddLine(const std::string& text) override;
+
+    // What a window would show.
+    std::string connectElement = "BtnConnect";
+    bool connectedLayout = false;
+    bool settingsPanelShown = true;
+    bool windowEnabled = true;
+    bool progressShown = false;
+    std::string title;
+    std::vector<MessageShown> messages;
+    bool abEnabled = false;
+    bool aChecked = false;
+    bool bChecked = false;
+    bool treeViewChecked = true;
+    bool userPresetButtonsShown = true;
+    std::string fileToLoad;
+    std::string fileToSave;
+    std::optional<int> quitCode;
+
+    std::string lockCodeText;
+    std::function<void(ConnectionSettings&)> panelValues;
+
+    std::vector<TreeItem> treeItems;
+    bool treeVisible = true;
+    bool treeEnabled = false;
+    // What selecting a tree item does (the window opens the item's page).
+    std::function<void(int record)> onSelectPage;
+
+    unsigned userPresetCount = 0;
+    std::vector<std::pair<std::string, std::string>> rows;
+    std::optional<unsigned> selectedRow;
+    std::optional<unsigned> renameStarted;
+    presets::PresetFlags flags;
+
+    std::optional<std::uint8_t> meterModel;
+    std::string meterBackground;
+    ByteString meterPacket;
+
+    std::size_t pagesBuilt = 0;
+
+    std::vector<std::string> logLines;
+    // Called with every message box and log line as they come.
+    std::function<void(const MessageShown&)> onMessage;
+    std::function<void(const std::string&)> onLog;
+};

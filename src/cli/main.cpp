@@ -1,0 +1,33 @@
+// vexlor-cli: a headless front end over the connection controller.
+#include "cli/CliApp.h"
+#include "cli/CliOptions.h"
+
+#include <atomic>
+#include <csignal>
+#include <iostream>
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+
+extern "C" void OnSignal(int)
+{
+    g_stop = true;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string error;
+    auto options = ParseCliOptions(args, error);
+    if (!options) {
+        std::cerr << "vexlor-cli: " << error << '\n' << CliUsage();
+        return static_cast<int>(CliExit::Usage);
+    }
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    CCliApp app(*options, std::cout, std::cerr, &g_stop);
+    return static_cast<int>(app.Run());
+}

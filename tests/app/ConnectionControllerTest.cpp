@@ -1,0 +1,438 @@
+#include "app/ConnectionController.h"
+
+#include "FakeSession.h"
+#include "app/ControllerTexts.h"
+#include "app/TimerQueue.h"
+#include "cli/TextViews.h"
+#include "description/DescriptionBuilder.h"
+#include "presets/PresetFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+ByteString Description(std::uint8_t model = 1)
+{
+    DescriptionBuilder b(model);
+    auto main = b.Page("Main");
+    main.Slider("Level", {0, 1, 2}).Unit("dB").Numeric(-120, 5, 48).Decimals(1).Cell(8, 20, 3, 2);
+    main.Buttons("Mode", {0, 1, 3}, {"Off", "On"}).Cell(6, 5, 12, 2).DrivesVisibility();
+    main.Slider("Drive", {2, 0, 1}).Numeric(0, 1, 20).Cell(8, 20, 20, 2);
+    auto gate = main.Page("Gate");
+    gate.Rule({0, 1, 3}, 1, 1);
+    gate.Spin("Hold", {5, 2, 0}).Numeric(0, 1, 99).Cell(10, 3, 2, 2);
+    b.Page("Output").Slider("Gain", {1, 0, 0}).Numeric(0, 1, 10).Cell(8, 20, 3, 2);
+    return b.Build();
+}
+
+ByteString Status(std::uint8_t tr, std::uint8_t dp, std::uint8_t def, std::uint8_t byte5)
+{
+    ByteString packet(29, 0);
+    packet[0] = 0x06;
+    packet[1] = 0x82;
+    packet[2] = tr;
+    packet[3] = dp;
+    packet[4] = def;
+    packet[5] = byte5;
+    return packet;
+}
+
+ByteString PresetBytes(const std::string& name, std::size_t size = 128)
+{
+    ByteString bytes(size, 0x5A);
+    for (std::size_t i = 0; i < 15; ++i) bytes[i] = i < name.size() ? static_cast<std::uint8_t>(name[i]) : 0;
+    return bytes;
+}
+
+class ConnectionControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder_ = fs::temp_directory_path() /
+                  ("vexlor_ctl_" + std::to_string(getpid()) + "_" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(folder_);
+        settings_.host = "127.0.0.1";
+        settings_.lockCode = 1234;
+        views_.lockCodeText = "1234";
+        controller_.SetWorkFolder(folder_.string());
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    void Post(int id, std::uint32_t w = 0, std::uint32_t l = 0, ByteString data = {})
+    {
+        controller_.HandleMessage({id, w, l, std::move(data)});
+    }
+    void RunTimers()
+    {
+        while (!timers_.Empty()) timers_.RunDue(CTimerQueue::Clock::now() + std::chrono::seconds(1));
+    }
+    void ReplyParam(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t v)
+    {
+        Post(msg::UM_PARAM_VALUE, 0, PackParamValue(a, b, c, v));
+    }
+    void ConnectToConfig(ByteString description = Description())
+    {
+        controller_.ToggleConnection();
+        Post(msg::UM_CONNECTED);
+        Post(msg::UM_VERSION, 0, 0, {'1', '2', '3'});
+        Post(msg::UM_CONFIG, 0, 0, std::move(description));
+    }
+    // Through the full read and a list of `count` presets.
+    void ConnectToReady(std::uint8_t count = 3)
+    {
+        ConnectToConfig();
+        ReplyParam(0, 1, 2, 24);
+        ReplyParam(0, 1, 3, 1);
+        ReplyParam(2, 0, 1, 7);
+        ReplyParam(5, 2, 0, 9);
+        ReplyParam(1, 0, 0, 4);
+        Post(msg::UM_PRESET_COUNT, count);
+        for (std::uint8_t n = 0; n < count; ++n) {
+            Post(msg::UM_PRESET_DATA, n, 0, PresetBytes("name" + std::to_string(n)));
+            RunTimers();
+        }
+        session_.Take();
+    }
+
+    fs::path folder_;
+    FakeSession session_;
+    ConnectionSettings settings_;
+    CTextViews views_;
+    CTimerQueue timers_;
+    CConnectionController controller_{session_, settings_,
+                                       ControllerViews{views_, views_, views_, views_, views_, views_, views_},
+                                       timers_};
+};
+
+}  // namespace
+
+TEST_F(ConnectionControllerTest, ValidationRefusesShortLockCodeAndLargePortWithTheirOwnMessages)
+{
+    views_.lockCodeText = "123";
+    views_.panelValues = [](ConnectionSettings& s) { s.portNumber = 65536; };
+    controller_.ToggleConnection();
+    ASSERT_EQ(views_.messages.size(), 2u);
+    EXPECT_EQ(views_.messages[0].text, texts::kCheckPassword);
+    EXPECT_EQ(views_.messages[1].text, texts::kCheckPort);
+    EXPECT_EQ(views_.messages[0].caption, "");
+    EXPECT_TRUE(session_.commands.empty());
+    EXPECT_EQ(controller_.State(), ConnectionState::Disconnected);
+
+    views_.messages.clear();
+    views_.lockCodeText = "0012";
+    views_.panelValues = [](ConnectionSettings& s) {
+        s.portNumber = 65535;
+        s.lockCode = 12;
+    };
+    controller_.ToggleConnection();
+    EXPECT_TRUE(views_.messages.empty());
+    EXPECT_EQ(session_.Take(), std::vector<std::string>{"Connect"});
+    EXPECT_TRUE(views_.progressShown);
+    EXPECT_FALSE(views_.windowEnabled);
+}
+
+TEST_F(ConnectionControllerTest, ConnectSequenceSavesDescriptionReadsEveryItemDepthFirstThenAsksPresetCount)
+{
+    controller_.ToggleConnection();
+    Post(msg::UM_CONNECTED);
+    EXPECT_EQ(views_.connectElement, "BtnDisconnect");
+    EXPECT_FALSE(views_.settingsPanelShown);
+    Post(msg::UM_VERSION, 0, 0, {'1', '2', '3'});
+    EXPECT_EQ(views_.title, "Remote V1.23");
+    const ByteString description = Description();
+    Post(msg::UM_CONFIG, 0, 0, description);
+    EXPECT_EQ(presets::ReadPresetFile((folder_ / "pccontrol.bin").string()), description);
+    EXPECT_EQ(session_.Take(),
+              (std::vector<std::string>{"Connect", "ReadVersion", "GetConfig 1234", "Status off", "Read 0.1.2",
+                                        "Read 0.1.3", "Read 2.0.1", "Read 5.2.0", "Read 1.0.0", "Status on",
+                                        "GetFactoryPresetNumber"}));
+    EXPECT_EQ(views_.meterBackground, "LedsBkVexlorFM");
+    EXPECT_EQ(views_.userPresetCount, 8u);
+    EXPECT_EQ(controller_.State(), ConnectionState::Reading);
+    ASSERT_NE(controller_.Root(), nullptr);
+    EXPECT_EQ(controller_.PageTree().Records().size(), 3u);
+    EXPECT_EQ(controller_.PageTree().Records()[1].path, "Main > Gate");
+}
+
+TEST_F(ConnectionControllerTest, EndMarkerEndsTheFullReadEvenWithRepliesOutstanding)
+{
+    ConnectToConfig();
+    session_.Take();
+    ReplyParam(1, 0, 0, 4);  // the last address asked
+    EXPECT_FALSE(controller_.FullReadRunning());
+    EXPECT_EQ(session_.Take(), std::vector<std::string>{"Status on"});
+    // Not ready before the preset list is built.
+    EXPECT_EQ(controller_.State(), ConnectionState::Reading);
+}
+
+TEST_F(ConnectionControllerTest, UnknownModelCodesDisconnectWithIncorrectRemoteApplication)
+{
+    for (int value : {0, 3, 11, 16, 255}) {
+        const auto code = static_cast<std::uint8_t>(value);
+        views_.messages.clear();
+        session_.connected = false;
+        ConnectToConfig(Description(code));
+        EXPECT_EQ(session_.commands.back(), "Disconnect") << int(code);
+        ASSERT_EQ(views_.messages.size(), 1u) << int(code);
+        EXPECT_EQ(views_.messages[0].text, texts::kIncorrectApplication);
+        EXPECT_FALSE(fs::exists(folder_ / "pccontrol.bin"));
+        Post(msg::UM_DISCONNECTED);
+        EXPECT_EQ(views_.messages.size(), 1u);
+    }
+}
+
+TEST_F(ConnectionControllerTest, BadChoiceIndexInTheDescriptionShowsConfigErrorOnce)
+{
+    // Model 1, strings Off and On, page Main with a button group whose choices
+    // start at string 5.
+    const ByteString bad{0x01, 'O', 'f', 'f', 0, 'O', 'n', 0, 0, 0x01, 0x01, 'M', 'a', 'i', 'n', 0,
+                         0x12, 0x00, 0x01, 0x00, 0x01, 0x03, 'M', 'o', 'd', 'e', 0, 0, 0x01, 0x00,
+                         0x00, 0x05, 0x06, 0x05, 0x0C, 0x02};
+    ConnectToConfig(bad);
+    ASSERT_EQ(views_.messages.size(), 1u);
+    EXPECT_EQ(views_.messages[0].caption, "Config Error");
+    EXPECT_EQ(views_.messages[0].text.rfind("Index Error.", 0), 0u);
+    EXPECT_EQ(controller_.State(), ConnectionState::Reading);
+}
+
+TEST_F(ConnectionControllerTest, UnwritableFolderGivesPermissionsError)
+{
+    controller_.SetWorkFolder((folder_ / "missing").string());
+    ConnectToConfig();
+    EXPECT_EQ(session_.commands.back(), "Disconnect");
+    ASSERT_EQ(views_.messages.size(), 1u);
+    EXPECT_EQ(views_.messages[0].text, texts::kPermissionsError);
+}
+
+TEST_F(ConnectionControllerTest, LinkLossMessagesDependOnHowFarTheConnectGotAndShowOnce)
+{
+    controller_.ToggleConnection();
+    Post(msg::UM_DISCONNECTED);
+    Post(msg::UM_DISCONNECTED);  // the session reports a loss twice
+    ASSERT_EQ(views_.messages.size(), 1u);
+    EXPECT_EQ(views_.messages[0].text, texts::kNoResponse);
+    EXPECT_EQ(views_.connectElement, "BtnConnect");
+    EXPECT_FALSE(views_.progressShown);
+    EXPECT_TRUE(views_.windowEnabled);
+
+    views_.messages.clear();
+    session_.connected = false;
+    controller_.ToggleConnection();
+    Post(msg::UM_CONNECTED);
+    Post(msg::UM_VERSION, 0, 0, {'1', '0', '0'});
+    Post(msg::UM_DISCONNECTED);
+    Post(msg::UM_DISCONNECTED);
+    ASSERT_EQ(views_.messages.size(), 1u);
+    EXPECT_EQ(views_.messages[0].text, texts::kIncorrectPassword);
+}
+
+TEST_F(ConnectionControllerTest, PresetListFillsOneByOneThroughTempFilesWithAPauseTimer)
+{
+    ConnectToConfig();
+    ReplyParam(1, 0, 0, 4);
+    session_.Take();
+    Post(msg::UM_PRESET_COUNT, 10);
+    EXPECT_EQ(session_.Take(), (std::vector<std::string>{"Status off", "GetPreset 0"}));
+    for (std::uint8_t n = 0; n < 10; ++n) {
+        Post(msg::UM_PRESET_DATA, n, 0, PresetBytes(n == 9 ? "last" : "p" + std::to_string(n)));
+        EXPECT_FALSE(fs::exists(folder_ / presets::PresetTempFileName(n)));
+        if (n < 9) {
+            // The next request waits for the timer.
+            EXPECT_TRUE(session_.Take().empty());
+            ASSERT_FALSE(timers_.Empty());
+            RunTimers();
+            EXPECT_EQ(session_.Take(), std::vector<std::string>{"GetPreset " + std::to_string(n + 1)});
+        }
+    }
+    EXPECT_EQ(session_.Take(), std::vector<std::string>{"Status on"});
+    EXPECT_EQ(controller_.State(), ConnectionState::Ready);
+    EXPECT_FALSE(views_.progressShown);
+    ASSERT_EQ(views_.rows.size(), 10u);
+    EXPECT_EQ(views_.rows[7].first, "U8:");
+    EXPECT_EQ(views_.rows[8].first, "F1:");
+    EXPECT_EQ(views_.rows[9].second, "LAST");
+}
+
+TEST_F(ConnectionControllerTest, ZeroPresetsFinishTheListAtOnce)
+{
+    ConnectToConfig();
+    ReplyParam(1, 0, 0, 4);
+    Post(msg::UM_PRESET_COUNT, 0);
+    EXPECT_EQ(controller_.State(), ConnectionState::Ready);
+    EXPECT_FALSE(views_.progressShown);
+}
+
+TEST_F(ConnectionControllerTest, DisconnectDuringTheListCancelsThePendingRequest)
+{
+    ConnectToConfig();
+    ReplyParam(1, 0, 0, 4);
+    Post(msg::UM_PRESET_COUNT, 5);
+    Post(msg::UM_PRESET_DATA, 0, 0, PresetBytes("a"));
+    Post(msg::UM_DISCONNECTED);
+    session_.Take();
+    RunTimers();
+    EXPECT_TRUE(session_.Take().empty());
+}
+
+TEST_F(ConnectionControllerTest, FirstStatusBuildsTreeOpensFirstPageAndWalksItsControls)
+{
+    ConnectToReady();
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
+    ASSERT_NE(controller_.CurrentPage(), nullptr);
+    EXPECT_EQ(views_.treeItems.size(), 3u);  // Mode is 1, so Gate (shown for 1..1) is listed
+    EXPECT_TRUE(controller_.RefreshWalkRunning());
+    const auto commands = session_.Take();
+    ASSERT_FALSE(commands.empty());
+    EXPECT_EQ(commands.back(), "Read 0.1.2");
+    ReplyParam(0, 1, 2, 30);
+    ReplyParam(9, 9, 9, 1);  // not the walk's address: ignored
+    EXPECT_EQ(session_.Take(), std::vector<std::string>{"Read 0.1.3"});
+    ReplyParam(0, 1, 3, 1);
+    ReplyParam(2, 0, 1, 3);
+    EXPECT_FALSE(controller_.RefreshWalkRunning());
+    auto* page = dynamic_cast<CTextPage*>(controller_.CurrentPage());
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->Visible());
+    EXPECT_EQ(page->Controls()[0]->Shown(), 30);
+    EXPECT_EQ(session_.Take(), (std::vector<std::string>{"Read 2.0.1", "Status on"}));
+}
+
+TEST_F(ConnectionControllerTest, CompareFlagFromDeviceLocksExactlyGroupZeroControls)
+{
+    ConnectToReady();
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
+    ReplyParam(0, 1, 2, 30);
+    ReplyParam(0, 1, 3, 1);
+    ReplyParam(2, 0, 1, 3);
+    Post(msg::UM_STATUS, 0, 0, Status(1, 2, 3, 0xC3));
+    EXPECT_EQ(controller_.StatusNow().current, 3);
+    EXPECT_TRUE(views_.abEnabled);
+    EXPECT_FALSE(views_.aChecked);
+    EXPECT_TRUE(views_.bChecked);
+    EXPECT_TRUE(controller_.CompareLock());
+    auto* page = dynamic_cast<CTextPage*>(controller_.CurrentPage());
+    ASSERT_NE(page, nullptr);
+    EXPECT_FALSE(page->Controls()[0]->Enabled());
+    EXPECT_FALSE(page->Controls()[1]->Enabled());
+    EXPECT_TRUE(page->Controls()[2]->Enabled());  // address group 2
+    EXPECT_EQ(views_.flags, (presets::PresetFlags{1, 2, 3, 3, 1}));
+
+    // Change flag back to 0 releases everything.
+    Post(msg::UM_STATUS, 0, 0, Status(1, 2, 3, 0x03));
+    EXPECT_FALSE(views_.abEnabled);
+    EXPECT_FALSE(views_.bChecked);
+    EXPECT_FALSE(controller_.CompareLock());
+    EXPECT_TRUE(page->Controls()[0]->Enabled());
+}
+
+TEST_F(ConnectionControllerTest, SelectAAndBSendRevertAndCompareAndMoveTheLock)
+{
+    ConnectToReady();
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
+    session_.Take();
+    controller_.SelectB();
+    auto commands = session_.Take();
+    ASSERT_FALSE(commands.empty());
+    EXPECT_EQ(commands.front(), "SendCompare");
+    EXPECT_TRUE(views_.bChecked);
+    EXPECT_TRUE(controller_.CompareLock());
+    controller_.SelectB();
+    EXPECT_TRUE(session_.Take().empty());
+    controller_.SelectA();
+    EXPECT_EQ(session_.Take().front(), "SendRevert");
+    EXPECT_TRUE(views_.aChecked);
+    EXPECT_FALSE(controller_.CompareLock());
+}
+
+TEST_F(ConnectionControllerTest, PresetLoadedRereadsDriversThenReopensPageOnNextStatus)
+{
+    ConnectToReady();
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
+    ReplyParam(0, 1, 2, 30);
+    ReplyParam(0, 1, 3, 1);
+    ReplyParam(2, 0, 1, 3);
+    session_.Take();
+    const std::size_t built = views_.pagesBuilt;
+    Post(msg::UM_PRESET_LOADED, 2);
+    EXPECT_EQ(session_.Take(), (std::vector<std::string>{"Status off", "Read 0.1.3", "Status on"}));
+    EXPECT_TRUE(controller_.FullReadRunning());
+    ReplyParam(0, 1, 3, 0);  // Mode off hides Gate
+    EXPECT_FALSE(controller_.FullReadRunning());
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 2));
+    EXPECT_GT(views_.pagesBuilt, built);
+    EXPECT_EQ(views_.treeItems.size(), 2u);
+    EXPECT_TRUE(controller_.PageTree().Records()[1].hidden);
+}
+
+TEST_F(ConnectionControllerTest, RenameSendsFifteenBytesAndUpdatesTheRow)
+{
+    ConnectToReady();
+    views_.selectedRow = 1;
+    Post(msg::UM_PRESET_COMMAND, 1, 2);
+    EXPECT_EQ(views_.renameStarted, 1u);
+    views_.rows[1].second = "abc";
+    Post(msg::UM_PRESET_NAME_CHANGED, 1);
+    EXPECT_EQ(session_.Take(), std::vector<std::string>{"Rename 1"});
+    ByteString expected(15, 0);
+    expected[0] = 'a';
+    expected[1] = 'b';
+    expected[2] = 'c';
+    EXPECT_EQ(session_.renamed, expected);
+    EXPECT_EQ(controller_.PresetRows()[1].name, "ABC");
+}
+
+TEST_F(ConnectionControllerTest, LoadFromFileUploadsReadsBackAndLoadsWhenCurrent)
+{
+    ConnectToReady();
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 1));
+    session_.Take();
+    const ByteString image = PresetBytes("from file", 256);
+    const std::string file = (folder_ / "mine.pst").string();
+    ASSERT_TRUE(presets::WritePresetFile(file, image));
+    views_.fileToLoad = file;
+    views_.selectedRow = 1;
+    Post(msg::UM_PRESET_COMMAND, 1, 3);
+    EXPECT_EQ(session_.Take(), std::vector<std::string>{"SendPreset 1"});
+    EXPECT_EQ(session_.sentPreset, image);
+    Post(msg::UM_PRESET_SENT, 1);
+    EXPECT_EQ(session_.Take(), std::vector<std::string>{"GetPreset 1"});
+    Post(msg::UM_PRESET_DATA, 1, 0, image);
+    EXPECT_EQ(session_.Take(), std::vector<std::string>{"LoadPreset 1"});
+    EXPECT_EQ(controller_.PresetRows()[1].name, "FROM FILE");
+}
+
+TEST_F(ConnectionControllerTest, FactoryPresetRefusesSaveRenameAndLoadFromFileButSavesToFile)
+{
+    ConnectToReady(10);
+    Post(msg::UM_PRESET_SELECTED, 8);
+    EXPECT_FALSE(views_.userPresetButtonsShown);
+    views_.selectedRow = 8;
+    for (int command : {1, 2, 3}) Post(msg::UM_PRESET_COMMAND, 8, static_cast<std::uint32_t>(command));
+    EXPECT_TRUE(session_.Take().empty());
+    views_.fileToSave = (folder_ / "f1.pst").string();
+    Post(msg::UM_PRESET_COMMAND, 8, 4);
+    EXPECT_EQ(session_.Take(), std::vector<std::string>{"GetPreset 8"});
+    const ByteString image = PresetBytes("factory", 384);
+    Post(msg::UM_PRESET_DATA, 8, 0, image);
+    EXPECT_EQ(presets::ReadPresetFile(views_.fileToSave), image);
+    Post(msg::UM_PRESET_SELECTED, 2);
+    EXPECT_TRUE(views_.userPresetButtonsShown);
+}
+
+TEST_F(ConnectionControllerTest, ExitWhileConnectedDisconnectsAndQuitsWithoutMessages)
+{
+    ConnectToReady();
+    controller_.ExitApplication();
+    EXPECT_EQ(session_.Take(), std::vector<std::string>{"Disconnect"});
+    EXPECT_EQ(views_.quitCode, 0);
+    views_.quitCode.reset();
+    Post(msg::UM_DISCONNECTED);
+    EXPECT_EQ(views_.quitCode, 0);
+    EXPECT_TRUE(views_.messages.empty());
+}

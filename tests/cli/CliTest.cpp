@@ -1,0 +1,213 @@
+// vexlor-cli run as a program against an in-process simulator on 127.0.0.1.
+#include "../app/ChildProcess.h"
+#include "SimServer.h"
+#include "cli/CliOptions.h"
+#include "presets/PresetFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kLock = 4711;
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder_ = fs::temp_directory_path() /
+                  ("vexlor_cli_" + std::to_string(getpid()) + "_" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(folder_);
+    }
+    void TearDown() override
+    {
+        if (sim_) sim_->Stop();
+        fs::remove_all(folder_);
+    }
+    void StartSim(int model = 1)
+    {
+        vsim::SimOptions o;
+        o.model = model;
+        o.port = 0;
+        o.lock = kLock;
+        sim_ = std::make_unique<vsim::SimServer>(o);
+        std::string why;
+        ASSERT_TRUE(sim_->Start(&why)) << why;
+    }
+    RunResult Cli(std::vector<std::string> args, const std::string& lock = std::to_string(kLock))
+    {
+        std::vector<std::string> all{"--port", std::to_string(sim_->UdpPort()), "--lock", lock, "--timeout", "20"};
+        all.insert(all.end(), args.begin(), args.end());
+        // The tool works in its current folder: the test's own.
+        return RunProgram(VEXLOR_CLI_PATH, all, 60s, folder_.string());
+    }
+
+    fs::path folder_;
+    std::unique_ptr<vsim::SimServer> sim_;
+};
+
+std::string PresetName(const ByteString& image)
+{
+    return presets::ToUpperAscii(presets::PresetNameFromBytes(image));
+}
+
+}  // namespace
+
+TEST(CliOptionsTest, HostDefaultsToLoopbackAndBadLinesAreRefused)
+{
+    std::string error;
+    auto o = ParseCliOptions({"--lock", "1234", "info"}, error);
+    ASSERT_TRUE(o);
+    EXPECT_EQ(o->host, "127.0.0.1");
+    EXPECT_EQ(o->port, 1203u);
+    EXPECT_TRUE(o->serialDevice.empty());
+
+    o = ParseCliOptions({"--serial", "/dev/pts/9", "--lock", "0012", "get", "0", "1", "0x02"}, error);
+    ASSERT_TRUE(o);
+    EXPECT_EQ(o->serialDevice, "/dev/pts/9");
+    EXPECT_EQ(o->args, (std::vector<std::string>{"0", "1", "0x02"}));
+
+    for (const auto& bad : std::vector<std::vector<std::string>>{
+             {"info"},                                          // no lock
+             {"--lock", "1234"},                                // no command
+             {"--lock", "1234", "frobnicate"},                  // unknown command
+             {"--lock", "1234", "get", "1"},                    // too few arguments
+             {"--lock", "1234", "--port", "1", "--serial", "/dev/x", "info"},
+             {"--lock", "1234", "--bogus", "info"},
+             {"--lock", "1234", "--port", "x", "info"},
+         }) {
+        error.clear();
+        EXPECT_FALSE(ParseCliOptions(bad, error));
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST_F(CliTest, InfoPrintsVersionModelPagesAndParameterTexts)
+{
+    StartSim(1);
+    const RunResult r = Cli({"info"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto& v = sim_->Device().GetModel().version;
+    EXPECT_NE(r.out.find(std::string("version: ") + v[0] + "." + v[1] + v[2]), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("model: VexlorFM (code 1)"), std::string::npos);
+    EXPECT_NE(r.out.find("page 1: Input > Source"), std::string::npos);
+    // A numeric parameter line with its value and text.
+    const std::uint8_t level = sim_->Device().ReadValue({2, 0, 1});
+    EXPECT_NE(r.out.find("Analog Level [02 00 01] = " + std::to_string(level) + " \""), std::string::npos) << r.out;
+}
+
+TEST_F(CliTest, SetWritesTheProcessorAndGetReadsItBack)
+{
+    StartSim(1);
+    RunResult r = Cli({"set", "0", "1", "2", "20"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(sim_->Device().ReadValue({0, 1, 2}), 20);
+    r = Cli({"get", "0", "1", "0x02"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("00 01 02 = 20 \"10.0 dB\" (Drive)"), std::string::npos) << r.out;
+    r = Cli({"get", "0", "1", "256"});
+    EXPECT_EQ(r.exitCode, 1);
+}
+
+TEST_F(CliTest, PresetsListsEveryNameTheProcessorHolds)
+{
+    StartSim(12);
+    const RunResult r = Cli({"presets"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto& model = sim_->Device().GetModel();
+    for (std::size_t i = 0; i < model.PresetCount(); ++i) {
+        const std::string label =
+            i < model.userPresets ? "U" + std::to_string(i + 1) : "F" + std::to_string(i - model.userPresets + 1);
+        const std::string line = label + ": " + PresetName(*sim_->Device().PresetImage(static_cast<std::uint8_t>(i)));
+        EXPECT_NE(r.out.find(line), std::string::npos) << line;
+    }
+}
+
+TEST_F(CliTest, BackupWritesEveryPresetAndRestorePutsOneBackByteIdentical)
+{
+    StartSim(1);
+    const fs::path dir = folder_ / "backup";
+    RunResult r = Cli({"backup", dir.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto& model = sim_->Device().GetModel();
+    for (std::size_t i = 0; i < model.PresetCount(); ++i) {
+        const std::string label =
+            i < model.userPresets ? "U" + std::to_string(i + 1) : "F" + std::to_string(i - model.userPresets + 1);
+        EXPECT_EQ(presets::ReadPresetFile((dir / (label + ".pst")).string()),
+                  *sim_->Device().PresetImage(static_cast<std::uint8_t>(i)))
+            << label;
+    }
+    r = Cli({"restore", "4", (dir / "F2.pst").string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(*sim_->Device().PresetImage(3), presets::ReadPresetFile((dir / "F2.pst").string()));
+    // No temporary preset files are left in the working folder.
+    for (const auto& entry : fs::directory_iterator(folder_))
+        EXPECT_NE(entry.path().extension(), ".pst") << entry.path();
+}
+
+TEST_F(CliTest, RestoreRefusesFactoryPresetsAndMissingFiles)
+{
+    StartSim(1);
+    RunResult r = Cli({"restore", "9", "x.pst"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("user preset number from 1 to 8"), std::string::npos) << r.err;
+    r = Cli({"restore", "1", (folder_ / "none.pst").string()});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find("cannot read"), std::string::npos) << r.err;
+}
+
+TEST_F(CliTest, SerialLineWorksLikeUdp)
+{
+    vsim::SimOptions o;
+    o.model = 5;
+    o.udp = false;
+    o.serial = true;
+    o.lock = kLock;
+    sim_ = std::make_unique<vsim::SimServer>(o);
+    std::string why;
+    ASSERT_TRUE(sim_->Start(&why)) << why;
+    const RunResult r = RunProgram(VEXLOR_CLI_PATH,
+                                   {"--serial", sim_->SerialPath(), "--lock", std::to_string(kLock), "presets"}, 60s,
+                                   folder_.string());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("U1: " + PresetName(*sim_->Device().PresetImage(0))), std::string::npos) << r.out;
+}
+
+TEST_F(CliTest, FailuresExitNonZeroWithTheControllersMessage)
+{
+    StartSim(1);
+    RunResult r = Cli({"info"}, "1111");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("Incorrect Password"), std::string::npos) << r.err;
+    r = Cli({"info"}, "12345");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("Check Password. It must be four digits long"), std::string::npos) << r.err;
+    r = RunProgram(VEXLOR_CLI_PATH, {"info"}, 10s);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("usage:"), std::string::npos);
+}
+
+TEST_F(CliTest, UnknownModelIsReported)
+{
+    StartSim(3);
+    const RunResult r = Cli({"presets"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("Incorrect Remote Application"), std::string::npos) << r.err;
+}
+
+TEST_F(CliTest, WatchPrintsStatusLinesForItsSecondsAndLogShowsTheSessionLines)
+{
+    StartSim(1);
+    const RunResult r = Cli({"--log", "--seconds", "1", "watch"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("status TR="), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" meters="), std::string::npos);
+    EXPECT_NE(r.out.find("log: Connected"), std::string::npos);
+    EXPECT_NE(r.out.find("log: Read version"), std::string::npos);
+}
