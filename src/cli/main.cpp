@@ -20,6 +20,10 @@ extern "C" void OnSignal(int)
 int main(int argc, char* argv[])
 {
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::cout << CliUsage();
+        return 0;
+    }
     std::string error;
     auto options = ParseCliOptions(args, error);
     if (!options) {
