@@ -92,17 +92,18 @@ TEST_F(RegistrySettingsTest, OnlyExactTcpMeansEthernet)
 
 TEST_F(RegistrySettingsTest, DeletedValueIsNotWrittenBackSoNextRunReadsDefault)
 {
-    Store("sHost", "10.0.0.9");
+    const std::string fallback = "processor.default";
+    Store("sHost", "127.0.0.9");
     {
-        CRegistryValue<std::string> host("sHost", "192.168.0.127");
-        EXPECT_EQ(host.Value(), "10.0.0.9");
+        CRegistryValue<std::string> host("sHost", fallback);
+        EXPECT_EQ(host.Value(), "127.0.0.9");
         host.Delete();
         EXPECT_TRUE(host.IsDeleted());
-        host = "10.0.0.10";
+        host = "127.0.0.10";
     }
     EXPECT_FALSE(Stored("sHost").isValid());
-    CRegistryValue<std::string> host("sHost", "192.168.0.127");
-    EXPECT_EQ(host.Value(), "192.168.0.127");
+    CRegistryValue<std::string> host("sHost", fallback);
+    EXPECT_EQ(host.Value(), fallback);
     EXPECT_EQ(host.Status(), RegistryStatus::ValueNotRead);
 }
 
