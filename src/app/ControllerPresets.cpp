@@ -158,9 +158,10 @@ void CConnectionController::OnPresetCommand(int command)
 void CConnectionController::OnPresetNameChanged(std::uint8_t index)
 {
     if (index >= rows_.size()) return;
-    const std::string text = views_.presets.RowName(index);
-    rows_[index].name = presets::ToUpperAscii(text);
-    session_.RenamePreset(index, presets::PresetRenameBytes(text));
+    // The list shows names in upper case; the processor gets the same name.
+    const std::string name = presets::ToUpperAscii(views_.presets.RowName(index));
+    rows_[index].name = name;
+    session_.RenamePreset(index, presets::PresetRenameBytes(name));
 }
 
 void CConnectionController::OnPresetSelected(std::uint32_t index)

@@ -370,7 +370,7 @@ TEST_F(ConnectionControllerTest, PresetLoadedRereadsDriversThenReopensPageOnNext
     EXPECT_TRUE(controller_.PageTree().Records()[1].hidden);
 }
 
-TEST_F(ConnectionControllerTest, RenameSendsFifteenBytesAndUpdatesTheRow)
+TEST_F(ConnectionControllerTest, RenameSendsTheUpperCaseNameInFifteenBytesAndUpdatesTheRow)
 {
     ConnectToReady();
     views_.selectedRow = 1;
@@ -379,10 +379,11 @@ TEST_F(ConnectionControllerTest, RenameSendsFifteenBytesAndUpdatesTheRow)
     views_.rows[1].second = "abc";
     Post(msg::UM_PRESET_NAME_CHANGED, 1);
     EXPECT_EQ(session_.Take(), std::vector<std::string>{"Rename 1"});
+    // The processor gets the name the list shows.
     ByteString expected(15, 0);
-    expected[0] = 'a';
-    expected[1] = 'b';
-    expected[2] = 'c';
+    expected[0] = 'A';
+    expected[1] = 'B';
+    expected[2] = 'C';
     EXPECT_EQ(session_.renamed, expected);
     EXPECT_EQ(controller_.PresetRows()[1].name, "ABC");
 }
