@@ -408,6 +408,32 @@ TEST_F(ConnectionControllerTest, LoadFromFileUploadsReadsBackAndLoadsWhenCurrent
     EXPECT_EQ(controller_.PresetRows()[1].name, "FROM FILE");
 }
 
+TEST_F(ConnectionControllerTest, CancelledLoadFromFileLeavesALaterSaveToFileAlone)
+{
+    ConnectToReady();
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0x81));
+    session_.Take();
+    views_.selectedRow = 1;
+    views_.fileToLoad = "";
+    Post(msg::UM_PRESET_COMMAND, 1, 3);
+    const std::string empty = (folder_ / "empty.pst").string();
+    ASSERT_TRUE(presets::WritePresetFile(empty, {}));
+    views_.fileToLoad = empty;
+    views_.selectedRow = 1;
+    Post(msg::UM_PRESET_COMMAND, 1, 3);
+    EXPECT_TRUE(session_.Take().empty());
+
+    // Nothing was uploaded, so the preset saved to a file next is no read-back:
+    // its row keeps its name and the modified current preset is not reloaded.
+    views_.fileToSave = (folder_ / "u2.pst").string();
+    views_.selectedRow = 1;
+    Post(msg::UM_PRESET_COMMAND, 1, 4);
+    EXPECT_EQ(session_.Take(), std::vector<std::string>{"GetPreset 1"});
+    Post(msg::UM_PRESET_DATA, 1, 0, PresetBytes("name1"));
+    EXPECT_TRUE(session_.Take().empty());
+    EXPECT_EQ(controller_.PresetRows()[1].name, "NAME1");
+}
+
 TEST_F(ConnectionControllerTest, FactoryPresetRefusesSaveRenameAndLoadFromFileButSavesToFile)
 {
     ConnectToReady(10);
