@@ -463,3 +463,75 @@ TEST_F(ConnectionControllerTest, ExitWhileConnectedDisconnectsAndQuitsWithoutMes
     EXPECT_EQ(views_.quitCode, 0);
     EXPECT_TRUE(views_.messages.empty());
 }
+
+namespace {
+
+// A control whose page left it without records.
+class RecordlessControl : public IBoundControl {
+public:
+    std::vector<ControlRecord>& Records() override { return records_; }
+    void SetDeviceValue(std::uint8_t) override {}
+    void SetEnabled(bool) override {}
+
+private:
+    std::vector<ControlRecord> records_;
+};
+
+// Pages of one real control followed by a control without records.
+class RecordlessTailPages : public IPageFactory {
+public:
+    std::unique_ptr<IPageView> BuildPage(const PageNode& node, const std::string& path) override
+    {
+        class Page : public CTextPage {
+        public:
+            using CTextPage::CTextPage;
+            std::vector<IBoundControl*> BoundControls() override
+            {
+                auto bound = CTextPage::BoundControls();
+                bound.resize(1);
+                bound.push_back(&tail_);
+                return bound;
+            }
+
+        private:
+            RecordlessControl tail_;
+        };
+        if (node.items.empty()) return nullptr;
+        return std::make_unique<Page>(node, path);
+    }
+};
+
+}  // namespace
+
+TEST(ConnectionControllerWalk, ControlWithoutRecordsEndsTheRefreshWalk)
+{
+    const fs::path folder = fs::temp_directory_path() / ("vexlor_ctl_walk_" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    FakeSession session;
+    ConnectionSettings settings;
+    settings.lockCode = 1234;
+    CTextViews views;
+    views.lockCodeText = "1234";
+    CTimerQueue timers;
+    RecordlessTailPages pages;
+    CConnectionController controller{session, settings,
+                                     ControllerViews{views, views, views, views, views, pages, views}, timers};
+    controller.SetWorkFolder(folder.string());
+    auto post = [&](int id, std::uint32_t w, std::uint32_t l, ByteString data) {
+        controller.HandleMessage({id, w, l, std::move(data)});
+    };
+    controller.ToggleConnection();
+    post(msg::UM_CONNECTED, 0, 0, {});
+    post(msg::UM_VERSION, 0, 0, {'1', '2', '3'});
+    post(msg::UM_CONFIG, 0, 0, Description());
+    post(msg::UM_PARAM_VALUE, 0, PackParamValue(1, 0, 0, 4), {});  // end marker
+    post(msg::UM_PRESET_COUNT, 0, 0, {});
+    post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
+    ASSERT_TRUE(controller.RefreshWalkRunning());
+    session.Take();
+    post(msg::UM_PARAM_VALUE, 0, PackParamValue(0, 1, 2, 24), {});
+    EXPECT_FALSE(controller.RefreshWalkRunning());
+    EXPECT_EQ(session.Take(), std::vector<std::string>{"Status on"});
+    EXPECT_EQ(views.logLines.back(), "All Controls Updated");
+    fs::remove_all(folder);
+}
