@@ -331,6 +331,29 @@ TEST_F(ConnectionControllerTest, CompareFlagFromDeviceLocksExactlyGroupZeroContr
     EXPECT_TRUE(page->Controls()[0]->Enabled());
 }
 
+TEST_F(ConnectionControllerTest, StatusChangesAreLoggedWithTheirExactLines)
+{
+    ConnectToReady();
+    views_.logLines.clear();
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
+    EXPECT_EQ(views_.logLines, std::vector<std::string>{"Some Preset Flags Changed. Preset List Updated."});
+    ReplyParam(0, 1, 2, 30);
+    ReplyParam(0, 1, 3, 1);
+    ReplyParam(2, 0, 1, 3);
+    views_.logLines.clear();
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));  // nothing changed
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0xC0));
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0x00));
+    EXPECT_EQ(views_.logLines, (std::vector<std::string>{
+                                   "Change Flag Placed to 1",
+                                   "Compare Flag Placed to 1 by Device",
+                                   "Some Preset Flags Changed. Preset List Updated.",
+                                   "Change Flag Placed to 0",
+                                   "Compare Flag Placed to 0 and 0",
+                                   "Some Preset Flags Changed. Preset List Updated.",
+                               }));
+}
+
 TEST_F(ConnectionControllerTest, SelectAAndBSendRevertAndCompareAndMoveTheLock)
 {
     ConnectToReady();
