@@ -233,7 +233,8 @@ void CConnectionController::AdvanceRefreshWalk(std::uint8_t a, std::uint8_t b, s
     const auto& records = bound_[walkPosition_]->Records();
     if (records.empty() || !descaccess::SameAddress(records.front(), a, b, c)) return;
     ++walkPosition_;
-    if (walkPosition_ >= bound_.size()) {
+    // As when the walk starts: a control without records has nothing to read.
+    if (walkPosition_ >= bound_.size() || bound_[walkPosition_]->Records().empty()) {
         EndRefreshWalk();
         return;
     }

@@ -141,7 +141,8 @@ private:
     void OnPresetNameChanged(std::uint8_t index);
     void OnPresetSelected(std::uint32_t index);
     void RequestPreset(std::uint32_t index, bool askForFile);
-    void UploadPreset(std::uint8_t index, bool fromChosenFile);
+    // Whether a preset was sent (a cancelled dialog or empty file sends nothing).
+    bool UploadPreset(std::uint8_t index, bool fromChosenFile);
     void UpdatePresetRow(std::uint8_t index);
     void FinishPresetList();
 

@@ -34,13 +34,15 @@ void CConnectionController::RequestPreset(std::uint32_t index, bool askForFile)
     session_.GetPreset(n);
 }
 
-void CConnectionController::UploadPreset(std::uint8_t index, bool fromChosenFile)
+bool CConnectionController::UploadPreset(std::uint8_t index, bool fromChosenFile)
 {
     const std::string path = fromChosenFile ? views_.main.ChoosePresetFileToLoad()
                                             : WorkPath(presets::PresetTempFileName(index));
-    if (path.empty()) return;
+    if (path.empty()) return false;
     const ByteString data = presets::ReadPresetFile(path, [this](const std::string& line) { Log(line); });
-    if (!data.empty()) session_.SendPreset(index, data);
+    if (data.empty()) return false;
+    session_.SendPreset(index, data);
+    return true;
 }
 
 void CConnectionController::OnPresetData(std::uint8_t index, const ByteString& data)
@@ -143,8 +145,9 @@ void CConnectionController::OnPresetCommand(int command)
         break;
     case presets::PresetCommand::Rename: views_.presets.StartRename(n); break;
     case presets::PresetCommand::LoadFromFile:
-        singlePresetRefresh_ = true;
-        UploadPreset(n, true);
+        // Only an upload is read back; with nothing sent, the next preset that
+        // arrives must not be taken for the read-back (blank name, reload).
+        if (UploadPreset(n, true)) singlePresetRefresh_ = true;
         views_.presets.Deselect(n);
         break;
     case presets::PresetCommand::SaveToFile:
@@ -158,9 +161,10 @@ void CConnectionController::OnPresetCommand(int command)
 void CConnectionController::OnPresetNameChanged(std::uint8_t index)
 {
     if (index >= rows_.size()) return;
-    const std::string text = views_.presets.RowName(index);
-    rows_[index].name = presets::ToUpperAscii(text);
-    session_.RenamePreset(index, presets::PresetRenameBytes(text));
+    // The list shows names in upper case; the processor gets the same name.
+    const std::string name = presets::ToUpperAscii(views_.presets.RowName(index));
+    rows_[index].name = name;
+    session_.RenamePreset(index, presets::PresetRenameBytes(name));
 }
 
 void CConnectionController::OnPresetSelected(std::uint32_t index)

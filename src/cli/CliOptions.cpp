@@ -20,6 +20,8 @@ const char* CliUsage()
 
 namespace {
 
+constexpr double kMaxSeconds = 1e7;  // about four months
+
 bool ParseNumber(const std::string& text, double& out)
 {
     char* end = nullptr;
@@ -68,7 +70,9 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argv, 
             o.log = true;
         } else if (arg == "--seconds" || arg == "--timeout") {
             double s = 0;
-            if (!value(v) || !ParseNumber(v, s)) {
+            // The loop counts in milliseconds of a 64-bit clock; infinity or a
+            // huge number would not convert.
+            if (!value(v) || !ParseNumber(v, s) || s > kMaxSeconds) {
                 if (error.empty()) error = arg + " needs a number of seconds";
                 return std::nullopt;
             }

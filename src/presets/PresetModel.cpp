@@ -1,5 +1,7 @@
 #include "presets/PresetModel.h"
 
+#include "description/ParameterModel.h"
+
 namespace presets {
 
 const char* PresetCommandText(PresetCommand command)
@@ -53,9 +55,9 @@ std::optional<StatusValues> StatusValuesFromPacket(const ByteString& packet)
 
 std::vector<std::string> PresetChoiceTexts(const std::vector<PresetRow>& rows)
 {
-    std::vector<std::string> texts{"Off"};
-    for (const PresetRow& row : rows) texts.push_back(row.name);
-    return texts;
+    std::vector<std::string> names;
+    for (const PresetRow& row : rows) names.push_back(row.name);
+    return ::PresetChoices(names);
 }
 
 }  // namespace presets

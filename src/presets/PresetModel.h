@@ -59,7 +59,7 @@ struct PresetFlags {
     bool operator==(const PresetFlags&) const = default;
 };
 
-// "Off" followed by the preset names, for preset-choice spin fields.
+// The preset-choice texts ("Off", then the names) for the rows of the list.
 std::vector<std::string> PresetChoiceTexts(const std::vector<PresetRow>& rows);
 
 }  // namespace presets

@@ -331,6 +331,29 @@ TEST_F(ConnectionControllerTest, CompareFlagFromDeviceLocksExactlyGroupZeroContr
     EXPECT_TRUE(page->Controls()[0]->Enabled());
 }
 
+TEST_F(ConnectionControllerTest, StatusChangesAreLoggedWithTheirExactLines)
+{
+    ConnectToReady();
+    views_.logLines.clear();
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
+    EXPECT_EQ(views_.logLines, std::vector<std::string>{"Some Preset Flags Changed. Preset List Updated."});
+    ReplyParam(0, 1, 2, 30);
+    ReplyParam(0, 1, 3, 1);
+    ReplyParam(2, 0, 1, 3);
+    views_.logLines.clear();
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));  // nothing changed
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0xC0));
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0x00));
+    EXPECT_EQ(views_.logLines, (std::vector<std::string>{
+                                   "Change Flag Placed to 1",
+                                   "Compare Flag Placed to 1 by Device",
+                                   "Some Preset Flags Changed. Preset List Updated.",
+                                   "Change Flag Placed to 0",
+                                   "Compare Flag Placed to 0 and 0",
+                                   "Some Preset Flags Changed. Preset List Updated.",
+                               }));
+}
+
 TEST_F(ConnectionControllerTest, SelectAAndBSendRevertAndCompareAndMoveTheLock)
 {
     ConnectToReady();
@@ -370,7 +393,7 @@ TEST_F(ConnectionControllerTest, PresetLoadedRereadsDriversThenReopensPageOnNext
     EXPECT_TRUE(controller_.PageTree().Records()[1].hidden);
 }
 
-TEST_F(ConnectionControllerTest, RenameSendsFifteenBytesAndUpdatesTheRow)
+TEST_F(ConnectionControllerTest, RenameSendsTheUpperCaseNameInFifteenBytesAndUpdatesTheRow)
 {
     ConnectToReady();
     views_.selectedRow = 1;
@@ -379,10 +402,11 @@ TEST_F(ConnectionControllerTest, RenameSendsFifteenBytesAndUpdatesTheRow)
     views_.rows[1].second = "abc";
     Post(msg::UM_PRESET_NAME_CHANGED, 1);
     EXPECT_EQ(session_.Take(), std::vector<std::string>{"Rename 1"});
+    // The processor gets the name the list shows.
     ByteString expected(15, 0);
-    expected[0] = 'a';
-    expected[1] = 'b';
-    expected[2] = 'c';
+    expected[0] = 'A';
+    expected[1] = 'B';
+    expected[2] = 'C';
     EXPECT_EQ(session_.renamed, expected);
     EXPECT_EQ(controller_.PresetRows()[1].name, "ABC");
 }
@@ -405,6 +429,32 @@ TEST_F(ConnectionControllerTest, LoadFromFileUploadsReadsBackAndLoadsWhenCurrent
     Post(msg::UM_PRESET_DATA, 1, 0, image);
     EXPECT_EQ(session_.Take(), std::vector<std::string>{"LoadPreset 1"});
     EXPECT_EQ(controller_.PresetRows()[1].name, "FROM FILE");
+}
+
+TEST_F(ConnectionControllerTest, CancelledLoadFromFileLeavesALaterSaveToFileAlone)
+{
+    ConnectToReady();
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0x81));
+    session_.Take();
+    views_.selectedRow = 1;
+    views_.fileToLoad = "";
+    Post(msg::UM_PRESET_COMMAND, 1, 3);
+    const std::string empty = (folder_ / "empty.pst").string();
+    ASSERT_TRUE(presets::WritePresetFile(empty, {}));
+    views_.fileToLoad = empty;
+    views_.selectedRow = 1;
+    Post(msg::UM_PRESET_COMMAND, 1, 3);
+    EXPECT_TRUE(session_.Take().empty());
+
+    // Nothing was uploaded, so the preset saved to a file next is no read-back:
+    // its row keeps its name and the modified current preset is not reloaded.
+    views_.fileToSave = (folder_ / "u2.pst").string();
+    views_.selectedRow = 1;
+    Post(msg::UM_PRESET_COMMAND, 1, 4);
+    EXPECT_EQ(session_.Take(), std::vector<std::string>{"GetPreset 1"});
+    Post(msg::UM_PRESET_DATA, 1, 0, PresetBytes("name1"));
+    EXPECT_TRUE(session_.Take().empty());
+    EXPECT_EQ(controller_.PresetRows()[1].name, "NAME1");
 }
 
 TEST_F(ConnectionControllerTest, FactoryPresetRefusesSaveRenameAndLoadFromFileButSavesToFile)
@@ -435,4 +485,76 @@ TEST_F(ConnectionControllerTest, ExitWhileConnectedDisconnectsAndQuitsWithoutMes
     Post(msg::UM_DISCONNECTED);
     EXPECT_EQ(views_.quitCode, 0);
     EXPECT_TRUE(views_.messages.empty());
+}
+
+namespace {
+
+// A control whose page left it without records.
+class RecordlessControl : public IBoundControl {
+public:
+    std::vector<ControlRecord>& Records() override { return records_; }
+    void SetDeviceValue(std::uint8_t) override {}
+    void SetEnabled(bool) override {}
+
+private:
+    std::vector<ControlRecord> records_;
+};
+
+// Pages of one real control followed by a control without records.
+class RecordlessTailPages : public IPageFactory {
+public:
+    std::unique_ptr<IPageView> BuildPage(const PageNode& node, const std::string& path) override
+    {
+        class Page : public CTextPage {
+        public:
+            using CTextPage::CTextPage;
+            std::vector<IBoundControl*> BoundControls() override
+            {
+                auto bound = CTextPage::BoundControls();
+                bound.resize(1);
+                bound.push_back(&tail_);
+                return bound;
+            }
+
+        private:
+            RecordlessControl tail_;
+        };
+        if (node.items.empty()) return nullptr;
+        return std::make_unique<Page>(node, path);
+    }
+};
+
+}  // namespace
+
+TEST(ConnectionControllerWalk, ControlWithoutRecordsEndsTheRefreshWalk)
+{
+    const fs::path folder = fs::temp_directory_path() / ("vexlor_ctl_walk_" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    FakeSession session;
+    ConnectionSettings settings;
+    settings.lockCode = 1234;
+    CTextViews views;
+    views.lockCodeText = "1234";
+    CTimerQueue timers;
+    RecordlessTailPages pages;
+    CConnectionController controller{session, settings,
+                                     ControllerViews{views, views, views, views, views, pages, views}, timers};
+    controller.SetWorkFolder(folder.string());
+    auto post = [&](int id, std::uint32_t w, std::uint32_t l, ByteString data) {
+        controller.HandleMessage({id, w, l, std::move(data)});
+    };
+    controller.ToggleConnection();
+    post(msg::UM_CONNECTED, 0, 0, {});
+    post(msg::UM_VERSION, 0, 0, {'1', '2', '3'});
+    post(msg::UM_CONFIG, 0, 0, Description());
+    post(msg::UM_PARAM_VALUE, 0, PackParamValue(1, 0, 0, 4), {});  // end marker
+    post(msg::UM_PRESET_COUNT, 0, 0, {});
+    post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
+    ASSERT_TRUE(controller.RefreshWalkRunning());
+    session.Take();
+    post(msg::UM_PARAM_VALUE, 0, PackParamValue(0, 1, 2, 24), {});
+    EXPECT_FALSE(controller.RefreshWalkRunning());
+    EXPECT_EQ(session.Take(), std::vector<std::string>{"Status on"});
+    EXPECT_EQ(views.logLines.back(), "All Controls Updated");
+    fs::remove_all(folder);
 }

@@ -81,6 +81,9 @@ TEST(CliOptionsTest, HostDefaultsToLoopbackAndBadLinesAreRefused)
              {"--lock", "1234", "--port", "1", "--serial", "/dev/x", "info"},
              {"--lock", "1234", "--bogus", "info"},
              {"--lock", "1234", "--port", "x", "info"},
+             // Times that do not fit the loop's clock.
+             {"--lock", "1234", "--timeout", "inf", "info"},
+             {"--lock", "1234", "--seconds", "1e300", "watch"},
          }) {
         error.clear();
         EXPECT_FALSE(ParseCliOptions(bad, error));
