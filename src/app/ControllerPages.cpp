@@ -45,6 +45,10 @@ void CConnectionController::RebuildTree()
         OpenPage(0, true);
         views_.tree.SelectFirstItem();
         firstOpen_ = false;
+    } else if (page_) {
+        // The rebuild unbound the open page's controls; build it again (or its
+        // substitute, when it was hidden) so it keeps following the processor.
+        reopenPage_ = true;
     }
 }
 

@@ -393,6 +393,31 @@ TEST_F(ConnectionControllerTest, PresetLoadedRereadsDriversThenReopensPageOnNext
     EXPECT_TRUE(controller_.PageTree().Records()[1].hidden);
 }
 
+// A write that only shows or hides pages rebuilds the tree, which unbinds the
+// controls; the open page must be built again or it would stop following values.
+TEST_F(ConnectionControllerTest, PageOnlyVisibilityChangeBuildsTheOpenPageAgain)
+{
+    ConnectToReady();
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
+    ReplyParam(0, 1, 2, 30);
+    ReplyParam(0, 1, 3, 1);
+    ReplyParam(2, 0, 1, 3);
+    session_.Take();
+    const std::size_t built = views_.pagesBuilt;
+    controller_.WriteParameter(0, 1, 3, 0, true);  // Mode off hides the Gate page only
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
+    EXPECT_EQ(views_.treeItems.size(), 2u);
+    EXPECT_GT(views_.pagesBuilt, built);
+    EXPECT_TRUE(controller_.RefreshWalkRunning());
+    ReplyParam(0, 1, 2, 31);
+    ReplyParam(0, 1, 3, 0);
+    ReplyParam(2, 0, 1, 3);
+    EXPECT_FALSE(controller_.RefreshWalkRunning());
+    auto* page = dynamic_cast<CTextPage*>(controller_.CurrentPage());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->Controls()[0]->Shown(), 31);
+}
+
 TEST_F(ConnectionControllerTest, RenameSendsTheUpperCaseNameInFifteenBytesAndUpdatesTheRow)
 {
     ConnectToReady();
