@@ -62,6 +62,10 @@ QImage StretchByResizeLines(const QImage& sourceIn, int rx, int ry, int width, i
     const int h = source.height();
     const int dx = width - w;
     const int dy = height - h;
+    // Lines come from the skin file. Beyond the edges every copy is clipped the
+    // same, so pulling them in keeps the picture and the arithmetic in range.
+    rx = std::clamp(rx, -1, std::max(w, width));
+    ry = std::clamp(ry, -1, std::max(h, height));
     CopyBlock(source, 0, 0, rx + 1, ry + 1, target, 0, 0);
     CopyBlock(source, 0, ry, rx + 1, h - ry, target, 0, ry + dy);
     CopyBlock(source, rx, 0, w - rx, ry + 1, target, rx + dx, 0);
