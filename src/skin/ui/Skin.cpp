@@ -1,5 +1,7 @@
 #include "skin/ui/Skin.h"
 
+#include "skin/ui/SkinDrawing.h"
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageReader>
@@ -40,7 +42,7 @@ QImage CSkin::ReadImage(const std::string& path) const
     QByteArray data = ToByteArray(*bytes);
     QBuffer buffer(&data);
     QImageReader reader(&buffer);
-    return reader.read();
+    return InFileLayout(reader.read(), data);
 }
 
 QIcon CSkin::ReadIcon(const std::string& path) const
