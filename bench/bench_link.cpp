@@ -2,6 +2,7 @@
 // processor that answers at once, so only the engine's threads and bookkeeping
 // are measured. Prints one "figure: value" line per figure.
 
+#include "BenchSupport.h"
 #include "link/MemoryTransport.h"
 #include "link/Packet.h"
 #include "link/SessionSink.h"
@@ -10,10 +11,8 @@
 #include "settings/ConnectionSettings.h"
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <memory>
-#include <mutex>
 
 #include <sys/resource.h>
 
@@ -71,52 +70,13 @@ private:
         wire_->ToHost(BuildXBlock(static_cast<std::uint32_t>(block_), description_.data() + from,
                                   std::min(kXBlockData, description_.size() - from)));
     }
-    void Reply(std::initializer_list<std::uint8_t> head)
-    {
-        ByteString p(head);
-        p.push_back(Checksum(p.data(), p.size()));
-        wire_->ToHost(p);
-    }
+    void Reply(std::initializer_list<std::uint8_t> head) { wire_->ToHost(bench::Reply(head)); }
 
     std::shared_ptr<CMemoryWire> wire_;
     ByteString description_;
     bool inTransfer_ = false;
     bool sentEot_ = false;
     std::size_t block_ = 0;
-};
-
-class CountingSink : public CSessionSink {
-public:
-    void OnConnect() override { Bump(); }
-    void OnDisconnect() override {}
-    void OnError(int) override {}
-    void OnVersionReceive(const ByteString&) override { Bump(); }
-    void OnParamReceive(std::uint8_t, std::uint8_t, std::uint8_t, std::uint8_t) override {}
-    void OnStatusReceive(const ByteString&) override {}
-    void OnConfigReceive(const ByteString& d) override { configBytes = d.size(); Bump(); }
-    void OnPresetCountReceive(std::uint8_t) override {}
-    void OnPresetLoaded(std::uint8_t) override {}
-    void OnPresetReceive(std::uint8_t, const ByteString&) override {}
-    void OnPresetSent(std::uint8_t, const ByteString&) override {}
-    void OnLog(const std::string&) override {}
-
-    void WaitFor(std::size_t n)
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        done_.wait(lock, [&] { return events_ >= n; });
-    }
-    std::size_t configBytes = 0;
-
-private:
-    void Bump()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ++events_;
-        done_.notify_all();
-    }
-    std::mutex mutex_;
-    std::condition_variable done_;
-    std::size_t events_ = 0;
 };
 
 }  // namespace
@@ -128,33 +88,38 @@ int main()
 
     auto wire = std::make_shared<CMemoryWire>();
     InstantProcessor processor(wire, kDescription);
-    CountingSink sink;
+    // The 2 MiB download takes a while on a loaded machine; wait longer for it.
+    constexpr std::chrono::seconds kLimit{60};
+    bench::CountingSink sink;
     ConnectionSettings settings;
     settings.host = "127.0.0.1";
     CVexlorSession session(&sink, [wire](const ConnectionSettings&) { return std::make_unique<CMemoryTransport>(wire); });
     session.Connect(settings);
     std::size_t events = 1;
-    sink.WaitFor(events);
+    if (!sink.WaitFor(events, kLimit))
+        return 1;
 
     // One command at a time: give it, wait for its reply event, give the next.
     const auto t0 = Clock::now();
     const double cpu0 = ProcessCpuSeconds();
     for (std::size_t i = 0; i < kRoundTrips; ++i) {
         session.ReadVersion();
-        sink.WaitFor(++events);
+        if (!sink.WaitFor(++events, kLimit))
+            return 1;
     }
     const double roundTripSeconds = std::chrono::duration<double>(Clock::now() - t0).count();
     const double roundTripCpu = ProcessCpuSeconds() - cpu0;
 
     const auto t1 = Clock::now();
     session.GetConfig(1234);
-    sink.WaitFor(++events);
+    if (!sink.WaitFor(++events, kLimit))
+        return 1;
     const double downloadSeconds = std::chrono::duration<double>(Clock::now() - t1).count();
 
     std::printf("session_roundtrips_per_s: %.0f\n", kRoundTrips / roundTripSeconds);
     std::printf("session_roundtrip_us: %.1f\n", roundTripSeconds * 1e6 / kRoundTrips);
     std::printf("session_roundtrip_cpu_us: %.1f\n", roundTripCpu * 1e6 / kRoundTrips);
-    std::printf("xmodem_download_bytes_per_s: %.0f\n", static_cast<double>(sink.configBytes) / downloadSeconds);
+    std::printf("xmodem_download_bytes_per_s: %.0f\n", static_cast<double>(sink.ConfigBytes()) / downloadSeconds);
     session.Disconnect();
-    return sink.configBytes == kDescription ? 0 : 1;
+    return sink.ConfigBytes() == kDescription ? 0 : 1;
 }

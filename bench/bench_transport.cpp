@@ -2,6 +2,7 @@
 // 127.0.0.1 and a pseudo-terminal, each against a processor stand-in that
 // answers at once. Prints one "figure: value" line per figure.
 
+#include "BenchSupport.h"
 #include "link/Packet.h"
 #include "link/SessionSink.h"
 #include "link/VexlorSession.h"
@@ -16,10 +17,8 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -73,57 +72,13 @@ private:
             pending.erase(pending.begin(), pending.begin() + static_cast<long>(length));
         }
     }
-    void Reply(std::initializer_list<std::uint8_t> head)
-    {
-        ByteString p(head);
-        p.push_back(Checksum(p.data(), p.size()));
-        write_(p);
-    }
+    void Reply(std::initializer_list<std::uint8_t> head) { write_(bench::Reply(head)); }
 
     int fd_;
     Read read_;
     Write write_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
-};
-
-class CountingSink : public CSessionSink {
-public:
-    void OnConnect() override { Bump(); }
-    void OnDisconnect() override {}
-    void OnError(int code) override { std::fprintf(stderr, "link error %d\n", code); }
-    void OnVersionReceive(const ByteString&) override { Bump(); }
-    void OnParamReceive(std::uint8_t, std::uint8_t, std::uint8_t, std::uint8_t) override { Bump(); }
-    void OnStatusReceive(const ByteString&) override {}
-    void OnConfigReceive(const ByteString&) override {}
-    void OnPresetCountReceive(std::uint8_t) override {}
-    void OnPresetLoaded(std::uint8_t) override {}
-    void OnPresetReceive(std::uint8_t, const ByteString&) override {}
-    void OnPresetSent(std::uint8_t, const ByteString&) override {}
-    void OnLog(const std::string&) override {}
-
-    // Waits, at most a few seconds, until n events came in all.
-    bool WaitFor(std::size_t n)
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        return done_.wait_for(lock, std::chrono::seconds(5), [&] { return events_ >= n; });
-    }
-    std::size_t Events()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return events_;
-    }
-
-private:
-    void Bump()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ++events_;
-        done_.notify_all();
-    }
-    std::mutex mutex_;
-    std::condition_variable done_;
-    std::size_t events_ = 0;
 };
 
 struct Figures {
@@ -135,7 +90,7 @@ struct Figures {
 // One command at a time, then a whole parameter read queued at once.
 Figures Measure(const ConnectionSettings& settings, std::size_t roundTrips, std::size_t parameters)
 {
-    CountingSink sink;
+    bench::CountingSink sink;
     CVexlorSession session(&sink);
     session.Connect(settings);
     std::size_t events = 1;

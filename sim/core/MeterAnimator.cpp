@@ -25,6 +25,20 @@ std::uint8_t Pack(int level, int peak)
     return static_cast<std::uint8_t>(((peak & 15) << 4) | (level & 15));
 }
 
+// The reading `at` gives for time `t`, with the highest of the last 1.5 s as its
+// peak. The hold window is sampled on a fixed grid so that the peak only changes
+// when a louder moment enters or the loudest one leaves the window.
+template <typename Reading>
+std::uint8_t WithPeak(double t, Reading at)
+{
+    const int level = at(t);
+    int peak = level;
+    const double grid = std::floor(t / kPeakSpacing) * kPeakSpacing;
+    for (int k = 1; k <= kPeakSamples; ++k)
+        peak = std::max(peak, at(grid - k * kPeakSpacing));
+    return Pack(std::min(level, 15), std::min(peak, 15));
+}
+
 }  // namespace
 
 MeterAnimator::MeterAnimator(MeterLayout layout, bool withMpx, std::uint32_t seed)
@@ -63,28 +77,14 @@ double MeterAnimator::Reduction(int band, double t) const
 
 std::uint8_t MeterAnimator::LevelByte(int ch, double t, int top, double gain) const
 {
-    auto at = [&](double when) {
+    return WithPeak(t, [&](double when) {
         return static_cast<int>(std::lround(std::clamp(Programme(ch, when) * gain, 0.0, 1.0) * top));
-    };
-    const int level = at(t);
-    int peak = level;
-    // Sample the hold window on a fixed grid so that the peak only changes when a
-    // louder moment enters or the loudest one leaves the window.
-    const double grid = std::floor(t / kPeakSpacing) * kPeakSpacing;
-    for (int k = 1; k <= kPeakSamples; ++k)
-        peak = std::max(peak, at(grid - k * kPeakSpacing));
-    return Pack(std::min(level, 15), std::min(peak, 15));
+    });
 }
 
 std::uint8_t MeterAnimator::ReductionByte(int band, double t, int top) const
 {
-    auto at = [&](double when) { return static_cast<int>(std::lround(Reduction(band, when) * top)); };
-    const int level = at(t);
-    int peak = level;
-    const double grid = std::floor(t / kPeakSpacing) * kPeakSpacing;
-    for (int k = 1; k <= kPeakSamples; ++k)
-        peak = std::max(peak, at(grid - k * kPeakSpacing));
-    return Pack(std::min(level, 15), std::min(peak, 15));
+    return WithPeak(t, [&](double when) { return static_cast<int>(std::lround(Reduction(band, when) * top)); });
 }
 
 void MeterAnimator::Fill(std::uint8_t* status, double t, bool carrier) const
@@ -139,12 +139,7 @@ void MeterAnimator::FillLeveler(std::uint8_t* s, double t, bool carrier) const
         if ((s[18 + j] & 15) >= 11)
             s[17] = static_cast<std::uint8_t>(s[17] | (1 << j));
     }
-    s[24] = LevelByte(0, t, 15, 1.3);
-    s[25] = LevelByte(1, t, 15, 1.3);
-    if (withMpx_) {
-        s[26] = LevelByte(2, t, 11, 1.2);
-        s[27] = carrier ? 1 : 0;
-    }
+    FillOutputs(s, t, 24, 11, 27, carrier);
 }
 
 void MeterAnimator::FillLite(std::uint8_t* s, double t, bool carrier) const
@@ -157,11 +152,16 @@ void MeterAnimator::FillLite(std::uint8_t* s, double t, bool carrier) const
             s[19] = static_cast<std::uint8_t>(s[19] | (1 << b));
         s[12 + b] = ReductionByte(4 + b, t, 10);
     }
-    s[16] = LevelByte(0, t, 15, 1.3);
-    s[17] = LevelByte(1, t, 15, 1.3);
+    FillOutputs(s, t, 16, 10, 20, carrier);
+}
+
+void MeterAnimator::FillOutputs(std::uint8_t* s, double t, int at, int mpxTop, int carrierAt, bool carrier) const
+{
+    s[at] = LevelByte(0, t, 15, 1.3);
+    s[at + 1] = LevelByte(1, t, 15, 1.3);
     if (withMpx_) {
-        s[18] = LevelByte(2, t, 10, 1.2);
-        s[20] = carrier ? 1 : 0;
+        s[at + 2] = LevelByte(2, t, mpxTop, 1.2);
+        s[carrierAt] = carrier ? 1 : 0;
     }
 }
 

@@ -37,6 +37,9 @@ private:
     void FillLite(std::uint8_t* s, double t, bool carrier) const;
     void FillStereo(std::uint8_t* s, double t, bool carrier) const;
     void FillRows(std::uint8_t* s, double t) const;
+    // Output pair at `at` and `at` + 1; with MPX its level (0..mpxTop) at `at` + 2
+    // and the carrier flag at `carrierAt`.
+    void FillOutputs(std::uint8_t* s, double t, int at, int mpxTop, int carrierAt, bool carrier) const;
 
     MeterLayout layout_;
     bool withMpx_;

@@ -437,6 +437,42 @@ std::vector<Page> StandardPages(const Kit& k)
     return pages;
 }
 
+Kit PlusLine()
+{
+    Kit k;
+    k.bands = 5;
+    k.bandCountChoice = true;
+    k.levelers = 4;
+    k.eqBands = 4;
+    k.limiterBands = 6;
+    return k;
+}
+
+Kit LiteLine()
+{
+    Kit k;
+    k.bands = 4;
+    k.eqBands = 2;
+    k.limiterBands = 4;
+    k.scheduleEvents = 1;
+    return k;
+}
+
+Model StandardModel(const Kit& k, std::uint8_t code, std::string name, std::array<char, 3> version,
+                    std::vector<std::string> factoryPresets, MeterLayout meters)
+{
+    Model m;
+    m.code = code;
+    m.name = std::move(name);
+    m.version = version;
+    m.userPresets = 8;
+    m.factoryPresets = std::move(factoryPresets);
+    m.meters = meters;
+    m.withMpx = k.fm;
+    m.pages = StandardPages(k);
+    return m;
+}
+
 std::vector<std::string> FactoryNames(std::size_t count, std::initializer_list<std::string> own)
 {
     static const char* const bank[] = {

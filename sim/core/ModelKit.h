@@ -2,6 +2,7 @@
 
 #include "SimModel.h"
 
+#include <array>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -62,6 +63,18 @@ Page SystemPages(const Kit& k);
 
 // The usual page tree of a Vexlor processor built from the kit.
 std::vector<Page> StandardPages(const Kit& k);
+
+// What every model of the Plus line has: five compressor bands (4 and 5 can be
+// switched off), a four-band stereo leveler, four-band EQ and six band limiters.
+Kit PlusLine();
+// What every model of the Lite line has: four bands with a limiter each, a
+// two-band EQ and one scheduled preset event.
+Kit LiteLine();
+
+// A model on the usual page tree of its kit, eight user presets; its meters
+// show the MPX column and carrier when the kit has the FM stage.
+Model StandardModel(const Kit& k, std::uint8_t code, std::string name, std::array<char, 3> version,
+                    std::vector<std::string> factoryPresets, MeterLayout meters);
 
 // Factory preset names, the first `count` of the shared bank (at most 40).
 std::vector<std::string> FactoryNames(std::size_t count, std::initializer_list<std::string> own = {});

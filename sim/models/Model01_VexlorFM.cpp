@@ -14,16 +14,8 @@ Model MakeVexlorFM()
     k.eqBands = 3;
     k.fm = true;
 
-    Model m;
-    m.code = 1;
-    m.name = "VexlorFM";
-    m.version = {'3', '1', '2'};
-    m.userPresets = 8;
-    m.factoryPresets = FactoryNames(24, {"FM LOUD", "FM CLEAN"});
-    m.meters = MeterLayout::Columns13;
-    m.withMpx = true;
-    m.pages = StandardPages(k);
-    return m;
+    return StandardModel(k, 1, "VexlorFM", {'3', '1', '2'},
+                         FactoryNames(24, {"FM LOUD", "FM CLEAN"}), MeterLayout::Columns13);
 }
 
 }  // namespace vsim::models

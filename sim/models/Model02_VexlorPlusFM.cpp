@@ -10,24 +10,11 @@ namespace vsim::models {
 Model MakeVexlorPlusFM()
 {
     using namespace kit;
-    Kit k;
-    k.bands = 5;
-    k.bandCountChoice = true;
-    k.levelers = 4;
-    k.eqBands = 4;
-    k.limiterBands = 6;
+    Kit k = PlusLine();
     k.fm = true;
 
-    Model m;
-    m.code = 2;
-    m.name = "VexlorPlusFM";
-    m.version = {'4', '2', '1'};
-    m.userPresets = 8;
-    m.factoryPresets = FactoryNames(32, {"PLUS ROCK", "PLUS POP"});
-    m.meters = MeterLayout::Leveler;
-    m.withMpx = true;
-    m.pages = StandardPages(k);
-    return m;
+    return StandardModel(k, 2, "VexlorPlusFM", {'4', '2', '1'},
+                         FactoryNames(32, {"PLUS ROCK", "PLUS POP"}), MeterLayout::Leveler);
 }
 
 }  // namespace vsim::models

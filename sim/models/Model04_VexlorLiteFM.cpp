@@ -8,23 +8,11 @@ namespace vsim::models {
 Model MakeVexlorLiteFM()
 {
     using namespace kit;
-    Kit k;
-    k.bands = 4;
-    k.eqBands = 2;
-    k.limiterBands = 4;
+    Kit k = LiteLine();
     k.fm = true;
-    k.scheduleEvents = 1;
 
-    Model m;
-    m.code = 4;
-    m.name = "VexlorLiteFM";
-    m.version = {'2', '0', '5'};
-    m.userPresets = 8;
-    m.factoryPresets = FactoryNames(24, {});
-    m.meters = MeterLayout::Lite;
-    m.withMpx = true;
-    m.pages = StandardPages(k);
-    return m;
+    return StandardModel(k, 4, "VexlorLiteFM", {'2', '0', '5'},
+                         FactoryNames(24, {}), MeterLayout::Lite);
 }
 
 }  // namespace vsim::models

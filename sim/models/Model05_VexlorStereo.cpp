@@ -13,15 +13,8 @@ Model MakeVexlorStereo()
     k.eqBands = 3;
     k.scheduleEvents = 1;
 
-    Model m;
-    m.code = 5;
-    m.name = "VexlorStereo";
-    m.version = {'1', '1', '0'};
-    m.userPresets = 8;
-    m.factoryPresets = FactoryNames(24, {"STUDIO", "STREAM"});
-    m.meters = MeterLayout::Stereo;
-    m.withMpx = false;
-    m.pages = StandardPages(k);
+    Model m = StandardModel(k, 5, "VexlorStereo", {'1', '1', '0'},
+                            FactoryNames(24, {"STUDIO", "STREAM"}), MeterLayout::Stereo);
 
     // A studio box: its own monitor output with a dim switch.
     const Address dim = A(2, 5, 0);

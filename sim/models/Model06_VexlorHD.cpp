@@ -13,16 +13,8 @@ Model MakeVexlorHD()
     k.eqBands = 3;
     k.hd = true;
 
-    Model m;
-    m.code = 6;
-    m.name = "VexlorHD";
-    m.version = {'3', '1', '0'};
-    m.userPresets = 8;
-    m.factoryPresets = FactoryNames(28, {"HD CLEAN", "HD LOUD"});
-    m.meters = MeterLayout::Columns13;
-    m.withMpx = false;
-    m.pages = StandardPages(k);
-    return m;
+    return StandardModel(k, 6, "VexlorHD", {'3', '1', '0'},
+                         FactoryNames(28, {"HD CLEAN", "HD LOUD"}), MeterLayout::Columns13);
 }
 
 }  // namespace vsim::models

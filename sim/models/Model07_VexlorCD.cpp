@@ -13,16 +13,8 @@ Model MakeVexlorCD()
     k.eqBands = 5;
     k.cd = true;
 
-    Model m;
-    m.code = 7;
-    m.name = "VexlorCD";
-    m.version = {'3', '0', '0'};
-    m.userPresets = 8;
-    m.factoryPresets = FactoryNames(24, {"MASTER", "VINYL"});
-    m.meters = MeterLayout::Columns13;
-    m.withMpx = false;
-    m.pages = StandardPages(k);
-    return m;
+    return StandardModel(k, 7, "VexlorCD", {'3', '0', '0'},
+                         FactoryNames(24, {"MASTER", "VINYL"}), MeterLayout::Columns13);
 }
 
 }  // namespace vsim::models

@@ -8,24 +8,12 @@ namespace vsim::models {
 Model MakeVexlorPlusCD()
 {
     using namespace kit;
-    Kit k;
-    k.bands = 5;
-    k.bandCountChoice = true;
-    k.levelers = 4;
-    k.eqBands = 5;
-    k.limiterBands = 6;
+    Kit k = PlusLine();
+    k.eqBands = 5;  // mastering wants the finer EQ
     k.cd = true;
 
-    Model m;
-    m.code = 8;
-    m.name = "VexlorPlusCD";
-    m.version = {'4', '0', '2'};
-    m.userPresets = 8;
-    m.factoryPresets = FactoryNames(32, {"MASTER", "VINYL"});
-    m.meters = MeterLayout::Leveler;
-    m.withMpx = false;
-    m.pages = StandardPages(k);
-    return m;
+    return StandardModel(k, 8, "VexlorPlusCD", {'4', '0', '2'},
+                         FactoryNames(32, {"MASTER", "VINYL"}), MeterLayout::Leveler);
 }
 
 }  // namespace vsim::models

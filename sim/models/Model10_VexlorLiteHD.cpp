@@ -8,23 +8,11 @@ namespace vsim::models {
 Model MakeVexlorLiteHD()
 {
     using namespace kit;
-    Kit k;
-    k.bands = 4;
-    k.eqBands = 2;
-    k.limiterBands = 4;
+    Kit k = LiteLine();
     k.hd = true;
-    k.scheduleEvents = 1;
 
-    Model m;
-    m.code = 10;
-    m.name = "VexlorLiteHD";
-    m.version = {'2', '0', '1'};
-    m.userPresets = 8;
-    m.factoryPresets = FactoryNames(24, {"HD CLEAN"});
-    m.meters = MeterLayout::Lite;
-    m.withMpx = false;
-    m.pages = StandardPages(k);
-    return m;
+    return StandardModel(k, 10, "VexlorLiteHD", {'2', '0', '1'},
+                         FactoryNames(24, {"HD CLEAN"}), MeterLayout::Lite);
 }
 
 }  // namespace vsim::models

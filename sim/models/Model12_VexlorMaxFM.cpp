@@ -21,15 +21,9 @@ Model MakeVexlorMaxFM()
     k.fm = true;
     k.scheduleEvents = 4;
 
-    Model m;
-    m.code = 12;
-    m.name = "VexlorMaxFM";
-    m.version = {'5', '0', '3'};
+    Model m = StandardModel(k, 12, "VexlorMaxFM", {'5', '0', '3'},
+                            FactoryNames(32, {"MAX LOUD", "MAX OPEN", "MAX DENSE"}), MeterLayout::LevelerLeft);
     m.userPresets = 16;
-    m.factoryPresets = FactoryNames(32, {"MAX LOUD", "MAX OPEN", "MAX DENSE"});
-    m.meters = MeterLayout::LevelerLeft;
-    m.withMpx = true;
-    m.pages = StandardPages(k);
 
     // Only the MaxFM drives the transmitter's composite input directly.
     const Address clip = A(0, 9, 0);

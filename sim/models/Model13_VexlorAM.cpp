@@ -13,15 +13,8 @@ Model MakeVexlorAM()
     k.eqBands = 3;
     k.am = true;
 
-    Model m;
-    m.code = 13;
-    m.name = "VexlorAM";
-    m.version = {'3', '0', '5'};
-    m.userPresets = 8;
-    m.factoryPresets = FactoryNames(24, {"AM VOICE", "AM MUSIC"});
-    m.meters = MeterLayout::Columns13;
-    m.withMpx = false;
-    m.pages = StandardPages(k);
+    Model m = StandardModel(k, 13, "VexlorAM", {'3', '0', '5'},
+                            FactoryNames(24, {"AM VOICE", "AM MUSIC"}), MeterLayout::Columns13);
 
     // AM transmitters want a carrier-level trim and a positive peak limit.
     m.pages.push_back(Leaf("Carrier", {

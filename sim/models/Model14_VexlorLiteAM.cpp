@@ -8,23 +8,11 @@ namespace vsim::models {
 Model MakeVexlorLiteAM()
 {
     using namespace kit;
-    Kit k;
-    k.bands = 4;
-    k.eqBands = 2;
-    k.limiterBands = 4;
+    Kit k = LiteLine();
     k.am = true;
-    k.scheduleEvents = 1;
 
-    Model m;
-    m.code = 14;
-    m.name = "VexlorLiteAM";
-    m.version = {'2', '0', '0'};
-    m.userPresets = 8;
-    m.factoryPresets = FactoryNames(24, {"AM VOICE"});
-    m.meters = MeterLayout::Lite;
-    m.withMpx = false;
-    m.pages = StandardPages(k);
-    return m;
+    return StandardModel(k, 14, "VexlorLiteAM", {'2', '0', '0'},
+                         FactoryNames(24, {"AM VOICE"}), MeterLayout::Lite);
 }
 
 }  // namespace vsim::models

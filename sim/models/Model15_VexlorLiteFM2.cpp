@@ -16,16 +16,8 @@ Model MakeVexlorLiteFM2()
     k.fm = true;
     k.scheduleEvents = 3;
 
-    Model m;
-    m.code = 15;
-    m.name = "VexlorLiteFM2";
-    m.version = {'2', '2', '0'};
-    m.userPresets = 8;
-    m.factoryPresets = FactoryNames(26, {"FM2 LOUD"});
-    m.meters = MeterLayout::Lite;
-    m.withMpx = true;
-    m.pages = StandardPages(k);
-    return m;
+    return StandardModel(k, 15, "VexlorLiteFM2", {'2', '2', '0'},
+                         FactoryNames(26, {"FM2 LOUD"}), MeterLayout::Lite);
 }
 
 }  // namespace vsim::models

@@ -6,6 +6,7 @@
 
 #include "TransportTestSupport.h"
 #include "settings/ConnectionSettings.h"
+#include "support/LoopbackUdpSocket.h"
 #include "support/ScriptedPeer.h"
 
 #include <arpa/inet.h>
@@ -105,36 +106,16 @@ private:
 
 class UdpPeerEndpoint : public PeerEndpoint {
 public:
-    UdpPeerEndpoint()
-    {
-        fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t size = sizeof address;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size);
-        port_ = ntohs(address.sin_port);
-        Start(fd_);
-    }
-    ~UdpPeerEndpoint() override
-    {
-        Stop();
-        ::close(fd_);
-    }
-    void Configure(ConnectionSettings& settings) const override
-    {
-        settings.transportIndex = 0;
-        settings.host = "127.0.0.1";
-        settings.portNumber = port_;
-    }
+    UdpPeerEndpoint() { Start(socket_.Fd()); }
+    ~UdpPeerEndpoint() override { Stop(); }
+    void Configure(ConnectionSettings& settings) const override { PointAtLoopback(settings, socket_.Port()); }
 
 protected:
     long ReadFromHost(std::uint8_t* buffer, std::size_t size) override
     {
         sockaddr_in from{};
         socklen_t length = sizeof from;
-        const long got = ::recvfrom(fd_, buffer, size, 0, reinterpret_cast<sockaddr*>(&from), &length);
+        const long got = ::recvfrom(socket_.Fd(), buffer, size, 0, reinterpret_cast<sockaddr*>(&from), &length);
         std::lock_guard lock(mutex_);
         host_ = from;
         return got;
@@ -142,12 +123,11 @@ protected:
     void WriteToHost(const ByteString& bytes) override
     {
         std::lock_guard lock(mutex_);
-        ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&host_), sizeof host_);
+        ::sendto(socket_.Fd(), bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&host_), sizeof host_);
     }
 
 private:
-    int fd_ = -1;
-    std::uint16_t port_ = 0;
+    LoopbackUdpSocket socket_;
     std::mutex mutex_;
     sockaddr_in host_{};
 };

@@ -180,26 +180,7 @@ TEST(TransportCOMCycles, OpenCloseCyclesLeakNoDescriptorOrThread)
     PtyPair pty;
     ConnectionSettings settings;
     settings.portName = pty.Path();
-    RecordingSink sink;
-    CTransportCOM reused(&sink);
-    reused.Open(settings);
-    reused.Close();
-    const auto descriptors = OpenDescriptors();
-    const auto threads = RunningThreads();
-    for (int cycle = 0; cycle < 100; ++cycle) {
-        CTransportCOM transport(&sink);
-        transport.Open(settings);
-        transport.Close();
-        reused.Open(settings);
-        reused.Send(ByteString{1}.data(), 1);
-        reused.Close();
-    }
-    EXPECT_EQ(OpenDescriptors(), descriptors);
-    EXPECT_EQ(RunningThreads(), threads);
-    sink.Inspect([&] {
-        EXPECT_EQ(sink.connected, 201);
-        EXPECT_TRUE(sink.errors.empty());
-    });
+    ExpectOpenCloseCyclesLeakNothing<CTransportCOM>(settings, true);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "TransportTestSupport.h"
 #include "settings/ConnectionSettings.h"
+#include "support/LoopbackUdpSocket.h"
 
 #include <gtest/gtest.h>
 
@@ -22,35 +23,18 @@ using namespace transport_test;
 // wrote to it last.
 class UdpPeer {
 public:
-    UdpPeer()
-    {
-        fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t size = sizeof address;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size);
-        port_ = ntohs(address.sin_port);
-    }
-    ~UdpPeer() { Close(); }
-    void Close()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
-    std::uint16_t Port() const { return port_; }
+    void Close() { socket_.Close(); }
+    std::uint16_t Port() const { return socket_.Port(); }
 
     // One datagram, or nullopt when none came within the limit.
     std::optional<ByteString> Receive(int limitMs = 5000)
     {
-        pollfd wait{fd_, POLLIN, 0};
+        pollfd wait{socket_.Fd(), POLLIN, 0};
         if (::poll(&wait, 1, limitMs) != 1)
             return std::nullopt;
         ByteString bytes(1024);
         socklen_t size = sizeof last_;
-        const auto count = ::recvfrom(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&last_), &size);
+        const auto count = ::recvfrom(socket_.Fd(), bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&last_), &size);
         if (count < 0)
             return std::nullopt;
         bytes.resize(static_cast<std::size_t>(count));
@@ -59,22 +43,19 @@ public:
     void Reply(const ByteString& bytes) { ReplyTo(last_, bytes); }
     void ReplyTo(const sockaddr_in& to, const ByteString& bytes)
     {
-        ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        ::sendto(socket_.Fd(), bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
     }
     const sockaddr_in& LastSender() const { return last_; }
 
 private:
-    int fd_ = -1;
-    std::uint16_t port_ = 0;
+    LoopbackUdpSocket socket_;
     sockaddr_in last_{};
 };
 
 ConnectionSettings LoopbackSettings(std::uint32_t port)
 {
     ConnectionSettings settings;
-    settings.transportIndex = 0;
-    settings.host = "127.0.0.1";
-    settings.portNumber = port;
+    PointAtLoopback(settings, port);
     return settings;
 }
 
@@ -206,26 +187,7 @@ TEST_F(TransportUDPTest, ReopenedTransportTalksAgain)
 TEST(TransportUDPCycles, OpenCloseCyclesLeakNoDescriptorOrThread)
 {
     UdpPeer peer;
-    RecordingSink sink;
-    const auto settings = LoopbackSettings(peer.Port());
-    CTransportUDP reused(&sink);
-    reused.Open(settings);
-    reused.Close();
-    const auto descriptors = OpenDescriptors();
-    const auto threads = RunningThreads();
-    for (int cycle = 0; cycle < 100; ++cycle) {
-        CTransportUDP transport(&sink);
-        transport.Open(settings);
-        transport.Close();
-        reused.Open(settings);
-        reused.Close();
-    }
-    EXPECT_EQ(OpenDescriptors(), descriptors);
-    EXPECT_EQ(RunningThreads(), threads);
-    sink.Inspect([&] {
-        EXPECT_EQ(sink.connected, 201);
-        EXPECT_TRUE(sink.errors.empty());
-    });
+    ExpectOpenCloseCyclesLeakNothing<CTransportUDP>(LoopbackSettings(peer.Port()), false);
 }
 
 }  // namespace

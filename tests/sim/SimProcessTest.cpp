@@ -128,6 +128,16 @@ struct Client {
     }
 };
 
+// Connects `c` to the UDP port that `child` prints.
+void ConnectOverUdp(Child& child, Client& c)
+{
+    const std::string port = child.WaitForLine("vexlor-sim: udp 127.0.0.1:");
+    ASSERT_FALSE(port.empty());
+    ConnectionSettings s;
+    s.portNumber = static_cast<std::uint32_t>(std::stoul(port));
+    ASSERT_TRUE(c.Connect(s));
+}
+
 std::filesystem::path TempFile(const std::string& name)
 {
     return std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()));
@@ -183,12 +193,8 @@ TEST(SimProcess, PresetsSurviveARestartThroughTheStateFile)
     ByteString saved;
     {
         Child child({"--port", "0", "--state", state.string()});
-        const std::string port = child.WaitForLine("vexlor-sim: udp 127.0.0.1:");
-        ASSERT_FALSE(port.empty());
         Client c;
-        ConnectionSettings s;
-        s.portNumber = static_cast<std::uint32_t>(std::stoul(port));
-        ASSERT_TRUE(c.Connect(s));
+        ASSERT_NO_FATAL_FAILURE(ConnectOverUdp(child, c));
         c.session.WriteParam(0, 1, 2, 33);
         c.session.SavePreset(6);
         c.session.RenamePreset(6, "NIGHT");
@@ -201,12 +207,8 @@ TEST(SimProcess, PresetsSurviveARestartThroughTheStateFile)
     ASSERT_TRUE(std::filesystem::exists(state));
     {
         Child child({"--port", "0", "--state", state.string()});
-        const std::string port = child.WaitForLine("vexlor-sim: udp 127.0.0.1:");
-        ASSERT_FALSE(port.empty());
         Client c;
-        ConnectionSettings s;
-        s.portNumber = static_cast<std::uint32_t>(std::stoul(port));
-        ASSERT_TRUE(c.Connect(s));
+        ASSERT_NO_FATAL_FAILURE(ConnectOverUdp(child, c));
         c.session.GetPreset(6);
         ASSERT_TRUE(c.sink.WaitFor("preset", 1, 3000ms));
         EXPECT_EQ(c.sink.Events("preset")[0].bytes, saved);

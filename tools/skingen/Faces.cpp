@@ -3,6 +3,9 @@
 #include "Paint.h"
 
 #include <QPainter>
+#include <QPainterPath>
+
+#include <initializer_list>
 
 namespace {
 
@@ -115,6 +118,17 @@ static QPointF Origin(const QRectF& box)
     return box.center() - QPointF(8, 8);
 }
 
+// A closed outline through `points` of the glyph grid at `o`, in the current pen.
+static void DrawOutline(QPainter& p, const QPointF& o, std::initializer_list<QPointF> points)
+{
+    QPainterPath path;
+    path.moveTo(o + *points.begin());
+    for (auto it = points.begin() + 1; it != points.end(); ++it)
+        path.lineTo(o + *it);
+    path.closeSubpath();
+    p.drawPath(path);
+}
+
 void Load(QPainter& p, const QRectF& box, const QColor& c)
 {
     const QPointF o = Origin(box);
@@ -131,14 +145,7 @@ void Save(QPainter& p, const QRectF& box, const QColor& c)
     const QPointF o = Origin(box);
     p.setPen(Stroke(c));
     p.setBrush(Qt::NoBrush);
-    QPainterPath disk;
-    disk.moveTo(o + QPointF(2, 2));
-    disk.lineTo(o + QPointF(11.5, 2));
-    disk.lineTo(o + QPointF(14, 4.5));
-    disk.lineTo(o + QPointF(14, 14));
-    disk.lineTo(o + QPointF(2, 14));
-    disk.closeSubpath();
-    p.drawPath(disk);
+    DrawOutline(p, o, {{2, 2}, {11.5, 2}, {14, 4.5}, {14, 14}, {2, 14}});
     p.drawRect(QRectF(o + QPointF(5, 2), QSizeF(5, 3.5)));
     p.drawRect(QRectF(o + QPointF(4.5, 9), QSizeF(7, 5)));
 }
@@ -149,14 +156,7 @@ void Rename(QPainter& p, const QRectF& box, const QColor& c)
     p.setPen(Stroke(c));
     p.setBrush(Qt::NoBrush);
     // A pencil over a base line.
-    QPainterPath pencil;
-    pencil.moveTo(o + QPointF(3, 13));
-    pencil.lineTo(o + QPointF(3.5, 10));
-    pencil.lineTo(o + QPointF(11, 2.5));
-    pencil.lineTo(o + QPointF(13.5, 5));
-    pencil.lineTo(o + QPointF(6, 12.5));
-    pencil.closeSubpath();
-    p.drawPath(pencil);
+    DrawOutline(p, o, {{3, 13}, {3.5, 10}, {11, 2.5}, {13.5, 5}, {6, 12.5}});
     p.drawLine(o + QPointF(9.5, 4), o + QPointF(12, 6.5));
     p.drawLine(o + QPointF(9, 14.5), o + QPointF(14, 14.5));
 }
@@ -165,15 +165,7 @@ static void Folder(QPainter& p, const QPointF& o, const QColor& c)
 {
     p.setPen(Stroke(c));
     p.setBrush(Qt::NoBrush);
-    QPainterPath folder;
-    folder.moveTo(o + QPointF(1.5, 4));
-    folder.lineTo(o + QPointF(6, 4));
-    folder.lineTo(o + QPointF(7.5, 5.5));
-    folder.lineTo(o + QPointF(14.5, 5.5));
-    folder.lineTo(o + QPointF(14.5, 14));
-    folder.lineTo(o + QPointF(1.5, 14));
-    folder.closeSubpath();
-    p.drawPath(folder);
+    DrawOutline(p, o, {{1.5, 4}, {6, 4}, {7.5, 5.5}, {14.5, 5.5}, {14.5, 14}, {1.5, 14}});
 }
 
 void LoadFile(QPainter& p, const QRectF& box, const QColor& c)

@@ -7,6 +7,8 @@
 #include <QImageReader>
 #include <QPixmap>
 
+#include <utility>
+
 CSkin::CSkin(ISkinErrorSink* errors, std::string archivePath)
     : errors_(errors)
     , core_(errors, std::move(archivePath))
@@ -32,38 +34,47 @@ const auto* FindRecord(const Map& map, std::string_view element, std::string_vie
     return it == map.end() ? nullptr : &it->second;
 }
 
+// Reads one file of the skin and hands a reader over its bytes to `decode`;
+// a null value when the file cannot be read.
+template <typename Decoder>
+auto Decode(const CSkinCore& core, const std::string& path, Decoder decode)
+    -> decltype(decode(std::declval<QImageReader&>()))
+{
+    const auto bytes = core.Files().ReadFile(path);
+    if (!bytes)
+        return {};
+    QByteArray data = ToByteArray(*bytes);
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    return decode(reader);
+}
+
 } // namespace
 
 QImage CSkin::ReadImage(const std::string& path) const
 {
-    const auto bytes = core_.Files().ReadFile(path);
-    if (!bytes)
-        return {};
-    QByteArray data = ToByteArray(*bytes);
-    QBuffer buffer(&data);
-    QImageReader reader(&buffer);
-    return InFileLayout(reader.read(), data);
+    return Decode(core_, path, [](QImageReader& reader) {
+        // The file's own header says how its pixels are stored.
+        const QByteArray header = reader.device()->peek(66);
+        return InFileLayout(reader.read(), header);
+    });
 }
 
 QIcon CSkin::ReadIcon(const std::string& path) const
 {
-    const auto bytes = core_.Files().ReadFile(path);
-    if (!bytes)
-        return {};
-    QByteArray data = ToByteArray(*bytes);
-    QBuffer buffer(&data);
-    QImageReader reader(&buffer);
-    // An icon file holds one image per size; keep them all.
-    QIcon icon;
-    for (int i = 0; i < 16; ++i) {
-        const QImage image = reader.read();
-        if (image.isNull())
-            break;
-        icon.addPixmap(QPixmap::fromImage(image));
-        if (!reader.jumpToNextImage())
-            break;
-    }
-    return icon;
+    return Decode(core_, path, [](QImageReader& reader) {
+        // An icon file holds one image per size; keep them all.
+        QIcon icon;
+        for (int i = 0; i < 16; ++i) {
+            const QImage image = reader.read();
+            if (image.isNull())
+                break;
+            icon.addPixmap(QPixmap::fromImage(image));
+            if (!reader.jumpToNextImage())
+                break;
+        }
+        return icon;
+    });
 }
 
 void CSkin::Report(const char* what, const std::string& path) const
@@ -73,42 +84,36 @@ void CSkin::Report(const char* what, const std::string& path) const
                              ISkinErrorSink::Icon::Error);
 }
 
-QImage CSkin::GetImage(std::string_view element, std::string_view property, SkinUser user)
+template <typename Handle, typename Read>
+Handle CSkin::Fetch(Table<Handle>& table, std::string_view element, std::string_view property,
+                    const std::optional<std::string>& path, const char* what, Read read, SkinUser user)
 {
-    const auto path = core_.GetImagePath(element, property);
     if (!path)
         return {};
     const std::string key = SkinValues::Key(element, property);
-    auto it = images_.find(key);
-    if (it == images_.end() || it->second.handle.isNull()) {
-        QImage image = ReadImage(*path);
-        if (image.isNull()) {
-            Report("image", *path);
+    auto it = table.find(key);
+    if (it == table.end() || it->second.handle.isNull()) {
+        Handle handle = read(*path);
+        if (handle.isNull()) {
+            Report(what, *path);
             return {};
         }
-        it = images_.insert_or_assign(key, Record<QImage>{std::move(image), {}}).first;
+        it = table.insert_or_assign(key, Record<Handle>{std::move(handle), {}}).first;
     }
     it->second.users.insert(user);
     return it->second.handle;
 }
 
+QImage CSkin::GetImage(std::string_view element, std::string_view property, SkinUser user)
+{
+    return Fetch(images_, element, property, core_.GetImagePath(element, property), "image",
+                 [this](const std::string& path) { return ReadImage(path); }, user);
+}
+
 QIcon CSkin::GetIcon(std::string_view element, std::string_view property, SkinUser user)
 {
-    const auto path = core_.GetIconPath(element, property);
-    if (!path)
-        return {};
-    const std::string key = SkinValues::Key(element, property);
-    auto it = icons_.find(key);
-    if (it == icons_.end() || it->second.handle.isNull()) {
-        QIcon icon = ReadIcon(*path);
-        if (icon.isNull()) {
-            Report("icon", *path);
-            return {};
-        }
-        it = icons_.insert_or_assign(key, Record<QIcon>{std::move(icon), {}}).first;
-    }
-    it->second.users.insert(user);
-    return it->second.handle;
+    return Fetch(icons_, element, property, core_.GetIconPath(element, property), "icon",
+                 [this](const std::string& path) { return ReadIcon(path); }, user);
 }
 
 std::int32_t CSkin::GetLong(std::string_view element, std::string_view property) const

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -61,12 +62,20 @@ private:
         Handle handle;
         std::set<SkinUser> users;
     };
+    template <typename Handle>
+    using Table = std::map<std::string, Record<Handle>, std::less<>>;
+
+    // The shared handle of element.property, read from `path` when no window
+    // holds it; `what` names it in the error message.
+    template <typename Handle, typename Read>
+    Handle Fetch(Table<Handle>& table, std::string_view element, std::string_view property,
+                 const std::optional<std::string>& path, const char* what, Read read, SkinUser user);
 
     QIcon ReadIcon(const std::string& path) const;
     void Report(const char* what, const std::string& path) const;
 
     ISkinErrorSink* errors_;
     CSkinCore core_;
-    std::map<std::string, Record<QImage>, std::less<>> images_;
-    std::map<std::string, Record<QIcon>, std::less<>> icons_;
+    Table<QImage> images_;
+    Table<QIcon> icons_;
 };
