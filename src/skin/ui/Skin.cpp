@@ -55,8 +55,9 @@ QImage CSkin::ReadImage(const std::string& path) const
 {
     return Decode(core_, path, [](QImageReader& reader) {
         // The file's own header says how its pixels are stored.
-        const QByteArray header = reader.device()->peek(66);
-        return InFileLayout(reader.read(), header);
+        const auto* file = qobject_cast<const QBuffer*>(reader.device());
+        const QImage image = reader.read();
+        return file ? InFileLayout(image, file->data()) : image;
     });
 }
 
