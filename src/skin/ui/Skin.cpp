@@ -1,5 +1,7 @@
 #include "skin/ui/Skin.h"
 
+#include "skin/ui/SkinDrawing.h"
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageReader>
@@ -51,7 +53,12 @@ auto Decode(const CSkinCore& core, const std::string& path, Decoder decode)
 
 QImage CSkin::ReadImage(const std::string& path) const
 {
-    return Decode(core_, path, [](QImageReader& reader) { return reader.read(); });
+    return Decode(core_, path, [](QImageReader& reader) {
+        // The file's own header says how its pixels are stored.
+        const auto* file = qobject_cast<const QBuffer*>(reader.device());
+        const QImage image = reader.read();
+        return file ? InFileLayout(image, file->data()) : image;
+    });
 }
 
 QIcon CSkin::ReadIcon(const std::string& path) const

@@ -62,6 +62,10 @@ QImage StretchByResizeLines(const QImage& sourceIn, int rx, int ry, int width, i
     const int h = source.height();
     const int dx = width - w;
     const int dy = height - h;
+    // Lines come from the skin file. Beyond the edges every copy is clipped the
+    // same, so pulling them in keeps the picture and the arithmetic in range.
+    rx = std::clamp(rx, -1, std::max(w, width));
+    ry = std::clamp(ry, -1, std::max(h, height));
     CopyBlock(source, 0, 0, rx + 1, ry + 1, target, 0, 0);
     CopyBlock(source, 0, ry, rx + 1, h - ry, target, 0, ry + dy);
     CopyBlock(source, rx, 0, w - rx, ry + 1, target, rx + dx, 0);
@@ -71,6 +75,39 @@ QImage StretchByResizeLines(const QImage& sourceIn, int rx, int ry, int width, i
     for (int j = 1; j < dy; ++j)
         CopyBlock(target, 0, ry, width, 1, target, 0, ry + j);
     return target;
+}
+
+namespace {
+
+std::uint32_t FileValue(QByteArrayView file, qsizetype at, int bytes)
+{
+    std::uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        value = value << 8 | static_cast<std::uint8_t>(file[at + i]);
+    return value;
+}
+
+} // namespace
+
+QImage InFileLayout(const QImage& decoded, QByteArrayView file)
+{
+    // File header (14 bytes), then the bitmap header: bit count at 28,
+    // compression at 30, and with bit fields (3) the red, green and blue masks at 54.
+    if (decoded.isNull() || file.size() < 34 || file[0] != 'B' || file[1] != 'M' || FileValue(file, 28, 2) != 16)
+        return decoded;
+    const std::uint32_t compression = FileValue(file, 30, 4);
+    if (compression == 0)
+        return decoded.convertToFormat(QImage::Format_RGB555);
+    if (compression != 3 || file.size() < 66)
+        return decoded;
+    const std::uint32_t red = FileValue(file, 54, 4);
+    const std::uint32_t green = FileValue(file, 58, 4);
+    const std::uint32_t blue = FileValue(file, 62, 4);
+    if (red == 0xF800 && green == 0x07E0 && blue == 0x001F)
+        return decoded.convertToFormat(QImage::Format_RGB16);
+    if (red == 0x7C00 && green == 0x03E0 && blue == 0x001F)
+        return decoded.convertToFormat(QImage::Format_RGB555);
+    return decoded;
 }
 
 QRgb SkinColourToRgb(std::uint32_t colour)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QImage>
 #include <QRegion>
 
@@ -25,6 +26,11 @@ QImage StretchByResizeLines(const QImage& source, int resizeX, int resizeY, int 
 // image's own layout: the colour-table entry for 8 bits, the 5-6-5 (or 5-5-5)
 // value for 16 bits, the three bytes for 24 bits and the opaque pixel for 32.
 QRegion RegionFromBitmap(const QImage& bitmap, std::uint32_t maskColour);
+
+// The decoded bitmap file back in the pixel layout the file stores: the image
+// reader widens 16-bit (5-6-5 or 5-5-5) pixels to 32 bits, and mask colours must
+// compare against the stored values. Any other image comes back unchanged.
+QImage InFileLayout(const QImage& decoded, QByteArrayView file);
 
 // 0x00BBGGRR to an opaque QRgb and back.
 QRgb SkinColourToRgb(std::uint32_t colour);

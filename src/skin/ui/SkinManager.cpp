@@ -33,12 +33,18 @@ bool CSkinManager::LoadSkin(const std::string& name)
     // old ones; only then does the old skin go.
     std::unique_ptr<CSkin> previous = std::move(skin_);
     skin_ = std::move(next);
-    const std::vector<Entry> windows = windows_; // ApplySkin may create or destroy windows
-    for (const Entry& entry : windows) {
-        if (!IsRegistered(entry.window))
+    // ApplySkin may create, destroy or rebind windows: each window is looked up
+    // again and applied through the binding it has now.
+    std::vector<QWidget*> windows;
+    for (const Entry& entry : windows_)
+        windows.push_back(entry.window);
+    for (QWidget* window : windows) {
+        const auto it = std::find_if(windows_.begin(), windows_.end(),
+                                     [window](const Entry& e) { return e.window == window; });
+        if (it == windows_.end())
             continue;
-        entry.client->ApplySkin();
-        entry.window->update();
+        it->client->ApplySkin();
+        window->update();
     }
     previous.reset();
     return true;
