@@ -100,6 +100,15 @@ protected:
         session_.Take();
     }
 
+    // The first status opens the first page; answer its refresh walk.
+    void OpenFirstPage()
+    {
+        Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
+        ReplyParam(0, 1, 2, 30);
+        ReplyParam(0, 1, 3, 1);
+        ReplyParam(2, 0, 1, 3);
+    }
+
     fs::path folder_;
     FakeSession session_;
     ConnectionSettings settings_;
@@ -306,10 +315,7 @@ TEST_F(ConnectionControllerTest, FirstStatusBuildsTreeOpensFirstPageAndWalksItsC
 TEST_F(ConnectionControllerTest, CompareFlagFromDeviceLocksExactlyGroupZeroControls)
 {
     ConnectToReady();
-    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
-    ReplyParam(0, 1, 2, 30);
-    ReplyParam(0, 1, 3, 1);
-    ReplyParam(2, 0, 1, 3);
+    OpenFirstPage();
     Post(msg::UM_STATUS, 0, 0, Status(1, 2, 3, 0xC3));
     EXPECT_EQ(controller_.StatusNow().current, 3);
     EXPECT_TRUE(views_.abEnabled);
@@ -376,10 +382,7 @@ TEST_F(ConnectionControllerTest, SelectAAndBSendRevertAndCompareAndMoveTheLock)
 TEST_F(ConnectionControllerTest, PresetLoadedRereadsDriversThenReopensPageOnNextStatus)
 {
     ConnectToReady();
-    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
-    ReplyParam(0, 1, 2, 30);
-    ReplyParam(0, 1, 3, 1);
-    ReplyParam(2, 0, 1, 3);
+    OpenFirstPage();
     session_.Take();
     const std::size_t built = views_.pagesBuilt;
     Post(msg::UM_PRESET_LOADED, 2);
@@ -398,10 +401,7 @@ TEST_F(ConnectionControllerTest, PresetLoadedRereadsDriversThenReopensPageOnNext
 TEST_F(ConnectionControllerTest, PageOnlyVisibilityChangeBuildsTheOpenPageAgain)
 {
     ConnectToReady();
-    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
-    ReplyParam(0, 1, 2, 30);
-    ReplyParam(0, 1, 3, 1);
-    ReplyParam(2, 0, 1, 3);
+    OpenFirstPage();
     session_.Take();
     const std::size_t built = views_.pagesBuilt;
     controller_.WriteParameter(0, 1, 3, 0, true);  // Mode off hides the Gate page only
