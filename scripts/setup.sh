@@ -9,7 +9,7 @@ packages=(
   libasio-dev zlib1g-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
-  xvfb x11-apps imagemagick
+  xvfb x11-apps imagemagick xdotool
 )
 
 missing=()

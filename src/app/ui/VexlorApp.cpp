@@ -1,0 +1,49 @@
+#include "app/ui/VexlorApp.h"
+
+#include "app/ui/SingleInstanceGuard.h"
+#include "app/ui/VexlorDlg.h"
+#include "settings/ConnectionSettings.h"
+#include "settings/RegistrySettings.h"
+#include "skin/ui/SkinManager.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <memory>
+
+namespace {
+
+// The settings record with the stored values it came from; the stored values
+// write themselves back when this goes, after the main window has applied
+// its settings panel one last time.
+struct AppSettings {
+    CRegistrySettings stored;
+    ConnectionSettings record;
+    AppSettings() { SettingsFromRegistry(stored, record); }
+};
+
+}  // namespace
+
+int RunApplication(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    AppSettings settings;
+
+    CSingleInstanceGuard guard;
+    if (!guard.Acquire()) {
+        QMessageBox::information(nullptr, apptext::kAppName, apptext::kAlreadyRunning, QMessageBox::Ok);
+        return 0;
+    }
+
+    CSkinManager manager(apptext::kSkinFolder);
+    // Without its skin the window has nothing to draw; the manager has said why.
+    if (!manager.LoadSkin(apptext::kAppName)) return 1;
+
+    int code = 0;
+    {
+        CVexlorDlg window(manager, settings.record, settings.stored);
+        window.show();
+        code = app.exec();
+    }
+    return code;
+}

@@ -1,0 +1,426 @@
+#include "app/ui/VexlorDlg.h"
+
+#include "app/SessionBridge.h"
+#include "app/ui/DebugWindow.h"
+#include "app/ui/LogCategory.h"
+#include "app/ui/QtMessagePoster.h"
+#include "app/ui/WaitWindow.h"
+#include "settings/ConnectionSettings.h"
+#include "skin/ui/SkinManager.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QTreeWidget>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// How long closing waits for the Disconnect command to leave.
+constexpr auto kDisconnectGrace = std::chrono::milliseconds(1000);
+
+// Presets buttons in the order of the preset commands 0..4.
+constexpr const char* kPresetElements[] = {"PresetIconLoad", "PresetIconSave", "PresetIconRename",
+                                           "PresetIconLoadFile", "PresetIconSaveFile"};
+
+bool IsAppMessage(int type)
+{
+    return (type >= msg::UM_CONNECTED && type <= msg::UM_RESERVED) ||
+           (type >= msg::UM_PRESET_COMMAND && type <= msg::UM_PRESET_SELECTED);
+}
+
+}  // namespace
+
+CVexlorDlg::CVexlorDlg(CSkinManager& manager, ConnectionSettings& settings, CRegistrySettings& stored)
+    : CInterimFace("DlgMain", manager, nullptr), settings_(settings), stored_(stored)
+{
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    interim_ = std::make_unique<CInterimViews>(settings_, this);
+    CreateControls();
+
+    poster_ = std::make_unique<CQtMessagePoster>(this);
+    timers_ = std::make_unique<CQtTimerService>(this);
+    bridge_ = std::make_unique<CSessionBridge>(*poster_);
+    controller_ = std::make_unique<CConnectionController>(
+        *bridge_, settings_, ControllerViews{*this, *interim_, *this, *interim_, *interim_, *interim_, *this},
+        *timers_);
+
+    Clear();
+    debug_ = std::make_unique<CDebugWindow>();
+    SetConnectedLayout(false);
+    SetEnabled(false);
+}
+
+CVexlorDlg::~CVexlorDlg()
+{
+    WaitForDisconnectSent();
+    controller_.reset();
+    bridge_.reset();  // joins the session's threads
+}
+
+void CVexlorDlg::WaitForDisconnectSent()
+{
+    // Closing while connected tells the processor first; a link that cannot
+    // carry the command any more is given up after a short wait.
+    if (!bridge_ || !bridge_->IsConnected()) return;
+    bridge_->Disconnect();
+    const auto until = std::chrono::steady_clock::now() + kDisconnectGrace;
+    while (bridge_->IsConnected() && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+CVexlorDlg::Button* CVexlorDlg::AddButton(const char* element, int id)
+{
+    auto* button = new Button(element, Manager(), this, id);
+    connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
+    return button;
+}
+
+void CVexlorDlg::CreateControls()
+{
+    for (std::size_t i = 0; i < presetButtons_.size(); ++i) {
+        presetButtons_[i] = AddButton(kPresetElements[i], dlgid::kPresetLoad + static_cast<int>(i));
+        presetButtons_[i]->hide();
+    }
+    connect_ = AddButton("BtnConnect", dlgid::kConnect);
+    exit_ = AddButton("BtnExit", dlgid::kExit);
+    minimize_ = AddButton("BtnMinimize", dlgid::kMinimize);
+    minimize_->installEventFilter(this);
+    a_ = AddButton("BtnA", dlgid::kA);
+    b_ = AddButton("BtnB", dlgid::kB);
+    menu_ = AddButton("BtnMenu", dlgid::kMenu);
+    presets_ = AddButton("BtnPresets", dlgid::kPresets);
+    menu_->SetStuck(true);
+
+    CSkin* skin = Manager().Skin();
+    auto rectOf = [skin](const char* element) {
+        return skin ? QRect(skin->GetLong(element, "offset_left"), skin->GetLong(element, "offset_top"),
+                            skin->GetLong(element, "width"), skin->GetLong(element, "height"))
+                    : QRect();
+    };
+    frame_ = new QWidget(this);
+    frame_->setObjectName("Frame");
+    SetControlId(frame_, dlgid::kFrame);
+    frame_->setGeometry(rectOf("Frame"));
+    frame_->hide();
+
+    tree_ = new QTreeWidget(this);
+    tree_->setObjectName("Tree");
+    SetControlId(tree_, dlgid::kTree);
+    tree_->setGeometry(rectOf("Tree"));
+    tree_->setHeaderHidden(true);
+    tree_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    tree_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    tree_->setFrameShape(QFrame::NoFrame);
+    tree_->setStyleSheet("QTreeWidget { background: #1B1E23; color: #E4E7EB; }"
+                         "QTreeWidget::item:selected { background: #3D4A5C; color: #FFFFFF; }");
+    connect(tree_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* item) { OnTreeSelection(item); });
+
+    list_ = interim_->list;
+    list_->setObjectName("List");
+    SetControlId(list_, dlgid::kList);
+    list_->setGeometry(rectOf("List"));
+    list_->setStyleSheet("QListWidget { background: #1B1E23; color: #E4E7EB; border: none; }");
+    list_->hide();
+
+    scrollUp_ = AddButton("BtnScrollUp", dlgid::kScrollUp);
+    scrollUp_->SetDirection(0);
+    scrollUp_->SetTarget(tree_);
+    scrollDown_ = AddButton("BtnScrollDown", dlgid::kScrollDown);
+    scrollDown_->SetDirection(1);
+    scrollDown_->SetTarget(tree_);
+    connect_->setText("Connect");
+    EnableAB(false);
+
+    auto* panel = new CInterimFace("Settings", Manager(), this);
+    panel->move(PageArea().topLeft());
+    panel->hide();
+    settingsPanel_ = panel;
+
+    // Stands over the whole window while it is disabled: input stops, faces stay.
+    shield_ = new QWidget(this);
+    shield_->setObjectName("InputShield");
+    shield_->setGeometry(rect());
+    shield_->setFocusPolicy(Qt::StrongFocus);
+    shield_->hide();
+}
+
+QRect CVexlorDlg::PageArea() const
+{
+    return frame_->geometry();
+}
+
+QWidget* CVexlorDlg::ProgressWindow() const
+{
+    return progress_.get();
+}
+
+void CVexlorDlg::SetWorkFolder(const std::string& folder)
+{
+    controller_->SetWorkFolder(folder);
+}
+
+// ---- routing -------------------------------------------------------------
+
+void CVexlorDlg::OnCommand(int id)
+{
+    switch (id) {
+    case dlgid::kConnect: controller_->ToggleConnection(); break;
+    case dlgid::kExit: controller_->ExitApplication(); break;
+    case dlgid::kMinimize: OnMinimize(); break;
+    case dlgid::kA: controller_->SelectA(); break;
+    case dlgid::kB: controller_->SelectB(); break;
+    case dlgid::kMenu: ShowTreeView(); break;
+    case dlgid::kPresets: ShowPresetView(); break;
+    default:
+        if (id >= dlgid::kPresetLoad && id < dlgid::kPresetLoad + 5) {
+            const auto command = static_cast<std::uint32_t>(id - dlgid::kPresetLoad);
+            controller_->HandleMessage({msg::UM_PRESET_COMMAND, 0, command, {}});
+        }
+        break;
+    }
+}
+
+bool CVexlorDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    // The click itself carries no keys; the release that makes it does.
+    if (watched == minimize_ && event->type() == QEvent::MouseButtonRelease)
+        minimizeModifiers_ = static_cast<QMouseEvent*>(event)->modifiers();
+    return CInterimFace::eventFilter(watched, event);
+}
+
+void CVexlorDlg::OnMinimize()
+{
+    const Qt::KeyboardModifiers both = Qt::ControlModifier | Qt::AltModifier;
+    if ((minimizeModifiers_ & both) == both)
+        debug_->Open();
+    else
+        showMinimized();
+}
+
+void CVexlorDlg::ShowTreeView()
+{
+    presets_->SetStuck(false);
+    menu_->SetStuck(true);
+    tree_->show();
+    list_->hide();
+    for (Button* b : presetButtons_) b->hide();
+    scrollUp_->SetTarget(tree_);
+    scrollDown_->SetTarget(tree_);
+}
+
+void CVexlorDlg::ShowPresetView()
+{
+    menu_->SetStuck(false);
+    presets_->SetStuck(true);
+    tree_->hide();
+    list_->show();
+    for (Button* b : presetButtons_) b->show();
+    scrollUp_->SetTarget(list_);
+    scrollDown_->SetTarget(list_);
+}
+
+bool CVexlorDlg::event(QEvent* event)
+{
+    if (IsAppMessage(event->type())) {
+        if (auto* message = dynamic_cast<CAppMessageEvent*>(event)) {
+            controller_->HandleMessage(message->Message());
+            return true;
+        }
+    }
+    return CInterimFace::event(event);
+}
+
+void CVexlorDlg::closeEvent(QCloseEvent* event)
+{
+    // The window manager's close does what Exit does.
+    if (controller_->State() != ConnectionState::Quitting) controller_->ExitApplication();
+    event->accept();
+}
+
+void CVexlorDlg::mousePressEvent(QMouseEvent* event)
+{
+    grab_ = event->position().toPoint();
+}
+
+void CVexlorDlg::mouseMoveEvent(QMouseEvent* event)
+{
+    if (event->buttons() & Qt::LeftButton) move(pos() + event->position().toPoint() - grab_);
+}
+
+// ---- IMainView -----------------------------------------------------------
+
+void CVexlorDlg::SetConnectElement(const std::string& element)
+{
+    connect_->SetElement(element);
+    connect_->update();
+}
+
+void CVexlorDlg::SetConnectedLayout(bool connected)
+{
+    tree_->setEnabled(connected);
+    list_->setEnabled(connected);
+    for (Button* b : presetButtons_) b->setEnabled(connected);
+    settingsPanel_->setVisible(!connected);
+}
+
+void CVexlorDlg::HideSettingsPanel()
+{
+    settingsPanel_->hide();
+}
+
+void CVexlorDlg::EnableWindow(bool enabled)
+{
+    shield_->setGeometry(rect());
+    shield_->setVisible(!enabled);
+    if (!enabled) {
+        shield_->raise();
+        shield_->setFocus();
+    }
+}
+
+void CVexlorDlg::ShowProgress()
+{
+    if (progress_) return;
+    activeBeforeProgress_ = QApplication::activeWindow();
+    progress_ = std::make_unique<CWaitWindow>(Manager(), this);
+    progress_->ShowCentredOver(QRect(mapToGlobal(PageArea().topLeft()), PageArea().size()));
+}
+
+void CVexlorDlg::CloseProgress()
+{
+    if (!progress_) return;
+    progress_.reset();
+    if (activeBeforeProgress_) activeBeforeProgress_->activateWindow();
+    activeBeforeProgress_.clear();
+}
+
+void CVexlorDlg::SetTitle(const std::string& title)
+{
+    setWindowTitle(QString::fromStdString(title));
+}
+
+void CVexlorDlg::ShowMessage(const std::string& text, const std::string& caption)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
+void CVexlorDlg::EnableAB(bool enabled)
+{
+    a_->setEnabled(enabled);
+    b_->setEnabled(enabled);
+}
+
+void CVexlorDlg::SetAChecked(bool checked)
+{
+    a_->SetStuck(checked);
+    a_->update();
+}
+
+void CVexlorDlg::SetBChecked(bool checked)
+{
+    b_->SetStuck(checked);
+    b_->update();
+}
+
+bool CVexlorDlg::IsTreeViewChecked()
+{
+    return menu_->IsStuck();
+}
+
+void CVexlorDlg::ShowUserPresetButtons(bool shown)
+{
+    // Only the preset view shows the preset buttons at all.
+    if (!presets_->IsStuck()) return;
+    for (std::size_t i = 1; i <= 3; ++i) presetButtons_[i]->setVisible(shown);
+}
+
+std::string CVexlorDlg::ChoosePresetFileToLoad()
+{
+    QFileDialog dialog(this, QString(), QString(), "All Files (*)");
+    dialog.setObjectName("PresetFileDialog");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front().toStdString();
+}
+
+std::string CVexlorDlg::ChoosePresetFileToSave()
+{
+    QFileDialog dialog(this, QString(), QString(), "All Files (*)");
+    dialog.setObjectName("PresetFileDialog");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front().toStdString();
+}
+
+void CVexlorDlg::QuitMessageLoop(int exitCode)
+{
+    hide();
+    QCoreApplication::exit(exitCode);
+}
+
+// ---- IPageTreeView -------------------------------------------------------
+
+void CVexlorDlg::Clear()
+{
+    const QSignalBlocker quiet(tree_);
+    tree_->clear();
+    treeItems_.clear();
+}
+
+void CVexlorDlg::SetVisible(bool visible)
+{
+    tree_->setVisible(visible);
+}
+
+void CVexlorDlg::SetEnabled(bool enabled)
+{
+    tree_->setEnabled(enabled);
+}
+
+void CVexlorDlg::AddItem(int record, int parent, const std::string& name, bool hasPage)
+{
+    const QSignalBlocker quiet(tree_);
+    const auto up = treeItems_.find(parent);
+    auto* item = up != treeItems_.end() ? new QTreeWidgetItem(up->second) : new QTreeWidgetItem(tree_);
+    item->setText(0, QString::fromStdString(name));
+    item->setData(0, Qt::UserRole, record);
+    item->setData(0, Qt::UserRole + 1, hasPage);
+    item->setExpanded(true);
+    treeItems_[record] = item;
+}
+
+void CVexlorDlg::SelectFirstItem()
+{
+    if (tree_->topLevelItemCount() > 0) tree_->setCurrentItem(tree_->topLevelItem(0));
+}
+
+void CVexlorDlg::OnTreeSelection(QTreeWidgetItem* item)
+{
+    if (!item) return;
+    // A group without a page of its own opens its first child.
+    if (!item->data(0, Qt::UserRole + 1).toBool() && item->isExpanded() && item->childCount() > 0) {
+        tree_->setCurrentItem(item->child(0));
+        return;
+    }
+    controller_->OpenPage(static_cast<std::size_t>(item->data(0, Qt::UserRole).toInt()), true);
+}
+
+// ---- IDebugLog -----------------------------------------------------------
+
+void CVexlorDlg::AddLine(const std::string& text)
+{
+    qCDebug(vexlorLog).noquote() << QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    debug_->AddLine(text);
+}

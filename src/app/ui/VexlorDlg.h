@@ -1,0 +1,143 @@
+#pragma once
+
+#include "app/ConnectionController.h"
+#include "app/DebugLineStore.h"
+#include "app/Views.h"
+#include "app/ui/InterimControls.h"
+
+#include <QPointer>
+
+#include <array>
+#include <map>
+#include <memory>
+
+class CDebugWindow;
+class CSessionBridge;
+class CQtMessagePoster;
+class CQtTimerService;
+class CSkinManager;
+class CWaitWindow;
+class QTreeWidget;
+class QTreeWidgetItem;
+struct CRegistrySettings;
+struct ConnectionSettings;
+
+// Control identifiers of the main window's elements; the buttons' clicks are
+// routed by them.
+namespace dlgid {
+constexpr int kConnect = 1002;
+constexpr int kExit = 1005;
+constexpr int kMinimize = 1006;
+constexpr int kTree = 1011;
+constexpr int kFrame = 1014;
+constexpr int kLeds = 1023;
+constexpr int kMenu = 1048;
+constexpr int kPresets = 1049;
+constexpr int kList = 1050;
+constexpr int kA = 1051;
+constexpr int kB = 1052;
+constexpr int kPresetLoad = 109;  // preset commands 0..4 are 109..113
+constexpr int kScrollUp = 256;
+constexpr int kScrollDown = 257;
+}  // namespace dlgid
+
+// The application's one top-level window, skinned from "DlgMain": meters,
+// connect and window buttons, A and B, the page area with the settings panel
+// or the open page, the page tree and the preset list with their switches, the
+// preset buttons and the scroll buttons. Owns the session, the controller and
+// every view the controller drives; session events arrive as posted Qt events
+// numbered as the controller's messages.
+class CVexlorDlg : public CInterimFace, public IMainView, public IPageTreeView, public IDebugLog {
+public:
+    CVexlorDlg(CSkinManager& manager, ConnectionSettings& settings, CRegistrySettings& stored);
+    ~CVexlorDlg() override;
+
+    CConnectionController& Controller() { return *controller_; }
+    CDebugWindow& DebugWindow() { return *debug_; }
+    QWidget* ProgressWindow() const;
+    // The page area in client coordinates.
+    QRect PageArea() const;
+    // Folder for "pccontrol.bin" and the temporary preset files (default: current).
+    void SetWorkFolder(const std::string& folder);
+
+    // IMainView
+    void SetConnectElement(const std::string& element) override;
+    void SetConnectedLayout(bool connected) override;
+    void HideSettingsPanel() override;
+    void EnableWindow(bool enabled) override;
+    void ShowProgress() override;
+    void CloseProgress() override;
+    void SetTitle(const std::string& title) override;
+    void ShowMessage(const std::string& text, const std::string& caption) override;
+    void EnableAB(bool enabled) override;
+    void SetAChecked(bool checked) override;
+    void SetBChecked(bool checked) override;
+    bool IsTreeViewChecked() override;
+    void ShowUserPresetButtons(bool shown) override;
+    std::string ChoosePresetFileToLoad() override;
+    std::string ChoosePresetFileToSave() override;
+    void QuitMessageLoop(int exitCode) override;
+
+    // IPageTreeView
+    void Clear() override;
+    void SetVisible(bool visible) override;
+    void SetEnabled(bool enabled) override;
+    void AddItem(int record, int parent, const std::string& name, bool hasPage) override;
+    void SelectFirstItem() override;
+
+    // IDebugLog: every log line goes to the debug window and the log category.
+    void AddLine(const std::string& text) override;
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    using Button = CInterimButton;
+
+    void CreateControls();
+    Button* AddButton(const char* element, int id);
+    void OnCommand(int id);
+    void OnMinimize();
+    void ShowTreeView();
+    void ShowPresetView();
+    void OnTreeSelection(QTreeWidgetItem* item);
+    void WaitForDisconnectSent();
+
+    ConnectionSettings& settings_;
+    CRegistrySettings& stored_;
+
+    std::array<Button*, 5> presetButtons_{};
+    Button* connect_ = nullptr;
+    Button* exit_ = nullptr;
+    Button* minimize_ = nullptr;
+    Button* a_ = nullptr;
+    Button* b_ = nullptr;
+    Button* menu_ = nullptr;
+    Button* presets_ = nullptr;
+    QWidget* frame_ = nullptr;
+    QTreeWidget* tree_ = nullptr;
+    QWidget* list_ = nullptr;
+    QWidget* settingsPanel_ = nullptr;
+    Button* scrollUp_ = nullptr;
+    Button* scrollDown_ = nullptr;
+    QWidget* shield_ = nullptr;
+    Qt::KeyboardModifiers minimizeModifiers_;
+
+    std::map<int, QTreeWidgetItem*> treeItems_;
+    bool fillingTree_ = false;
+    QPoint grab_;
+
+    std::unique_ptr<CInterimViews> interim_;
+    std::unique_ptr<CDebugWindow> debug_;
+    std::unique_ptr<CWaitWindow> progress_;
+    QPointer<QWidget> activeBeforeProgress_;
+
+    std::unique_ptr<CQtMessagePoster> poster_;
+    std::unique_ptr<CQtTimerService> timers_;
+    std::unique_ptr<CSessionBridge> bridge_;
+    std::unique_ptr<CConnectionController> controller_;
+};
