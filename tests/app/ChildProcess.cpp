@@ -43,11 +43,12 @@ bool ReadSome(int fd, std::string& into, Clock::time_point deadline)
 
 }  // namespace
 
-ChildProcess::ChildProcess(const std::string& path, const std::vector<std::string>& args)
+ChildProcess::ChildProcess(const std::string& path, const std::vector<std::string>& args,
+                           const std::string& folder)
 {
     int fds[2];
     if (pipe(fds) != 0) return;
-    pid_ = Spawn(path, args, fds[1], -1);
+    pid_ = Spawn(path, args, fds[1], -1, folder);
     close(fds[1]);
     out_ = fds[0];
 }

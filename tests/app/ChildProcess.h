@@ -9,7 +9,8 @@
 // Stopped (SIGTERM, then SIGKILL) and reaped by its own pid when destroyed.
 class ChildProcess {
 public:
-    ChildProcess(const std::string& path, const std::vector<std::string>& args);
+    // `folder`, when given, is the program's working folder.
+    ChildProcess(const std::string& path, const std::vector<std::string>& args, const std::string& folder = "");
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
