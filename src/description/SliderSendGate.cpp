@@ -1,10 +1,10 @@
 #include "description/SliderSendGate.h"
 
-bool CSliderSendGate::ShouldSend(int raw, std::uint32_t nowMs)
+CSliderSendGate::Answer CSliderSendGate::Ask(int raw, std::uint32_t nowMs)
 {
-    if (raw == lastSent_) return false;
-    if (lastSendMs_ && nowMs - *lastSendMs_ <= kMinIntervalMs) return false;
+    if (raw == lastSent_) return Answer::AlreadySent;
+    if (lastSendMs_ && nowMs - *lastSendMs_ <= kMinIntervalMs) return Answer::TooSoon;
     lastSent_ = raw;
     lastSendMs_ = nowMs;
-    return true;
+    return Answer::Send;
 }

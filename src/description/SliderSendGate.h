@@ -10,8 +10,11 @@ class CSliderSendGate {
 public:
     static constexpr std::uint32_t kMinIntervalMs = 200;
 
-    // True when `raw` is to be written now; the gate then remembers it.
-    bool ShouldSend(int raw, std::uint32_t nowMs);
+    enum class Answer { Send, AlreadySent, TooSoon };
+
+    // Send: write `raw` now (the gate remembers it). TooSoon: a write went out
+    // less than 200 ms ago; the caller sends the value later.
+    Answer Ask(int raw, std::uint32_t nowMs);
     // The operator let go: the next different value goes out at once.
     void ForgetSendTime() { lastSendMs_.reset(); }
     int LastSent() const { return lastSent_; }
