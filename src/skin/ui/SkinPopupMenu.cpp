@@ -13,6 +13,7 @@ constexpr int kIconColumn = 19; // the highlight starts right of the icon column
 constexpr int kIconLeft = 2;
 constexpr int kTextLeft = 22;
 constexpr int kSeparatorHeight = 7;
+constexpr int kPanelMargin = 3;
 constexpr const char* kCommandProperty = "vexlorCommand";
 
 // Measures and draws the menu's items from the skin, the way owner-drawn
@@ -109,6 +110,9 @@ CSkinPopupMenu::CSkinPopupMenu(std::string element, CSkinManager& manager, QWidg
     , style_(std::make_unique<PopupStyle>(*this))
 {
     setStyle(style_.get());
+    // Items keep their measured size; the panel's margin keeps the longest
+    // text off the menu's edge.
+    setContentsMargins(kPanelMargin, kPanelMargin, kPanelMargin, kPanelMargin);
     Attach(this);
     ApplySkin();
     connect(this, &QMenu::triggered, this,
