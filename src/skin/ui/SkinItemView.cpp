@@ -17,7 +17,6 @@ CSkinItemView::CSkinItemView(std::string element, CSkinManager& manager)
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
     setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
 }
