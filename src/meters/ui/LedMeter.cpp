@@ -79,13 +79,12 @@ void CLedMeter::paintEvent(QPaintEvent*)
 
 void CLedMeter::ComposeFrame()
 {
+    // Plain pixel copies, unscaled; a missing image draws nothing.
     QPainter p(&backBuffer_);
     p.setCompositionMode(QPainter::CompositionMode_Source);
     if (background_.size() != backBuffer_.size())
         p.fillRect(backBuffer_.rect(), Qt::black);
     p.drawImage(0, 0, background_);
-    // A missing LED image leaves its LEDs undrawn.
     for (const MeterLed& led : state_.Leds())
-        if (const QImage& image = leds_[led.image - 1u]; !image.isNull())
-            p.drawImage(led.x, led.y, image);
+        p.drawImage(led.x, led.y, leds_[led.image - 1u]);
 }
