@@ -1,6 +1,7 @@
 #include "skin/ui/SkinManager.h"
 
 #include "skin/ui/SkinClient.h"
+#include "skin/ui/SkinLog.h"
 #include "skin/ui/SkinMessageBox.h"
 
 #include <QWidget>
@@ -29,6 +30,7 @@ bool CSkinManager::LoadSkin(const std::string& name)
     auto next = std::make_unique<CSkin>(errors_, archivePath_);
     if (!next->Load(JoinFolder(baseFolder_, name)))
         return false;
+    qCInfo(vexlorSkinLog, "skin %s loaded", name.c_str());
     // The windows take their new images while the old skin still holds the
     // old ones; only then does the old skin go.
     std::unique_ptr<CSkin> previous = std::move(skin_);
