@@ -7,6 +7,7 @@ const char* CliUsage()
 {
     return "usage: vexlor-cli [--host H] [--port P | --serial DEV] --lock CODE [--log]\n"
            "                  [--seconds S] [--timeout S] COMMAND\n"
+           "       vexlor-cli --help | --version\n"
            "commands:\n"
            "  info               version, model, page tree and every parameter\n"
            "  get A B C          read one parameter\n"

@@ -1,5 +1,6 @@
 #include "app/ui/VexlorApp.h"
 
+#include "app/ui/ApplicationIcon.h"
 #include "app/ui/SingleInstanceGuard.h"
 #include "app/ui/VexlorDlg.h"
 #include "settings/ConnectionSettings.h"
@@ -27,6 +28,7 @@ struct AppSettings {
 int RunApplication(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    app.setWindowIcon(ApplicationIcon());
     AppSettings settings;
 
     CSingleInstanceGuard guard;
