@@ -1,0 +1,223 @@
+#include "skin/ui/SkinButton.h"
+
+#include "skin/ui/SkinDrawing.h"
+#include "skin/ui/SkinFocusMark.h"
+#include "skin/ui/SkinFont.h"
+#include "skin/ui/SkinPaint.h"
+
+#include <QCursor>
+#include <QEnterEvent>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QToolTip>
+
+#include <algorithm>
+
+namespace {
+// Face images and text colours share their names: "up" and "text_color_up".
+constexpr std::array<const char*, CSkinButton::kFaceCount> kFaceNames = {"up", "down", "over", "disabled",
+                                                                         "down_disabled"};
+// How long a tooltip stays up.
+constexpr int kTipShowMs = 34464;
+// The focus mark sits this far inside the face, clear of rounded corners.
+constexpr int kFocusInset = 3;
+} // namespace
+
+CSkinButton::CSkinButton(std::string element, CSkinManager& manager)
+    : CSkinClient(std::move(element), manager)
+{
+    setMouseTracking(true);
+    setFocusPolicy(Qt::TabFocus);
+    tipTimer_.setSingleShot(true);
+    connect(&tipTimer_, &QTimer::timeout, this, &CSkinButton::ShowTip);
+}
+
+CSkinButton::~CSkinButton()
+{
+    Detach();
+}
+
+void CSkinButton::Create(QWidget* parent, int controlId)
+{
+    setParent(parent);
+    SetControlId(this, controlId);
+    Attach(this);
+    ApplySkin();
+    show();
+}
+
+void CSkinButton::ApplySkin()
+{
+    for (std::size_t i = 0; i < kFaceCount; ++i)
+        textColours_[i] = SkinColour(*this, std::string("text_color_") + kFaceNames[i]);
+    stick_ = GetLong("stick") != 0;
+    drawText_ = GetLong("draw_text") != 0;
+    setFont(SkinFont(*this));
+    const QString caption = GetString("caption");
+    if (!caption.isEmpty())
+        setText(caption);
+    tip_ = GetString("tip");
+    setToolTip(tip_);
+    tipTimer_.setInterval(std::max(0, GetLong("tip_delay")));
+    // Icon buttons have no caption: their tip names them.
+    setAccessibleName(text().isEmpty() ? tip_ : QString());
+    if (!placedByOwner_) {
+        const QPoint at(GetLong("offset_left"), GetLong("offset_top"));
+        const int width = GetLong("width");
+        setGeometry(QRect(at, width != 0 ? QSize(width, GetLong("height")) : GetImage("up").size()));
+    }
+    RebuildFaces();
+    update();
+}
+
+void CSkinButton::Place(const QRect& rect)
+{
+    placedByOwner_ = true;
+    setGeometry(rect);
+}
+
+void CSkinButton::resizeEvent(QResizeEvent*)
+{
+    RebuildFaces();
+}
+
+void CSkinButton::RebuildFaces()
+{
+    QImage source;
+    for (std::size_t i = 0; i < kFaceCount; ++i) {
+        const QImage face = GetImage(kFaceNames[i]);
+        if (!face.isNull())
+            source = face;
+        faces_[i] = source.isNull() || size().isEmpty()
+                        ? QImage()
+                        : StretchByResizeLines(source, GetLong("resize_line_x"), GetLong("resize_line_y"), width(),
+                                               height());
+    }
+    const QImage up = GetImage("up");
+    shape_ = GetLong("rgn_rect") != 0 || up.isNull() ? QRegion(rect())
+                                                      : RegionFromBitmap(up, SkinMask(*this, "bkcolormask"));
+    setMask(shape_);
+}
+
+QSize CSkinButton::GetTextSize(const QString& text) const
+{
+    const QFontMetrics metrics(font());
+    return QSize(metrics.horizontalAdvance(text) + GetLong("x_margin"), metrics.height() + GetLong("y_margin"));
+}
+
+CSkinButton::Face CSkinButton::CurrentFace() const
+{
+    const bool down = stuck_ || isDown();
+    if (!isEnabled())
+        return down ? Face::DownDisabled : Face::Disabled;
+    if (down)
+        return Face::Down;
+    return hover_ ? Face::Over : Face::Up;
+}
+
+QSize CSkinButton::sizeHint() const
+{
+    return faces_[0].isNull() ? QSize(40, 20) : faces_[0].size();
+}
+
+void CSkinButton::paintEvent(QPaintEvent*)
+{
+    const Face face = CurrentFace();
+    const auto index = static_cast<std::size_t>(face);
+    QPainter painter(this);
+    painter.setClipRegion(shape_);
+    painter.drawImage(0, 0, faces_[index]);
+    if (drawText_) {
+        painter.setFont(font());
+        painter.setPen(textColours_[index]);
+        painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text());
+    }
+    if (hasFocus())
+        DrawSkinFocusMark(painter, rect().adjusted(kFocusInset, kFocusInset, -kFocusInset, -kFocusInset),
+                          textColours_[index]);
+}
+
+bool CSkinButton::hitButton(const QPoint& pos) const
+{
+    return shape_.contains(pos);
+}
+
+void CSkinButton::nextCheckState()
+{
+    if (stick_)
+        stuck_ = true;
+}
+
+void CSkinButton::SetHover(bool hover)
+{
+    if (hover == hover_)
+        return;
+    hover_ = hover;
+    if (hover && !tip_.isEmpty()) {
+        tipTimer_.start();
+    } else {
+        tipTimer_.stop();
+        QToolTip::hideText();
+    }
+    update();
+}
+
+void CSkinButton::ShowTip()
+{
+    if (hover_)
+        QToolTip::showText(QCursor::pos(), tip_, this, rect(), kTipShowMs);
+}
+
+void CSkinButton::mouseMoveEvent(QMouseEvent* event)
+{
+    SetHover(shape_.contains(event->position().toPoint()));
+    QAbstractButton::mouseMoveEvent(event);
+}
+
+void CSkinButton::enterEvent(QEnterEvent* event)
+{
+    SetHover(shape_.contains(event->position().toPoint()));
+    QAbstractButton::enterEvent(event);
+}
+
+void CSkinButton::leaveEvent(QEvent* event)
+{
+    SetHover(false);
+    QAbstractButton::leaveEvent(event);
+}
+
+void CSkinButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        SetHover(false);
+    QAbstractButton::mouseReleaseEvent(event);
+}
+
+void CSkinButton::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!event->isAutoRepeat())
+            animateClick();
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        // Arrow keys belong to the window around the button (a group moves its choice).
+        event->ignore();
+        break;
+    default:
+        QAbstractButton::keyPressEvent(event);
+    }
+}
+
+bool CSkinButton::event(QEvent* event)
+{
+    // The tooltip follows the skin's delay and the shape, not the platform's hover rules.
+    if (event->type() == QEvent::ToolTip)
+        return true;
+    return QAbstractButton::event(event);
+}
