@@ -98,6 +98,13 @@ TEST_F(LedMeterTest, RepaintsOncePerPacketThatChangesTheLitLedsAndNeverForAnUnch
     meter->Reset();
     Settle();
     EXPECT_EQ(counter.paints, 3);
+    // Another layout shows at once; the same one again changes nothing.
+    meter->SetModel(2);
+    Settle();
+    EXPECT_EQ(counter.paints, 4);
+    meter->SetModel(2);
+    Settle();
+    EXPECT_EQ(counter.paints, 4);
 }
 
 TEST_F(LedMeterTest, PaintsTheLedsTheCoreComputedOverTheModelBackground)
@@ -137,6 +144,15 @@ TEST_F(LedMeterTest, ResetAndUnknownCodesShowNoLitLed)
     meter->SetBackground("background");
     meter->Update(Packet({{6, 0xFF}, {7, 0xFF}}));
     EXPECT_TRUE(Painted() == Skin("background"));
+}
+
+TEST_F(LedMeterTest, ANewlyLoadedSkinKeepsTheModelBackground)
+{
+    ShowModel(4);
+    const QImage before = Painted();
+    ASSERT_TRUE(manager.LoadSkin("Vexlor"));
+    EXPECT_TRUE(Painted() == before);
+    EXPECT_FALSE(Painted() == Skin("background"));
 }
 
 TEST_F(LedMeterTest, AMissingBackgroundLeavesABlackPanelUnderTheLeds)
