@@ -29,6 +29,9 @@ public:
     // One tick of the re-read timer.
     void Poll();
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void WriteFieldValue();
 

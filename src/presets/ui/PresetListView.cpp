@@ -2,6 +2,7 @@
 
 #include "app/Messages.h"
 #include "presets/PresetListRules.h"
+#include "skin/ui/SkinPaint.h"
 #include "skin/ui/SkinPopupMenu.h"
 
 #include <QContextMenuEvent>
@@ -14,12 +15,6 @@ constexpr int kNameColumn = 1;
 
 // Menu images in command order: the item's identifier picks its image.
 constexpr const char* kMenuIcons[] = {"icon_load", "icon_save", "icon_rename", "icon_loadfile", "icon_savefile"};
-
-QColor Colour(const CSkinClient& skin, const char* key)
-{
-    const auto bgr = static_cast<std::uint32_t>(skin.GetLong(key));
-    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF));
-}
 
 }  // namespace
 
@@ -45,8 +40,9 @@ CPresetListView::~CPresetListView() = default;
 void CPresetListView::ApplySkin()
 {
     CSkinList::ApplySkin();
-    rows_.SetColours({Colour(*this, "bkcolor"), Colour(*this, "textcolor"), Colour(*this, "current_text_color"),
-                      Colour(*this, "selection_color"), Colour(*this, "selected_text_color")});
+    rows_.SetColours({SkinColour(*this, "bkcolor"), SkinColour(*this, "textcolor"),
+                      SkinColour(*this, "current_text_color"), SkinColour(*this, "selection_color"),
+                      SkinColour(*this, "selected_text_color")});
     viewport()->update();
 }
 
@@ -133,7 +129,7 @@ void CPresetListView::contextMenuEvent(QContextMenuEvent* event)
 void CPresetListView::ShowMenu(int row, const QPoint& globalPos)
 {
     menu_ = std::make_unique<CSkinPopupMenu>("PopupMenu", Manager(), this);
-    const auto mask = static_cast<std::uint32_t>(GetLong("icon_colormask"));
+    const std::uint32_t mask = SkinMask(*this, "icon_colormask");
     for (const char* icon : kMenuIcons) menu_->AddImage(GetImage(icon), mask);
     for (presets::PresetCommand command : presets::MenuCommands(static_cast<unsigned>(row), userPresetCount_))
         menu_->AddItem(static_cast<int>(command), QString::fromUtf8(presets::PresetCommandText(command)));

@@ -61,7 +61,7 @@ CSettingsPanel::CSettingsPanel(QWidget* mainWindow, CSkinManager& manager, Conne
     setTabOrder(host_, port_);
     setTabOrder(port_, code_);
 
-    connect(chooser_, &CSkinButtonGroup::Selected, this, [this] { EnableEthernetFields(); });
+    connect(chooser_, &CSkinButtonGroup::Notify, this, [this] { EnableEthernetFields(); });
     EnableEthernetFields();
 }
 

@@ -1,0 +1,199 @@
+#include "presets/ui/PresetListView.h"
+
+#include "app/MessageQueue.h"
+#include "app/Messages.h"
+#include "presets/PresetFile.h"
+#include "skin/ui/SkinEdit.h"
+#include "skin/ui/SkinPopupMenu.h"
+#include "support/QtLiveRig.h"
+#include "support/ShippedSkin.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+
+void Key(QWidget* w, int key)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+}
+
+std::vector<QString> MenuTexts(const CSkinPopupMenu& menu)
+{
+    std::vector<QString> texts;
+    for (QAction* action : menu.actions()) texts.push_back(action->text());
+    return texts;
+}
+
+QAction* MenuItem(const CSkinPopupMenu& menu, const QString& text)
+{
+    for (QAction* action : menu.actions())
+        if (action->text() == text) return action;
+    return nullptr;
+}
+
+std::vector<AppMessage> Drain(CMessageQueue& queue)
+{
+    std::vector<AppMessage> out;
+    while (auto m = queue.TryPop()) out.push_back(std::move(*m));
+    return out;
+}
+
+class PresetListViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(CShippedSkin::Get().Loaded());
+        main_.resize(783, 470);
+        main_.show();
+        list_ = new CPresetListView(CShippedSkin::Get().Manager(), posted_);
+        list_->Create(&main_, 0);
+        list_->SetUserPresetCount(8);
+        for (unsigned i = 0; i < 12; ++i) {
+            list_->InsertRow(i, presets::PresetLabel(i, 8));
+            list_->SetRowName(i, "preset " + std::to_string(i));
+        }
+    }
+
+    QWidget main_;
+    CMessageQueue posted_;
+    CPresetListView* list_ = nullptr;  // main_ owns it
+};
+
+}  // namespace
+
+TEST_F(PresetListViewTest, RowsShowLabelsUpperCaseNamesAndMarkersInOrder)
+{
+    EXPECT_EQ(list_->topLevelItem(9)->text(0), "F2:");
+    EXPECT_EQ(list_->RowName(3), "PRESET 3");
+    list_->SetFlags({3, 255, 3, 5, 1});
+    const QModelIndex name = list_->model()->index(3, 1);
+    EXPECT_EQ(list_->Rows().NameText(name), "PRESET 3 (TR) (DEF)");
+    EXPECT_EQ(list_->Rows().NameText(list_->model()->index(4, 1)), "PRESET 4");
+    // The current preset's row has its own text colour; a selected row the selection's.
+    const auto& colours = list_->Rows().GetColours();
+    EXPECT_EQ(list_->Rows().TextColour(5, false), colours.currentText);
+    EXPECT_EQ(list_->Rows().TextColour(4, false), colours.text);
+    EXPECT_EQ(list_->Rows().TextColour(5, true), colours.selectedText);
+    EXPECT_NE(colours.currentText, colours.text);
+}
+
+TEST_F(PresetListViewTest, FactoryRowMenuHoldsOnlyTheReducedCommands)
+{
+    list_->topLevelItem(9)->setSelected(true);
+    list_->ShowMenu(9, main_.mapToGlobal(QPoint(10, 10)));
+    ASSERT_NE(list_->Menu(), nullptr);
+    EXPECT_EQ(MenuTexts(*list_->Menu()), (std::vector<QString>{"Load", "Save to file"}));
+    Drain(posted_);
+    MenuItem(*list_->Menu(), "Save to file")->trigger();
+    auto posted = Drain(posted_);
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0].id, msg::UM_PRESET_COMMAND);
+    EXPECT_EQ(posted[0].wParam, 9u);
+    EXPECT_EQ(posted[0].lParam, 4u);
+
+    list_->topLevelItem(2)->setSelected(true);
+    list_->ShowMenu(2, main_.mapToGlobal(QPoint(10, 10)));
+    EXPECT_EQ(MenuTexts(*list_->Menu()),
+              (std::vector<QString>{"Load", "Save", "Rename", "Load from file", "Save to file"}));
+}
+
+TEST_F(PresetListViewTest, SelectingARowPostsItOnce)
+{
+    list_->topLevelItem(4)->setSelected(true);
+    list_->Deselect(4);
+    list_->topLevelItem(4)->setSelected(true);
+    list_->topLevelItem(6)->setSelected(true);
+    std::vector<std::uint32_t> rows;
+    for (const AppMessage& m : Drain(posted_))
+        if (m.id == msg::UM_PRESET_SELECTED) rows.push_back(m.wParam);
+    EXPECT_EQ(rows, (std::vector<std::uint32_t>{4, 6}));
+    EXPECT_EQ(list_->SelectedRow(), 6u);
+}
+
+TEST_F(PresetListViewTest, CancelledOrEmptyRenameSendsNothingAndLongNamesAreCut)
+{
+    list_->StartRename(1);
+    auto* editor = list_->findChild<CSkinEdit*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->Element(), "ListEdit");
+    EXPECT_EQ(editor->text(), "PRESET 1");
+    editor->setText("other");
+    Key(editor, Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_EQ(list_->RowName(1), "PRESET 1");
+
+    list_->StartRename(1);
+    editor = list_->findChild<CSkinEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->clear();
+    Key(editor, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(list_->RowName(1), "PRESET 1");
+    for (const AppMessage& m : Drain(posted_)) EXPECT_NE(m.id, msg::UM_PRESET_NAME_CHANGED);
+
+    list_->StartRename(1);
+    editor = list_->findChild<CSkinEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->clear();
+    QApplication::clipboard()->setText("a name far too long for the processor");
+    editor->paste();
+    EXPECT_EQ(editor->text(), "a name far too ");
+    Key(editor, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(list_->RowName(1), "A NAME FAR TOO ");
+}
+
+TEST(PresetListLive, RenamingAUserPresetToAbcSendsAbcAndTwelveZeroBytes)
+{
+    ASSERT_TRUE(CShippedSkin::Get().Loaded());
+    const auto folder = std::filesystem::temp_directory_path() / ("vexlor_list_" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    QWidget main;
+    main.resize(783, 470);
+    main.show();
+    CQtLiveRig rig(1, folder.string());
+    ASSERT_TRUE(rig.SimStarted());
+    CQtMessagePoster toController(&rig);
+    auto* list = new CPresetListView(CShippedSkin::Get().Manager(), toController);
+    list->Create(&main, 0);
+    rig.Start({nullptr, list, nullptr});
+    ASSERT_TRUE(rig.ConnectToReady());
+    ASSERT_EQ(list->topLevelItemCount(), static_cast<int>(rig.Device().GetModel().PresetCount()));
+
+    // Rename from the context menu of U3.
+    list->topLevelItem(2)->setSelected(true);
+    list->ShowMenu(2, main.mapToGlobal(QPoint(10, 10)));
+    MenuItem(*list->Menu(), "Rename")->trigger();
+    CSkinEdit* editor = nullptr;
+    ASSERT_TRUE(rig.RunUntil([&] { return (editor = list->findChild<CSkinEdit*>()) != nullptr; }));
+    editor->setText("abc");
+    Key(editor, Qt::Key_Return);
+    ASSERT_TRUE(rig.RunUntil([&] {
+        for (const auto& c : rig.commands)
+            if (c.kind == CQtLiveRig::Command::Kind::Rename) return true;
+        return false;
+    }));
+    EXPECT_EQ(list->RowName(2), "ABC");
+    EXPECT_FALSE(list->SelectedRow().has_value());
+    ByteString expected{'A', 'B', 'C'};
+    expected.resize(15, 0);
+    for (const auto& c : rig.commands)
+        if (c.kind == CQtLiveRig::Command::Kind::Rename) {
+            EXPECT_EQ(c.bytes[0], 2);
+            EXPECT_EQ(c.data, expected);
+        }
+    ASSERT_TRUE(rig.RunUntil([&] {
+        const auto image = rig.Device().PresetImage(2);
+        return image && presets::PresetNameFromBytes(*image) == "ABC";
+    }));
+    rig.Disconnect();
+    std::filesystem::remove_all(folder);
+}
