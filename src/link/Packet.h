@@ -79,6 +79,12 @@ std::optional<std::size_t> ReplyLength(std::uint8_t opcode);
 // incomplete. transferMode selects the rule used while an XModem transfer runs.
 std::optional<std::size_t> GetPacketLength(const ByteString& buffered, bool transferMode);
 
+// Bytes at the start of the buffer that cannot begin a packet. During a transfer
+// only SOH, EOT, ACK, NAK and CAN begin one; anything in front (line noise, the
+// tail of a damaged block) is dropped, so a block starts only at its SOH.
+// Outside a transfer every byte counts (a malformed reply is answered by a retry).
+std::size_t GetJunkLength(const ByteString& buffered, bool transferMode);
+
 // The log line written when the packet goes on the wire; empty for a packet that
 // is not a known command. An empty packet is the link drop and logs "Disconnecting.".
 std::string DescribeCommand(const ByteString& packet);

@@ -46,6 +46,16 @@ int OpenDevice(const std::string& portName)
     return fd;
 }
 
+// Raises the lines in `raised` and drops the other of DTR and RTS. A device
+// without modem lines (a pseudo-terminal) has nothing to set.
+int SetModemLines(int fd, int raised)
+{
+    const int dropped = (TIOCM_DTR | TIOCM_RTS) & ~raised;
+    if ((raised == 0 || ::ioctl(fd, TIOCMBIS, &raised) == 0) && (dropped == 0 || ::ioctl(fd, TIOCMBIC, &dropped) == 0))
+        return 0;
+    return errno == ENOTTY || errno == EINVAL ? 0 : errno;
+}
+
 template <typename Edit>
 int EditLine(int fd, Edit edit)
 {
@@ -139,7 +149,10 @@ int CSerialPort::SetupHandshaking(SerialHandshake mode)
 {
     if (!IsOpen())
         return Store(EBADF);
-    return Store(EditLine(NativeHandle(), [&](termios& tio) { return ApplyHandshaking(tio, mode); }));
+    const int error = EditLine(NativeHandle(), [&](termios& tio) { return ApplyHandshaking(tio, mode); });
+    if (error != 0)
+        return Store(error);
+    return Store(SetModemLines(NativeHandle(), ModemLinesFor(mode)));
 }
 
 int CSerialPort::GetBaudRate() const { return ReadLine(IsOpen(), NativeHandle(), BaudRateOf); }

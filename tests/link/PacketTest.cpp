@@ -136,6 +136,16 @@ TEST(PacketLength, TransferModeCutsControlBytesAndWholeBlocks)
     EXPECT_EQ(GetPacketLength({}, true), std::nullopt);
 }
 
+TEST(PacketLength, DuringATransferOnlyControlBytesAndSohStartAPacket)
+{
+    EXPECT_EQ(GetJunkLength({0x00, 0x7F, 0x43, 0x01, 0x02}, true), 3u);
+    EXPECT_EQ(GetJunkLength({0x00, 0x00}, true), 2u);
+    for (std::uint8_t start : ByteString{0x01, 0x04, 0x06, 0x15, 0x18})
+        EXPECT_EQ(GetJunkLength({start, 0x00}, true), 0u) << int(start);
+    // Outside a transfer a bad first byte is a malformed reply, answered by a retry.
+    EXPECT_EQ(GetJunkLength({0x00, 0x80}, false), 0u);
+}
+
 TEST(PacketLog, CommandLinesMatchTheWireLog)
 {
     EXPECT_EQ(DescribeCommand(BuildWriteParam(0x0a, 0x1b, 0x2c, 0xff)), "Write : 0a - 1b - 2c - ff");
