@@ -9,12 +9,8 @@ packages=(
   libasio-dev zlib1g-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
-<<<<<<< HEAD
-  xvfb x11-apps imagemagick xdotool
-=======
-  xvfb x11-apps imagemagick
+  xvfb x11-apps imagemagick xdotool libxcb1-dev
   dpkg-dev file desktop-file-utils man-db groff-base
->>>>>>> package
 )
 
 missing=()

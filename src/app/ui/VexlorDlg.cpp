@@ -5,8 +5,15 @@
 #include "app/ui/LogCategory.h"
 #include "app/ui/QtMessagePoster.h"
 #include "app/ui/WaitWindow.h"
+#include "description/ui/PageBuilder.h"
+#include "meters/ui/LedMeter.h"
+#include "presets/ui/PresetListView.h"
 #include "settings/ConnectionSettings.h"
+#include "settings/ui/SettingsPanel.h"
+#include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinManager.h"
+#include "skin/ui/SkinScrollButton.h"
+#include "skin/ui/SkinTree.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -36,23 +43,30 @@ bool IsAppMessage(int type)
 }  // namespace
 
 CVexlorDlg::CVexlorDlg(CSkinManager& manager, ConnectionSettings& settings, CRegistrySettings& stored)
-    : CInterimFace("DlgMain", manager, nullptr), settings_(settings), stored_(stored)
+    : CSkinWnd("DlgMain", manager), settings_(settings), stored_(stored)
 {
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    interim_ = std::make_unique<CInterimViews>(settings_, this);
-    CreateControls();
-
+    CreateHidden(nullptr, false);
     poster_ = std::make_unique<CQtMessagePoster>(this);
     timers_ = std::make_unique<CQtTimerService>(this);
+    CreateControls();
+
     bridge_ = std::make_unique<CSessionBridge>(*poster_);
+    pages_ = std::make_unique<CPageBuilder>(this, manager, PageArea(), PageServices{});
     controller_ = std::make_unique<CConnectionController>(
-        *bridge_, settings_, ControllerViews{*this, *interim_, *this, *interim_, *interim_, *interim_, *this},
+        *bridge_, settings_, ControllerViews{*this, *settingsPanel_, *this, *list_, *meter_, *pages_, *this},
         *timers_);
+    PageServices& services = pages_->Services();
+    services.writeParameter = [this](std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t value, bool echo) {
+        controller_->WriteParameter(a, b, c, value, echo);
+    };
+    services.readParameter = [this](std::uint8_t a, std::uint8_t b, std::uint8_t c) {
+        controller_->ReadParameter(a, b, c);
+    };
 
     Clear();
     debug_ = std::make_unique<CDebugWindow>();
     SetConnectedLayout(false);
-    SetEnabled(false);
+    setWindowIcon(QApplication::windowIcon());
 }
 
 CVexlorDlg::~CVexlorDlg()
@@ -75,9 +89,26 @@ void CVexlorDlg::WaitForDisconnectSent()
 
 CVexlorDlg::Button* CVexlorDlg::AddButton(const char* element, int id)
 {
-    auto* button = new Button(element, Manager(), this, id);
+    auto* button = new Button(element, Manager());
+    button->Create(this, id);
+    button->setObjectName(element);
     connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
     return button;
+}
+
+CSkinScrollButton* CVexlorDlg::AddScrollButton(const char* element, int id, int direction)
+{
+    auto* button = new CSkinScrollButton(element, Manager());
+    button->Create(this, id);
+    button->setObjectName(element);
+    button->SetDirection(static_cast<CSkinScrollButton::Direction>(direction));
+    return button;
+}
+
+void CVexlorDlg::PointScrollButtons(QAbstractScrollArea* target)
+{
+    scrollUp_->SetTarget(target);
+    scrollDown_->SetTarget(target);
 }
 
 void CVexlorDlg::CreateControls()
@@ -96,51 +127,37 @@ void CVexlorDlg::CreateControls()
     presets_ = AddButton("BtnPresets", dlgid::kPresets);
     menu_->SetStuck(true);
 
-    CSkin* skin = Manager().Skin();
-    auto rectOf = [skin](const char* element) {
-        return skin ? QRect(skin->GetLong(element, "offset_left"), skin->GetLong(element, "offset_top"),
-                            skin->GetLong(element, "width"), skin->GetLong(element, "height"))
-                    : QRect();
-    };
+    // The frame only marks the page area.
     frame_ = new QWidget(this);
     frame_->setObjectName("Frame");
     SetControlId(frame_, dlgid::kFrame);
-    frame_->setGeometry(rectOf("Frame"));
+    if (const CSkin* skin = Manager().Skin())
+        frame_->setGeometry(skin->GetLong("Frame", "offset_left"), skin->GetLong("Frame", "offset_top"),
+                            skin->GetLong("Frame", "width"), skin->GetLong("Frame", "height"));
     frame_->hide();
 
-    tree_ = new QTreeWidget(this);
-    tree_->setObjectName("Tree");
-    SetControlId(tree_, dlgid::kTree);
-    tree_->setGeometry(rectOf("Tree"));
-    tree_->setHeaderHidden(true);
-    tree_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    tree_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    tree_->setFrameShape(QFrame::NoFrame);
-    tree_->setStyleSheet("QTreeWidget { background: #1B1E23; color: #E4E7EB; }"
-                         "QTreeWidget::item:selected { background: #3D4A5C; color: #FFFFFF; }");
-    connect(tree_, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* item) { OnTreeSelection(item); });
+    meter_ = new CLedMeter(Manager(), this);
+    meter_->setObjectName("Leds");
+    SetControlId(meter_, dlgid::kLeds);
 
-    list_ = interim_->list;
+    tree_ = new CSkinTree("Tree", Manager());
+    tree_->Create(this, dlgid::kTree);
+    tree_->setObjectName("Tree");
+    connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { OnTreeSelection(item); });
+
+    list_ = new CPresetListView(Manager(), *poster_);
+    list_->Create(this, dlgid::kList);
     list_->setObjectName("List");
-    SetControlId(list_, dlgid::kList);
-    list_->setGeometry(rectOf("List"));
-    list_->setStyleSheet("QListWidget { background: #1B1E23; color: #E4E7EB; border: none; }");
     list_->hide();
 
-    scrollUp_ = AddButton("BtnScrollUp", dlgid::kScrollUp);
-    scrollUp_->SetDirection(0);
-    scrollUp_->SetTarget(tree_);
-    scrollDown_ = AddButton("BtnScrollDown", dlgid::kScrollDown);
-    scrollDown_->SetDirection(1);
-    scrollDown_->SetTarget(tree_);
+    scrollUp_ = AddScrollButton("BtnScrollUp", dlgid::kScrollUp, 0);
+    scrollDown_ = AddScrollButton("BtnScrollDown", dlgid::kScrollDown, 1);
+    PointScrollButtons(tree_);
     connect_->setText("Connect");
     EnableAB(false);
 
-    auto* panel = new CInterimFace("Settings", Manager(), this);
-    panel->move(PageArea().topLeft());
-    panel->hide();
-    settingsPanel_ = panel;
+    settingsPanel_ = new CSettingsPanel(this, Manager(), settings_, stored_);
+    settingsPanel_->hide();
 
     // Stands over the whole window while it is disabled: input stops, faces stay.
     shield_ = new QWidget(this);
@@ -191,7 +208,7 @@ bool CVexlorDlg::eventFilter(QObject* watched, QEvent* event)
     // The click itself carries no keys; the release that makes it does.
     if (watched == minimize_ && event->type() == QEvent::MouseButtonRelease)
         minimizeModifiers_ = static_cast<QMouseEvent*>(event)->modifiers();
-    return CInterimFace::eventFilter(watched, event);
+    return CSkinWnd::eventFilter(watched, event);
 }
 
 void CVexlorDlg::OnMinimize()
@@ -210,8 +227,7 @@ void CVexlorDlg::ShowTreeView()
     tree_->show();
     list_->hide();
     for (Button* b : presetButtons_) b->hide();
-    scrollUp_->SetTarget(tree_);
-    scrollDown_->SetTarget(tree_);
+    PointScrollButtons(tree_);
 }
 
 void CVexlorDlg::ShowPresetView()
@@ -221,8 +237,7 @@ void CVexlorDlg::ShowPresetView()
     tree_->hide();
     list_->show();
     for (Button* b : presetButtons_) b->show();
-    scrollUp_->SetTarget(list_);
-    scrollDown_->SetTarget(list_);
+    PointScrollButtons(list_);
 }
 
 bool CVexlorDlg::event(QEvent* event)
@@ -233,7 +248,7 @@ bool CVexlorDlg::event(QEvent* event)
             return true;
         }
     }
-    return CInterimFace::event(event);
+    return CSkinWnd::event(event);
 }
 
 void CVexlorDlg::closeEvent(QCloseEvent* event)
@@ -241,16 +256,6 @@ void CVexlorDlg::closeEvent(QCloseEvent* event)
     // The window manager's close does what Exit does.
     if (controller_->State() != ConnectionState::Quitting) controller_->ExitApplication();
     event->accept();
-}
-
-void CVexlorDlg::mousePressEvent(QMouseEvent* event)
-{
-    grab_ = event->position().toPoint();
-}
-
-void CVexlorDlg::mouseMoveEvent(QMouseEvent* event)
-{
-    if (event->buttons() & Qt::LeftButton) move(pos() + event->position().toPoint() - grab_);
 }
 
 // ---- IMainView -----------------------------------------------------------

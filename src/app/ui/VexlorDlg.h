@@ -3,7 +3,7 @@
 #include "app/ConnectionController.h"
 #include "app/DebugLineStore.h"
 #include "app/Views.h"
-#include "app/ui/InterimControls.h"
+#include "skin/ui/SkinWnd.h"
 
 #include <QPointer>
 
@@ -15,9 +15,16 @@ class CDebugWindow;
 class CSessionBridge;
 class CQtMessagePoster;
 class CQtTimerService;
+class CLedMeter;
+class CPageBuilder;
+class CPresetListView;
+class CSettingsPanel;
+class CSkinButton;
+class CSkinScrollButton;
 class CSkinManager;
+class CSkinTree;
 class CWaitWindow;
-class QTreeWidget;
+class QAbstractScrollArea;
 class QTreeWidgetItem;
 struct CRegistrySettings;
 struct ConnectionSettings;
@@ -47,7 +54,7 @@ constexpr int kScrollDown = 257;
 // preset buttons and the scroll buttons. Owns the session, the controller and
 // every view the controller drives; session events arrive as posted Qt events
 // numbered as the controller's messages.
-class CVexlorDlg : public CInterimFace, public IMainView, public IPageTreeView, public IDebugLog {
+class CVexlorDlg : public CSkinWnd, public IMainView, public IPageTreeView, public IDebugLog {
 public:
     CVexlorDlg(CSkinManager& manager, ConnectionSettings& settings, CRegistrySettings& stored);
     ~CVexlorDlg() override;
@@ -92,14 +99,14 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    using Button = CInterimButton;
+    using Button = CSkinButton;
 
     void CreateControls();
     Button* AddButton(const char* element, int id);
+    CSkinScrollButton* AddScrollButton(const char* element, int id, int direction);
+    void PointScrollButtons(QAbstractScrollArea* target);
     void OnCommand(int id);
     void OnMinimize();
     void ShowTreeView();
@@ -119,19 +126,17 @@ private:
     Button* menu_ = nullptr;
     Button* presets_ = nullptr;
     QWidget* frame_ = nullptr;
-    QTreeWidget* tree_ = nullptr;
-    QWidget* list_ = nullptr;
-    QWidget* settingsPanel_ = nullptr;
-    Button* scrollUp_ = nullptr;
-    Button* scrollDown_ = nullptr;
+    CLedMeter* meter_ = nullptr;
+    CSkinTree* tree_ = nullptr;
+    CPresetListView* list_ = nullptr;
+    CSettingsPanel* settingsPanel_ = nullptr;
+    CSkinScrollButton* scrollUp_ = nullptr;
+    CSkinScrollButton* scrollDown_ = nullptr;
     QWidget* shield_ = nullptr;
     Qt::KeyboardModifiers minimizeModifiers_;
 
     std::map<int, QTreeWidgetItem*> treeItems_;
-    bool fillingTree_ = false;
-    QPoint grab_;
 
-    std::unique_ptr<CInterimViews> interim_;
     std::unique_ptr<CDebugWindow> debug_;
     std::unique_ptr<CWaitWindow> progress_;
     QPointer<QWidget> activeBeforeProgress_;
@@ -139,5 +144,6 @@ private:
     std::unique_ptr<CQtMessagePoster> poster_;
     std::unique_ptr<CQtTimerService> timers_;
     std::unique_ptr<CSessionBridge> bridge_;
+    std::unique_ptr<CPageBuilder> pages_;
     std::unique_ptr<CConnectionController> controller_;
 };

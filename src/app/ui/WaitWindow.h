@@ -1,16 +1,21 @@
 #pragma once
 
-#include "app/ui/InterimControls.h"
+#include "skin/ui/SkinWnd.h"
 
-class CSkinManager;
+class CSkinAnimation;
 
-// The progress window "Wait" shown while connecting: "Wait while Connecting"
-// over the running lights of "ProgressBar". A frameless window of its own,
-// placed by its owner.
-class CWaitWindow : public CInterimFace {
+// The progress window "Wait" shown while connecting: its face with the label
+// "Wait while Connecting" and the running lights of "ProgressBar". A frameless
+// window of its own over its owner, placed by the owner.
+class CWaitWindow : public CSkinWnd {
 public:
     CWaitWindow(CSkinManager& manager, QWidget* owner);
+    ~CWaitWindow() override;
 
     // Centres the window over `area` (global coordinates) and shows it painted.
     void ShowCentredOver(const QRect& area);
+    CSkinAnimation& Animation() const { return *animation_; }
+
+private:
+    CSkinAnimation* animation_;
 };
