@@ -1,45 +1,91 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds, starts the processor simulator on 127.0.0.1 and
 # runs the application against it:
-#   bash scripts/run.sh [simulator options, e.g. --model 12]
-# vexlor-cli connects first and prints what the processor holds; then the
-# window opens (on this display, or on a virtual one when there is none).
+#   bash scripts/run.sh [simulator options, e.g. --model 5]
+# With a display the window opens there. Without one the application runs on
+# a private Xvfb: the script connects it through the window, saves a
+# screenshot of the connected window in the build folder, and exits it.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
 bash scripts/setup.sh
-bash scripts/build.sh build
+source /work/ccache.env 2>/dev/null || true
+cmake -S . -B build -G Ninja >/dev/null
+cmake --build build -j "$(nproc)" --target vexlor vexlor-sim
 
-port=1203
+run="$root/build/run"
+mkdir -p "$run"
 lock=1234
-build/sim/vexlor-sim --port "$port" --lock "$lock" "$@" &
-sim_pid=$!
-trap 'kill "$sim_pid" 2>/dev/null || true' EXIT
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+}
+trap cleanup EXIT
 
-# Wait (bounded) until the simulator answers.
-for _ in $(seq 50); do
-  build/src/cli/vexlor-cli --port "$port" --lock "$lock" --timeout 2 presets >/dev/null 2>&1 && break
-  sleep 0.2
+# The simulator picks a free UDP port on 127.0.0.1 and says which; a lively
+# model (every meter moving) unless the options name another.
+build/sim/vexlor-sim --port 0 --lock "$lock" --verbose --model 12 "$@" 2>"$run/sim.log" >"$run/sim.out" &
+pids+=($!)
+port=""
+for _ in $(seq 100); do
+  port="$(grep -o 'udp 127.0.0.1:[0-9]*' "$run/sim.out" | cut -d: -f2 || true)"
+  [ -n "$port" ] && break
+  sleep 0.1
 done
-build/src/cli/vexlor-cli --port "$port" --lock "$lock" info
-build/src/cli/vexlor-cli --port "$port" --lock "$lock" presets
+[ -n "$port" ] || { echo "The simulator did not start:"; cat "$run/sim.out" "$run/sim.log"; exit 1; }
+echo "Simulator: $(head -1 "$run/sim.out" | sed 's/^vexlor-sim: //') on 127.0.0.1:$port (its exchanges: $run/sim.log)"
 
 # The application's settings live in their own folder for this run, pointed at
 # the simulator on loopback; the default host is never contacted.
-config="$root/build/run-config"
-mkdir -p "$config/Tessavorn"
-cat > "$config/Tessavorn/Vexlor.conf" <<CONF
+export XDG_CONFIG_HOME="$run/config"
+mkdir -p "$XDG_CONFIG_HOME/Tessavorn"
+cat > "$XDG_CONFIG_HOME/Tessavorn/Vexlor.ini" <<CONF
 [Settings]
 sHost=127.0.0.1
 dwPort=$port
 sPortName=TCP
 dwLockCode=$lock
 CONF
-export XDG_CONFIG_HOME="$config"
+export XDG_RUNTIME_DIR="$run/runtime"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+cd "$run"
+
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-  build/src/app/vexlor
-else
-  echo "No display: the window runs on a virtual one (xvfb-run); close it with Ctrl-C."
-  xvfb-run -a build/src/app/vexlor
+  echo "Press Connect: the settings already point at the simulator."
+  "$root/build/src/app/vexlor"
+  exit 0
 fi
+
+# No display: a private X server that ends by itself at the latest after 5 minutes.
+exec 3< <(exec timeout 300 Xvfb -displayfd 1 -nolisten tcp -screen 0 1024x768x24 2>/dev/null)
+pids+=($!)
+read -r -t 15 display <&3 || { echo "Xvfb did not start"; exit 1; }
+export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
+timeout 120 "$root/build/src/app/vexlor" &
+app=$!
+pids+=($app)
+
+skin="$root/assets/skins/Vexlor/skin.ini"
+skin_long() { grep -o "LONG($1::$2, [0-9]*)" "$skin" | grep -o '[0-9]*)' | tr -d ')'; }
+window="$(timeout 20 xdotool search --sync --onlyvisible --name 'Vexlor Remote' | head -1)"
+eval "$(xdotool getwindowgeometry --shell "$window")"   # X, Y, WIDTH, HEIGHT
+
+echo "No display: the window runs on a virtual one ($DISPLAY); connecting through it."
+xdotool mousemove --sync $((X + $(skin_long BtnConnect offset_left) + 40)) $((Y + $(skin_long BtnConnect offset_top) + 12)) click 1
+# Ready when the version names the window and the progress window has gone.
+for _ in $(seq 300); do
+  title="$(xdotool getwindowname "$window" 2>/dev/null || true)"
+  shown="$( (xdotool search --onlyvisible --class vexlor 2>/dev/null || true) | wc -l)"
+  [[ "$title" == "Remote V"* ]] && [ "$shown" -eq 1 ] && break
+  sleep 0.1
+done
+sleep 1   # let the meters move
+shot="$root/build/vexlor-connected.png"
+/usr/bin/import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shot"
+echo "Connected as \"$title\"; screenshot of the connected window: $shot"
+
+xdotool mousemove --sync $((X + $(skin_long BtnExit offset_left) + 8)) $((Y + $(skin_long BtnExit offset_top) + 8)) click 1
+code=0
+wait "$app" || code=$?
+echo "Exit pressed: the application disconnected and ended with code $code."
