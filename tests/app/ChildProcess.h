@@ -16,6 +16,7 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool Started() const { return pid_ > 0; }
+    int Pid() const { return pid_; }
     // The next line of output, or nothing when none came before the time-out.
     std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
     // Waits for the program to end by itself; its exit code, or nothing.

@@ -59,26 +59,49 @@ void XClient::WatchMaps()
     xcb_flush(connection_);
 }
 
-std::optional<XWindow> XClient::WaitForMap(int width, int height, std::chrono::milliseconds limit)
+namespace {
+
+// The next event of this type from the connection within the deadline; the
+// window it is about, or nothing.
+std::optional<std::uint32_t> NextEventWindow(xcb_connection_t* connection, std::uint8_t type,
+                                             std::chrono::steady_clock::time_point deadline)
 {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < deadline) {
-        xcb_generic_event_t* event = xcb_poll_for_event(connection_);
+        xcb_generic_event_t* event = xcb_poll_for_event(connection);
         if (!event) {
             std::this_thread::sleep_for(std::chrono::microseconds(500));
             continue;
         }
-        std::optional<std::uint32_t> mapped;
-        if ((event->response_type & 0x7F) == XCB_MAP_NOTIFY)
-            mapped = reinterpret_cast<xcb_map_notify_event_t*>(event)->window;
+        std::optional<std::uint32_t> window;
+        if ((event->response_type & 0x7F) == type)
+            window = type == XCB_MAP_NOTIFY ? reinterpret_cast<xcb_map_notify_event_t*>(event)->window
+                                            : reinterpret_cast<xcb_unmap_notify_event_t*>(event)->window;
         std::free(event);
-        if (!mapped) continue;
+        if (window) return window;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<XWindow> XClient::WaitForMap(int width, int height, std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (const auto mapped = NextEventWindow(connection_, XCB_MAP_NOTIFY, deadline)) {
         auto* geometry = xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, *mapped), nullptr);
         if (!geometry) continue;
         const XWindow window{*mapped, geometry->x, geometry->y, geometry->width, geometry->height};
         std::free(geometry);
         if (window.width == width && window.height == height) return window;
     }
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> XClient::WaitForUnmap(std::uint32_t except, std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (const auto unmapped = NextEventWindow(connection_, XCB_UNMAP_NOTIFY, deadline))
+        if (*unmapped != except) return unmapped;
     return std::nullopt;
 }
 

@@ -46,6 +46,8 @@ public:
     void WatchMaps();
     // The next top-level window of this size to be mapped, within the time.
     std::optional<XWindow> WaitForMap(int width, int height, std::chrono::milliseconds limit);
+    // The next top-level window other than `except` to be unmapped, within the time.
+    std::optional<std::uint32_t> WaitForUnmap(std::uint32_t except, std::chrono::milliseconds limit);
     // The top-level windows that are mapped now.
     std::vector<XWindow> MappedWindows();
     // The mapped top-level window with this title, looked up now.

@@ -1,0 +1,135 @@
+// The application as an operator meets it, on a private Xvfb:
+//   window_shown_ms    process start to the skinned main window mapped
+//   qt_hello_shown_ms  the same for a bare Qt Widgets window of that size
+//   connect_gui_ms     a click on Connect to Ready (progress window gone), model 12 over UDP
+//   idle_cpu_percent   CPU of the connected application over 30 s, meters running
+//   rss_mb             its resident memory at the end of those 30 s
+// Run by hand: build/bench/bench_app [seconds of the idle measurement]
+#include "SimServer.h"
+#include "support/AppSandbox.h"
+#include "support/XServer.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kWidth = 783;
+constexpr int kHeight = 470;
+constexpr int kRuns = 5;
+
+int HelloWindow(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QWidget window;
+    window.resize(kWidth, kHeight);
+    window.show();
+    return app.exec();
+}
+
+double Ms(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// Median time from starting the program to its window of the main window's size being mapped.
+double ShownMs(XClient& x, const std::string& path, const std::vector<std::string>& args)
+{
+    std::vector<double> times;
+    for (int run = 0; run < kRuns; ++run) {
+        x.WatchMaps();
+        const auto start = Clock::now();
+        ChildProcess program(path, args);
+        if (!x.WaitForMap(kWidth, kHeight, 20s)) return -1;
+        times.push_back(Ms(Clock::now() - start));
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// User and system clock ticks the process has used, from /proc.
+long CpuTicks(int pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string all((std::istreambuf_iterator<char>(stat)), {});
+    std::istringstream rest(all.substr(all.rfind(')') + 2));
+    std::string field;
+    long utime = 0, stime = 0;
+    for (int i = 3; i <= 15 && rest >> field; ++i) {
+        if (i == 14) utime = std::stol(field);
+        if (i == 15) stime = std::stol(field);
+    }
+    return utime + stime;
+}
+
+double RssMb(int pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    if (argc > 1 && std::string(argv[1]) == "--hello") return HelloWindow(argc, argv);
+    const int idleSeconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+
+    vsim::SimOptions options;
+    options.model = 12;
+    options.port = 0;
+    options.lock = 1234;
+    vsim::SimServer sim(options);
+    std::string why;
+    if (!sim.Start(&why)) {
+        std::fprintf(stderr, "simulator: %s\n", why.c_str());
+        return 1;
+    }
+    XvfbServer xvfb(std::chrono::seconds(120 + idleSeconds));
+    AppSandbox sandbox(sim.UdpPort(), 1234);
+    if (!xvfb.Started() || !sandbox.Ready()) {
+        std::fprintf(stderr, "needs Xvfb and xdotool (scripts/setup.sh)\n");
+        return 1;
+    }
+    sandbox.Enter(xvfb.Display(), "xcb");
+    XClient x(xvfb.Display());
+
+    char self[4096] = {};
+    if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0) return 1;
+    const double hello = ShownMs(x, self, {"--hello"});
+    const double shown = ShownMs(x, VEXLOR_APP_PATH, {});
+    std::printf("window_shown_ms: %.1f\nqt_hello_shown_ms: %.1f\n", shown, hello);
+
+    x.WatchMaps();
+    ChildProcess app(VEXLOR_APP_PATH, {}, sandbox.WorkFolder().string());
+    const auto window = x.WaitForMap(kWidth, kHeight, 20s);
+    if (!window) return 1;
+    std::this_thread::sleep_for(500ms);  // painted and idle
+    // BtnConnect of the shipped skin sits at (517, 46).
+    const auto click = Clock::now();
+    ClickAt(xvfb.Display(), window->x + 557, window->y + 58);
+    const auto ready = x.WaitForUnmap(window->id, 30s);
+    std::printf("connect_gui_ms: %.1f\n", ready ? Ms(Clock::now() - click) : -1.0);
+
+    std::this_thread::sleep_for(1s);
+    const int pid = app.Pid();
+    const long before = CpuTicks(pid);
+    const auto from = Clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
+    const double seconds = std::chrono::duration<double>(Clock::now() - from).count();
+    const double cpu = 100.0 * static_cast<double>(CpuTicks(pid) - before) / static_cast<double>(sysconf(_SC_CLK_TCK)) / seconds;
+    std::printf("idle_cpu_percent: %.2f\nrss_mb: %.1f\n", cpu, RssMb(pid));
+    return 0;
+}
