@@ -43,12 +43,18 @@ bool IsAppMessage(int type)
 }  // namespace
 
 CVexlorDlg::CVexlorDlg(CSkinManager& manager, ConnectionSettings& settings, CRegistrySettings& stored)
+    : CVexlorDlg(manager, settings, stored, CSettingsPanel::SerialPorts())
+{
+}
+
+CVexlorDlg::CVexlorDlg(CSkinManager& manager, ConnectionSettings& settings, CRegistrySettings& stored,
+                       const std::vector<std::string>& serialPorts)
     : CSkinWnd("DlgMain", manager), settings_(settings), stored_(stored)
 {
     CreateHidden(nullptr, false);
     poster_ = std::make_unique<CQtMessagePoster>(this);
     timers_ = std::make_unique<CQtTimerService>(this);
-    CreateControls();
+    CreateControls(serialPorts);
 
     bridge_ = std::make_unique<CSessionBridge>(*poster_);
     pages_ = std::make_unique<CPageBuilder>(this, manager, PageArea(), PageServices{});
@@ -111,7 +117,7 @@ void CVexlorDlg::PointScrollButtons(QAbstractScrollArea* target)
     scrollDown_->SetTarget(target);
 }
 
-void CVexlorDlg::CreateControls()
+void CVexlorDlg::CreateControls(const std::vector<std::string>& serialPorts)
 {
     for (std::size_t i = 0; i < presetButtons_.size(); ++i) {
         presetButtons_[i] = AddButton(kPresetElements[i], dlgid::kPresetLoad + static_cast<int>(i));
@@ -156,7 +162,7 @@ void CVexlorDlg::CreateControls()
     connect_->setText("Connect");
     EnableAB(false);
 
-    settingsPanel_ = new CSettingsPanel(this, Manager(), settings_, stored_);
+    settingsPanel_ = new CSettingsPanel(this, Manager(), settings_, stored_, serialPorts);
     settingsPanel_->hide();
 
     // Stands over the whole window while it is disabled: input stops, faces stay.
@@ -349,22 +355,22 @@ void CVexlorDlg::ShowUserPresetButtons(bool shown)
 
 std::string CVexlorDlg::ChoosePresetFileToLoad()
 {
-    QFileDialog dialog(this, QString(), QString(), "All Files (*)");
-    dialog.setObjectName("PresetFileDialog");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().front().toStdString();
+    return chooseFile_ ? chooseFile_(false) : ChoosePresetFile(false);
 }
 
 std::string CVexlorDlg::ChoosePresetFileToSave()
 {
+    return chooseFile_ ? chooseFile_(true) : ChoosePresetFile(true);
+}
+
+std::string CVexlorDlg::ChoosePresetFile(bool save)
+{
     QFileDialog dialog(this, QString(), QString(), "All Files (*)");
     dialog.setObjectName("PresetFileDialog");
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // Opening needs a file that exists; saving asks before overwriting one.
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front().toStdString();
 }

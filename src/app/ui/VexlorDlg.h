@@ -8,8 +8,11 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 class CDebugWindow;
 class CSessionBridge;
@@ -56,6 +59,10 @@ constexpr int kScrollDown = 257;
 // numbered as the controller's messages.
 class CVexlorDlg : public CSkinWnd, public IMainView, public IPageTreeView, public IDebugLog {
 public:
+    // serialPorts: the serial entries of the settings panel's chooser (by
+    // default the ports of this machine that can be opened).
+    CVexlorDlg(CSkinManager& manager, ConnectionSettings& settings, CRegistrySettings& stored,
+               const std::vector<std::string>& serialPorts);
     CVexlorDlg(CSkinManager& manager, ConnectionSettings& settings, CRegistrySettings& stored);
     ~CVexlorDlg() override;
 
@@ -64,6 +71,10 @@ public:
     QWidget* ProgressWindow() const;
     // The page area in client coordinates.
     QRect PageArea() const;
+    // How preset files are chosen: given whether the file is to be written,
+    // the chosen path or empty when cancelled. By default a file dialog.
+    using FileChooser = std::function<std::string(bool save)>;
+    void SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
     // Folder for "pccontrol.bin" and the temporary preset files (default: current).
     void SetWorkFolder(const std::string& folder);
 
@@ -103,7 +114,7 @@ protected:
 private:
     using Button = CSkinButton;
 
-    void CreateControls();
+    void CreateControls(const std::vector<std::string>& serialPorts);
     Button* AddButton(const char* element, int id);
     CSkinScrollButton* AddScrollButton(const char* element, int id, int direction);
     void PointScrollButtons(QAbstractScrollArea* target);
@@ -113,6 +124,7 @@ private:
     void ShowPresetView();
     void OnTreeSelection(QTreeWidgetItem* item);
     void WaitForDisconnectSent();
+    std::string ChoosePresetFile(bool save);
 
     ConnectionSettings& settings_;
     CRegistrySettings& stored_;
@@ -134,6 +146,7 @@ private:
     CSkinScrollButton* scrollDown_ = nullptr;
     QWidget* shield_ = nullptr;
     Qt::KeyboardModifiers minimizeModifiers_;
+    FileChooser chooseFile_;
 
     std::map<int, QTreeWidgetItem*> treeItems_;
 

@@ -1,0 +1,386 @@
+// The whole program in one process: the real main window with its skin, the
+// real session and transports, and the simulator on 127.0.0.1 (UDP) or behind
+// a pseudo-terminal; the operator's clicks go through the window's buttons.
+#include "SimServer.h"
+#include "app/ui/DebugWindow.h"
+#include "app/ui/VexlorDlg.h"
+#include "description/DescriptionTree.h"
+#include "description/ui/ParamPage.h"
+#include "description/ui/ParamSlider.h"
+#include "meters/ui/LedMeter.h"
+#include "presets/PresetFile.h"
+#include "presets/ui/PresetListView.h"
+#include "settings/ConnectionSettings.h"
+#include "settings/RegistrySettings.h"
+#include "settings/ui/SettingsPanel.h"
+#include "skin/ui/SkinButton.h"
+#include "skin/ui/SkinEdit.h"
+#include "skin/ui/SkinScrollButton.h"
+#include "skin/ui/SkinTree.h"
+#include "support/ShippedSkin.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kLock = 1234;
+
+bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 20s)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > limit.count()) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+void Click(QWidget* widget, Qt::KeyboardModifiers keys = Qt::NoModifier)
+{
+    ASSERT_NE(widget, nullptr);
+    QTest::mouseClick(widget, Qt::LeftButton, keys, widget->rect().center());
+}
+
+// A message box the test did not expect would wait for an operator forever:
+// note its text and close it, so the test fails instead of hanging.
+class MessageBoxWatch {
+public:
+    MessageBoxWatch()
+    {
+        timer_.callOnTimeout([this] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(widget);
+                if (!box || !box->isVisible()) continue;
+                texts.push_back(box->text().toStdString());
+                box->done(QMessageBox::Ok);
+            }
+        });
+        timer_.start(50);
+    }
+    std::vector<std::string> texts;
+
+private:
+    QTimer timer_;
+};
+
+ByteString FileBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return ByteString(std::istreambuf_iterator<char>(in), {});
+}
+
+class Walks : public IControllerObserver {
+public:
+    void OnRefreshWalkDone() override { ++count; }
+    void OnStatus(const ByteString&) override { ++statuses; }
+    std::size_t count = 0;
+    std::size_t statuses = 0;
+};
+
+enum class Link { Udp, Serial };
+
+class MainWindowTest : public ::testing::TestWithParam<Link> {
+protected:
+    static void SetUpTestSuite()
+    {
+        // The stored settings of these tests live in a folder of their own.
+        static const fs::path config = fs::temp_directory_path() / ("vexlor-window-" + std::to_string(getpid()));
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(CShippedSkin::Get().Loaded());
+        folder_ = fs::temp_directory_path() / ("vexlor-window-work-" + std::to_string(getpid()));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        vsim::SimOptions options;
+        options.model = 12;
+        options.port = 0;
+        options.lock = kLock;
+        options.udp = GetParam() == Link::Udp;
+        options.serial = GetParam() == Link::Serial;
+        sim_ = std::make_unique<vsim::SimServer>(options);
+        std::string why;
+        ASSERT_TRUE(sim_->Start(&why)) << why;
+
+        // What the settings panel shows at start: the simulator, never the default host.
+        stored_.host = std::string("127.0.0.1");
+        stored_.port = sim_->UdpPort();
+        stored_.lockCode = kLock;
+        stored_.portName = GetParam() == Link::Udp ? std::string("TCP") : sim_->SerialPath();
+        std::vector<std::string> serialPorts;
+        if (GetParam() == Link::Serial) serialPorts.push_back(sim_->SerialPath());
+        window_ = std::make_unique<CVexlorDlg>(CShippedSkin::Get().Manager(), settings_, stored_, serialPorts);
+        window_->SetWorkFolder(folder_.string());
+        window_->Controller().SetObserver(&walks_);
+        window_->show();
+    }
+
+    void TearDown() override
+    {
+        EXPECT_TRUE(messages_.texts.empty()) << messages_.texts.front();
+        window_.reset();
+        if (sim_) sim_->Stop();
+        fs::remove_all(folder_);
+    }
+
+    template <typename T>
+    T* Child(const char* name) const
+    {
+        return window_->findChild<T*>(name);
+    }
+    CSkinButton* Button(const char* name) const { return Child<CSkinButton>(name); }
+    CSkinTree* Tree() const { return Child<CSkinTree>("Tree"); }
+    CPresetListView* List() const { return Child<CPresetListView>("List"); }
+    CSettingsPanel* Panel() const { return window_->findChild<CSettingsPanel*>(); }
+    CParamPage* Page() const
+    {
+        for (CParamPage* page : window_->findChildren<CParamPage*>())
+            if (page->isVisible()) return page;
+        return nullptr;
+    }
+    ConnectionState State() const { return window_->Controller().State(); }
+
+    bool ConnectToReady()
+    {
+        Click(Button("BtnConnect"));
+        return RunUntil([&] {
+            return State() == ConnectionState::Disconnected ||
+                   (State() == ConnectionState::Ready && !window_->Controller().RefreshWalkRunning() && Page());
+        }) && State() == ConnectionState::Ready;
+    }
+
+    // Selects the item as a click would and waits for its page to be read.
+    bool Select(QTreeWidgetItem* item)
+    {
+        // Clicking the selected item changes nothing.
+        if (Tree()->currentItem() == item) return true;
+        const std::size_t before = walks_.count;
+        Tree()->setCurrentItem(item);
+        return RunUntil([&] { return walks_.count > before && !window_->Controller().RefreshWalkRunning(); });
+    }
+
+    std::vector<QTreeWidgetItem*> TreeItems() const
+    {
+        std::vector<QTreeWidgetItem*> items;
+        for (QTreeWidgetItemIterator it(Tree()); *it; ++it) items.push_back(*it);
+        return items;
+    }
+
+    bool AddressGroupZeroEnabled(bool enabled) const
+    {
+        for (IBoundControl* control : window_->Controller().CurrentPage()->BoundControls())
+            if (!control->Records().empty() && control->Records().front().a == 0 &&
+                dynamic_cast<QWidget*>(control)->isEnabled() != enabled)
+                return false;
+        return true;
+    }
+
+    fs::path folder_;
+    std::unique_ptr<vsim::SimServer> sim_;
+    CRegistrySettings stored_;
+    ConnectionSettings settings_;
+    Walks walks_;
+    MessageBoxWatch messages_;
+    std::unique_ptr<CVexlorDlg> window_;
+};
+
+}  // namespace
+
+TEST_P(MainWindowTest, StartsDisconnectedAndSwitchesViewsMinimisesOrOpensTheDebugWindow)
+{
+    EXPECT_TRUE(Panel()->isVisible());
+    EXPECT_EQ(Panel()->geometry().topLeft(), window_->PageArea().topLeft());
+    EXPECT_TRUE(Button("BtnMenu")->IsStuck());
+    EXPECT_FALSE(Button("BtnA")->isEnabled());
+    EXPECT_FALSE(Button("BtnB")->isEnabled());
+    EXPECT_EQ(Button("BtnConnect")->text(), "Connect");
+    EXPECT_EQ(ControlId(Button("BtnConnect")), dlgid::kConnect);
+    EXPECT_FALSE(Tree()->isEnabled());
+    EXPECT_FALSE(window_->mask().contains(QPoint(0, 0)));  // the corners are cut out
+
+    auto* up = Child<CSkinScrollButton>("BtnScrollUp");
+    auto* down = Child<CSkinScrollButton>("BtnScrollDown");
+    Click(Button("BtnPresets"));
+    EXPECT_FALSE(Button("BtnMenu")->IsStuck());
+    EXPECT_TRUE(List()->isVisible());
+    EXPECT_FALSE(Tree()->isVisible());
+    for (const char* name : {"PresetIconLoad", "PresetIconSave", "PresetIconRename", "PresetIconLoadFile",
+                             "PresetIconSaveFile"})
+        EXPECT_TRUE(Button(name)->isVisible()) << name;
+    EXPECT_EQ(up->Target(), List());
+    EXPECT_EQ(down->Target(), List());
+    EXPECT_EQ(down->GetDirection(), CSkinScrollButton::Direction::LineDown);
+    Click(Button("BtnMenu"));
+    EXPECT_FALSE(Button("BtnPresets")->IsStuck());
+    EXPECT_TRUE(Tree()->isVisible());
+    EXPECT_FALSE(Button("PresetIconLoad")->isVisible());
+    EXPECT_EQ(up->Target(), Tree());
+
+    Click(Button("BtnMinimize"), Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_TRUE(window_->DebugWindow().isVisible());
+    EXPECT_FALSE(window_->isMinimized());
+    window_->AddLine("recorded while open");
+    EXPECT_EQ(window_->DebugWindow().Store().Count(), 1u);
+    Click(Button("BtnMinimize"));
+    EXPECT_TRUE(window_->isMinimized());
+}
+
+TEST_P(MainWindowTest, ConnectsOpensEveryPageWritesASliderComparesAndDisconnects)
+{
+    Click(Button("BtnConnect"));
+    // The progress window stands centred over the page area while connecting.
+    QWidget* progress = window_->ProgressWindow();
+    ASSERT_NE(progress, nullptr);
+    const QRect area(window_->mapToGlobal(window_->PageArea().topLeft()), window_->PageArea().size());
+    EXPECT_LE((progress->geometry().center() - area.center()).manhattanLength(), 2);
+    ASSERT_TRUE(RunUntil([&] {
+        return State() == ConnectionState::Disconnected ||
+               (State() == ConnectionState::Ready && !window_->Controller().RefreshWalkRunning() && Page());
+    }));
+    ASSERT_EQ(State(), ConnectionState::Ready);
+    EXPECT_EQ(window_->ProgressWindow(), nullptr);
+    EXPECT_TRUE(window_->windowTitle().startsWith("Remote V"));
+    EXPECT_EQ(Button("BtnConnect")->Element(), "BtnDisconnect");
+    EXPECT_FALSE(Panel()->isVisible());
+    EXPECT_TRUE(Tree()->isEnabled());
+
+    // Meters alive: what the panel shows changes from one moment to the next.
+    auto* meter = Child<CLedMeter>("Leds");
+    const QImage before = meter->grab().toImage();
+    const std::size_t statuses = walks_.statuses;
+    EXPECT_TRUE(RunUntil([&] { return meter->grab().toImage() != before; }, 5s)) << walks_.statuses - statuses << " status reports";
+
+    // Every item of the tree opens a page; a group without its own opens its first child.
+    const auto items = TreeItems();
+    ASSERT_GT(items.size(), 5u);
+    for (QTreeWidgetItem* item : items) {
+        ASSERT_TRUE(Select(item)) << item->text(0).toStdString();
+        const bool group = !item->data(0, Qt::UserRole + 1).toBool() && item->childCount() > 0;
+        EXPECT_EQ(Tree()->currentItem(), group ? item->child(0) : item) << item->text(0).toStdString();
+        ASSERT_NE(Page(), nullptr) << item->text(0).toStdString();
+        EXPECT_EQ(Page()->geometry().topLeft(), window_->PageArea().topLeft());
+    }
+
+    // A slider moved with the keyboard writes its value to the processor.
+    CParamSlider* slider = nullptr;
+    for (QTreeWidgetItem* item : items) {
+        ASSERT_TRUE(Select(item));
+        if ((slider = Page()->findChild<CParamSlider*>()) && slider->isEnabled()) break;
+    }
+    ASSERT_NE(slider, nullptr);
+    const ControlRecord record = slider->Records().front();
+    slider->setFocus();
+    const std::uint8_t was = slider->Raw();
+    QTest::keyClick(slider, slider->value() == slider->maximum() ? Qt::Key_Down : Qt::Key_Up);
+    ASSERT_NE(slider->Raw(), was);
+    const std::uint8_t raw = slider->Raw();
+    EXPECT_TRUE(RunUntil([&] { return sim_->Device().ReadValue({record.a, record.b, record.c}) == raw; }));
+
+    // The edit lights A and B; B compares, locking the controls of address group 0.
+    ASSERT_TRUE(RunUntil([&] { return Button("BtnB")->isEnabled(); }));
+    Click(Button("BtnB"));
+    EXPECT_TRUE(RunUntil([&] { return !window_->Controller().RefreshWalkRunning(); }));
+    EXPECT_TRUE(Button("BtnB")->IsStuck());
+    EXPECT_FALSE(Button("BtnA")->IsStuck());
+    EXPECT_TRUE(window_->Controller().CompareLock());
+    EXPECT_TRUE(AddressGroupZeroEnabled(false));
+    EXPECT_TRUE(RunUntil([&] { return sim_->Device().Flags().compare; }));
+    Click(Button("BtnA"));
+    EXPECT_TRUE(Button("BtnA")->IsStuck());
+    EXPECT_FALSE(Button("BtnB")->IsStuck());
+    EXPECT_FALSE(window_->Controller().CompareLock());
+    EXPECT_TRUE(AddressGroupZeroEnabled(true));
+
+    Click(Button("BtnConnect"));
+    ASSERT_TRUE(RunUntil([&] { return State() == ConnectionState::Disconnected; }));
+    EXPECT_TRUE(Panel()->isVisible());
+    EXPECT_FALSE(Tree()->isEnabled());
+    EXPECT_EQ(Button("BtnConnect")->Element(), "BtnConnect");
+    EXPECT_EQ(Page(), nullptr);
+}
+
+TEST_P(MainWindowTest, PresetButtonsLoadSaveRenameAndMovePresetsThroughFiles)
+{
+    ASSERT_TRUE(ConnectToReady());
+    Click(Button("BtnPresets"));
+    CPresetListView* list = List();
+    ASSERT_EQ(list->topLevelItemCount(), static_cast<int>(sim_->Device().GetModel().PresetCount()));
+    auto select = [&](int row) {
+        list->setCurrentItem(list->topLevelItem(row));
+        list->topLevelItem(row)->setSelected(true);
+        QApplication::processEvents();
+    };
+
+    select(1);
+    Click(Button("PresetIconLoad"));
+    EXPECT_TRUE(RunUntil([&] { return sim_->Device().Flags().current == 1; }));
+
+    select(2);
+    Click(Button("PresetIconRename"));
+    CSkinEdit* editor = nullptr;
+    ASSERT_TRUE(RunUntil([&] { return (editor = list->findChild<CSkinEdit*>()) != nullptr; }));
+    editor->setText("drive time");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_TRUE(RunUntil([&] {
+        const auto image = sim_->Device().PresetImage(2);
+        return image && presets::PresetNameFromBytes(*image) == "DRIVE TIME";
+    }));
+    EXPECT_EQ(list->RowName(2), "DRIVE TIME");
+
+    select(1);
+    Click(Button("PresetIconSave"));
+    EXPECT_TRUE(RunUntil([&] { return !sim_->Device().Flags().change; }));
+
+    const fs::path file = folder_ / "drive.pst";
+    select(2);
+    window_->SetFileChooser([&](bool save) { return save ? file.string() : std::string(); });
+    Click(Button("PresetIconSaveFile"));
+    ASSERT_TRUE(RunUntil([&] { return fs::exists(file) && FileBytes(file) == *sim_->Device().PresetImage(2); }));
+
+    select(4);
+    window_->SetFileChooser([&](bool save) { return save ? std::string() : file.string(); });
+    Click(Button("PresetIconLoadFile"));
+    EXPECT_TRUE(RunUntil([&] { return sim_->Device().PresetImage(4) == FileBytes(file); }));
+    EXPECT_TRUE(RunUntil([&] { return list->RowName(4) == "DRIVE TIME"; }));
+
+    // A factory preset offers Load and Save to file only.
+    select(list->topLevelItemCount() - 1);
+    EXPECT_TRUE(RunUntil([&] { return !Button("PresetIconSave")->isVisible(); }));
+    EXPECT_FALSE(Button("PresetIconRename")->isVisible());
+    EXPECT_FALSE(Button("PresetIconLoadFile")->isVisible());
+    EXPECT_TRUE(Button("PresetIconLoad")->isVisible());
+    EXPECT_TRUE(Button("PresetIconSaveFile")->isVisible());
+}
+
+TEST_P(MainWindowTest, ExitWhileConnectedDisconnectsAndEndsTheLoopWithCodeZero)
+{
+    ASSERT_TRUE(ConnectToReady());
+    int code = -1;
+    QTimer::singleShot(0, [&] { Click(Button("BtnExit")); });
+    QTimer::singleShot(10s, [] { QCoreApplication::exit(99); });
+    code = QCoreApplication::exec();
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(State(), ConnectionState::Quitting);
+    EXPECT_FALSE(window_->isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(OverUdpAndSerial, MainWindowTest, ::testing::Values(Link::Udp, Link::Serial),
+                         [](const ::testing::TestParamInfo<Link>& link) {
+                             return link.param == Link::Udp ? "Udp" : "PseudoTerminal";
+                         });
