@@ -38,12 +38,12 @@ void CSkinButtonGroup::Create(QWidget* parent, int notifyCode, std::optional<QPo
 
 void CSkinButtonGroup::ApplySkin()
 {
-    setGeometry(QRect(SkinPosition(), SkinRect(*this).size()));
+    if (!placedByOwner_)
+        base_ = QRect(SkinPosition(), SkinRect(*this).size());
+    move(base_.topLeft());
     setFont(SkinFont(*this));
     textColour_ = SkinColour(*this, "text_color");
-    const QString caption = GetString("caption");
-    setWindowTitle(caption);
-    setAccessibleName(caption);
+    ShowCaption();
     LayOut();
     update();
 }
@@ -53,7 +53,6 @@ void CSkinButtonGroup::SetButtons(const QStringList& captions)
     buttons_.clear();
     selected_ = -1;
     captions_ = captions;
-    resize(SkinRect(*this).size());
     for (int i = 0; i < captions.size(); ++i) {
         auto button = std::make_unique<CSkinButton>(kButtonElement, Manager());
         button->Create(this, kFirstButtonId + i);
@@ -65,6 +64,14 @@ void CSkinButtonGroup::SetButtons(const QStringList& captions)
     UpdateTabStop();
 }
 
+void CSkinButtonGroup::Place(const QRect& rect)
+{
+    placedByOwner_ = true;
+    base_ = rect;
+    move(rect.topLeft());
+    LayOut();
+}
+
 CSkinButton* CSkinButtonGroup::Button(int index) const
 {
     return index >= 0 && index < ButtonCount() ? buttons_[static_cast<std::size_t>(index)].get() : nullptr;
@@ -73,10 +80,13 @@ CSkinButton* CSkinButtonGroup::Button(int index) const
 void CSkinButtonGroup::LayOut()
 {
     const int count = ButtonCount();
-    if (count == 0)
+    if (count == 0) {
+        resize(std::max(0, base_.width()), std::max(0, base_.height()));
         return;
-    const QRect inner = rect().adjusted(GetLong("buttons_ofs_left"), GetLong("buttons_ofs_top"),
-                                        -GetLong("buttons_ofs_right"), -GetLong("buttons_ofs_bottom"));
+    }
+    const QRect inner = QRect(QPoint(), base_.size())
+                            .adjusted(GetLong("buttons_ofs_left"), GetLong("buttons_ofs_top"),
+                                      -GetLong("buttons_ofs_right"), -GetLong("buttons_ofs_bottom"));
     // The widest caption decides the column width; its height the row height.
     QSize widest;
     {
@@ -96,7 +106,8 @@ void CSkinButtonGroup::LayOut()
     }
     rows_ = (count + columns_ - 1) / columns_;
     const int rowHeight = std::max(inner.height(), widest.height());
-    resize(columns_ * columnWidth + width() - inner.width(), rows_ * rowHeight + height() - inner.height());
+    resize(std::max(0, columns_ * columnWidth + base_.width() - inner.width()),
+           std::max(0, rows_ * rowHeight + base_.height() - inner.height()));
     for (int i = 0; i < count; ++i)
         buttons_[static_cast<std::size_t>(i)]->Place(QRect(inner.left() + (i % columns_) * columnWidth + 1,
                                                            inner.top() + (i / columns_) * rowHeight + 1,

@@ -81,10 +81,27 @@ void CSkinWnd::ApplySkin()
     move(SkinPosition());
     resize(background_.size());
     ApplyShape();
-    const QString caption = GetString("caption");
+    ShowCaption();
+    ApplyLabels();
+}
+
+void CSkinWnd::SetCaption(const QString& caption)
+{
+    programCaption_ = caption;
+    ShowCaption();
+}
+
+QString CSkinWnd::Caption() const
+{
+    return programCaption_ ? *programCaption_ : GetString("caption");
+}
+
+void CSkinWnd::ShowCaption()
+{
+    const QString caption = Caption();
     setWindowTitle(caption);
     setAccessibleName(caption);
-    ApplyLabels();
+    update();
 }
 
 QPoint CSkinWnd::SkinPosition() const

@@ -95,6 +95,20 @@ TEST_F(SkinButtonGroupTest, WideCaptionsTakeFewerColumnsAndGrowTheGroupByRows)
     EXPECT_EQ(group.size(), QSize(300, 56));
 }
 
+TEST_F(SkinButtonGroupTest, PagePlacedGroupWithoutHeightTakesRowsAsHighAsTheCaptions)
+{
+    const QStringList captions = {"Flat", "50 us", "75 us", "J.17", "Custom"};
+    group.Place(QRect(100, 50, 150, -1));
+    group.SetButtons(captions);
+    const QSize widest = Widest(captions);
+    const int columns = 138 / widest.width();
+    const int rows = (5 + columns - 1) / columns;
+    EXPECT_EQ(group.geometry(), QRect(100, 50, columns * (138 / columns) + 12, rows * widest.height() + 24));
+    ASSERT_TRUE(manager.LoadSkin("Vexlor"));
+    EXPECT_EQ(group.geometry().topLeft(), QPoint(100, 50));
+    EXPECT_EQ(group.Rows(), rows);
+}
+
 TEST_F(SkinButtonGroupTest, ClickingANewChoiceNotifiesOnceAndClearsTheOldOne)
 {
     QSignalSpy notes(&group, &CSkinButtonGroup::Notify);
