@@ -22,6 +22,8 @@ CSkinButtonGroup::CSkinButtonGroup(std::string element, CSkinManager& manager)
 {
     // Pressed keys reach the group from its buttons; the group itself is no tab stop.
     setFocusPolicy(Qt::NoFocus);
+    // Outside its frame the group shows what lies behind it, skinned window or not.
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
 CSkinButtonGroup::~CSkinButtonGroup()
