@@ -2,6 +2,7 @@
 
 #include "skin/ui/SkinDrawing.h"
 #include "skin/ui/SkinPaint.h"
+#include "skin/ui/SkinPlacement.h"
 
 #include <QMetaObject>
 #include <QPainter>
@@ -90,7 +91,7 @@ void CSkinAnimation::Work()
 
 void CSkinAnimation::ApplySkin()
 {
-    setGeometry(GetLong("offset_left"), GetLong("offset_top"), GetLong("width"), GetLong("height"));
+    setGeometry(SkinRect(*this));
     StretchFace();
     active_ = GetImage("active");
     inactive_ = GetImage("inactive");

@@ -2,6 +2,7 @@
 
 #include "skin/ui/SkinFocusMark.h"
 #include "skin/ui/SkinFont.h"
+#include "skin/ui/SkinPlacement.h"
 
 #include <QHeaderView>
 #include <QPainter>
@@ -37,7 +38,7 @@ void CSkinItemView::Create(QWidget* parent, int controlId)
 
 void CSkinItemView::ApplySkin()
 {
-    setGeometry(GetLong("offset_left"), GetLong("offset_top"), GetLong("width"), GetLong("height"));
+    setGeometry(SkinRect(*this));
     setFont(SkinFont(*this));
     header()->setFont(font());
 }

@@ -1,4 +1,4 @@
-#include "ShippedSkinFixture.h"
+#include "ValueControlsFixture.h"
 
 #include "skin/ui/SkinList.h"
 #include "skin/ui/SkinTree.h"
@@ -8,11 +8,11 @@
 
 namespace {
 
-class SkinTreeTest : public ShippedSkinFixture {
+class SkinTreeTest : public ValueControlsFixture {
 protected:
     void SetUp() override
     {
-        ShippedSkinFixture::SetUp();
+        ValueControlsFixture::SetUp();
         parent.resize(240, 440);
         tree.Create(&parent, 101);
         for (const char* page : {"Input", "AGC", "Dynamics", "Stereo", "Output"})
@@ -87,11 +87,11 @@ TEST_F(SkinTreeTest, ArrowKeysMoveTheCurrentItemAndTabGivesItAFocusMark)
     SaveGrab(parent, "tree-focused");
 }
 
-class SkinListTest : public ShippedSkinFixture {
+class SkinListTest : public ValueControlsFixture {
 protected:
     void SetUp() override
     {
-        ShippedSkinFixture::SetUp();
+        ValueControlsFixture::SetUp();
         parent.resize(240, 440);
         list.Create(&parent, 101);
         for (int i = 0; i < 12; ++i)

@@ -1,5 +1,6 @@
-#include "ShippedSkinFixture.h"
+#include "ValueControlsFixture.h"
 
+#include "skin/ui/SkinEdit.h"
 #include "skin/ui/SkinSpin.h"
 #include "skin/ui/SkinSpinEvent.h"
 #include "skin/ui/SkinSpinFormat.h"
@@ -60,21 +61,23 @@ public:
     std::vector<std::pair<QObject*, int>> received;
 };
 
-class SkinSpinTest : public ShippedSkinFixture {
+class SkinSpinTest : public ValueControlsFixture {
 protected:
     void SetUp() override
     {
-        ShippedSkinFixture::SetUp();
+        ValueControlsFixture::SetUp();
         spin.Create(&parent, 101);
         spin.setGeometry(20, 20, 110, 24);
         parent.installEventFilter(&log);
     }
 
+    // A field edit as the page builder makes one: a SpinEdit inside the spin.
     QLineEdit* NewEdit(int left, int width)
     {
-        auto* edit = new QLineEdit(&spin);
-        edit->setGeometry(left, 2, width, spin.height() - 4);
-        edit->setFrame(false);
+        auto* edit = new CSkinEdit("SpinEdit", manager);
+        edit->Create(&spin, spin.FirstFreeControlId());
+        edit->Place(QRect(left, 2, width, spin.height() - 4));
+        edit->setAlignment(Qt::AlignCenter);
         edit->installEventFilter(&log);
         return edit;
     }
