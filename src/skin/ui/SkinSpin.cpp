@@ -86,9 +86,17 @@ void CSkinSpin::Create(QWidget* parent, int controlId)
 void CSkinSpin::ApplySkin()
 {
     SetState(ArrowState::None);
-    setGeometry(SkinRect(*this));
-    Place();
+    if (!placedByOwner_)
+        setGeometry(SkinRect(*this));
+    FitFace();
     update();
+}
+
+void CSkinSpin::Place(const QRect& rect)
+{
+    placedByOwner_ = true;
+    setGeometry(rect);
+    FitFace(); // a hidden widget gets its resize event only when shown
 }
 
 void CSkinSpin::SetRepeatTiming(int startMs, int periodMs)
@@ -356,10 +364,10 @@ bool CSkinSpin::eventFilter(QObject* watched, QEvent* event)
 void CSkinSpin::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    Place();
+    FitFace();
 }
 
-void CSkinSpin::Place()
+void CSkinSpin::FitFace()
 {
     const int w = width(), h = height();
     const int upWidth = GetImage("up_up").width(), downWidth = GetImage("down_up").width();

@@ -67,7 +67,7 @@ protected:
     {
         ValueControlsFixture::SetUp();
         spin.Create(&parent, 101);
-        spin.setGeometry(20, 20, 110, 24);
+        spin.Place(QRect(20, 20, 110, 24));
         parent.installEventFilter(&log);
     }
 
@@ -98,6 +98,20 @@ protected:
     QLineEdit* minutes = nullptr;
     QLineEdit* seconds = nullptr;
 };
+
+TEST_F(SkinSpinTest, PlacesItsArrowsFromTheSkinAndKeepsItsOwnersPlaceOnANewSkin)
+{
+    // Arrows 14 wide, 2 from the right; the up arrow from 2 down to the middle,
+    // the down arrow from the middle to 3 above the bottom.
+    EXPECT_EQ(spin.UpRect(), QRect(110 - 14 - 2, 2, 14, 10));
+    EXPECT_EQ(spin.DownRect(), QRect(110 - 14 - 2, 12, 14, 9));
+    ASSERT_TRUE(manager.LoadSkin("Vexlor"));
+    EXPECT_EQ(spin.geometry(), QRect(20, 20, 110, 24));
+
+    CSkinSpin fromSkin("Spin", manager);
+    fromSkin.Create(&parent, 102);
+    EXPECT_EQ(fromSkin.geometry(), QRect(0, 0, 60, 20));
+}
 
 TEST_F(SkinSpinTest, TheLastAddedFieldIsFieldZero)
 {
