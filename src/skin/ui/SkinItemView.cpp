@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include <algorithm>
+
 CSkinItemView::CSkinItemView(std::string element, CSkinManager& manager)
     : CSkinClient(std::move(element), manager)
     , delegate_(this)
@@ -68,6 +70,9 @@ void CSkinItemView::drawRow(QPainter* painter, const QStyleOptionViewItem& optio
     if (hasFocus() && current.isValid() && current.row() == index.row() && current.parent() == index.parent()) {
         const bool selected = selectionModel() && selectionModel()->isSelected(index);
         const CSkinItemDelegate::Colours& colours = delegate_.GetColours();
-        DrawSkinFocusMark(*painter, option.rect, selected ? colours.selectedText : colours.text);
+        // Around the row's cells, not the empty room right of the last column.
+        QRect row = option.rect;
+        row.setRight(std::min(row.right(), header()->length() - header()->offset() - 1));
+        DrawSkinFocusMark(*painter, row, selected ? colours.selectedText : colours.text);
     }
 }

@@ -157,6 +157,8 @@ void CSkinSpin::SetListTexts(QWidget* display, const QString& format, const QStr
 
 int CSkinSpin::FieldOf(const QObject* display) const
 {
+    if (!display)
+        return -1; // not the field of a display that has gone
     for (std::size_t i = 0; i < fields_.size(); ++i)
         if (fields_[i].display == display)
             return static_cast<int>(i);
