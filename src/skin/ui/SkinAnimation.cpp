@@ -58,6 +58,7 @@ void CSkinAnimation::Start(QWidget* parent)
     Attach(this);
     ApplySkin();
     show();
+    run_.store(Run{});
     SetPosition(0);
     {
         const std::lock_guard lock(mutex_);
