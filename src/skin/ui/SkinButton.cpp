@@ -4,6 +4,7 @@
 #include "skin/ui/SkinFocusMark.h"
 #include "skin/ui/SkinFont.h"
 #include "skin/ui/SkinPaint.h"
+#include "skin/ui/SkinPlacement.h"
 
 #include <QCursor>
 #include <QEnterEvent>
@@ -40,11 +41,7 @@ CSkinButton::~CSkinButton()
 
 void CSkinButton::Create(QWidget* parent, int controlId)
 {
-    setParent(parent);
-    SetControlId(this, controlId);
-    Attach(this);
-    ApplySkin();
-    show();
+    CreateChildControl(*this, *this, parent, controlId);
 }
 
 void CSkinButton::ApplySkin()

@@ -11,6 +11,15 @@ QRect SkinRect(const CSkinClient& client)
                  client.GetLong("height"));
 }
 
+void CreateChildControl(QWidget& control, CSkinClient& client, QWidget* parent, int controlId)
+{
+    control.setParent(parent);
+    SetControlId(&control, controlId);
+    client.Attach(&control);
+    client.ApplySkin();
+    control.show();
+}
+
 void PaintFaceBehind(QPainter& painter, const QWidget* control)
 {
     QPoint offset;

@@ -10,6 +10,11 @@ class QWidget;
 // height of its element, in its parent's coordinates.
 QRect SkinRect(const CSkinClient& client);
 
+// The common creation of a skinned child control: control becomes a visible
+// child of parent carrying controlId, bound to its skin through client, with
+// the skin applied.
+void CreateChildControl(QWidget& control, CSkinClient& client, QWidget* parent, int controlId);
+
 // Pseudo-transparency: paints the face of the nearest skinned window above
 // `control` (a CSkinWnd) that lies under the control, so a control without a
 // face of its own shows what is behind it. Nothing when there is no such window.

@@ -31,7 +31,7 @@ public:
     // Without a parent, or with popup set, a frameless top-level window
     // (owned by parent when there is one); otherwise a panel embedded in
     // parent. Applies the skin, moves the window by offset from where the
-    // skin put it, and shows it.
+    // skin puts it (also on every later skin), and shows it.
     void Create(QWidget* parent = nullptr, std::optional<QPoint> offset = std::nullopt, bool popup = false);
 
     // Creates the window as a modal top-level window over owner, moved from
@@ -49,6 +49,12 @@ public:
     // draw the part under them to look transparent.
     virtual QImage Face() const { return background_; }
 
+    // The title (and accessible name) from the program instead of the skin's
+    // "caption", kept on later skins; groups draw it on their frame.
+    void SetCaption(const QString& caption);
+    // The program's caption if it set one, else the skin's.
+    QString Caption() const;
+
     bool IsEmbedded() const { return embedded_; }
     // The labels made from "statics", in the order the value names them.
     const std::vector<std::unique_ptr<CSkinStatic>>& Statics() const { return statics_; }
@@ -56,10 +62,12 @@ public:
     CSkinStatic* Static(const std::string& element) const;
 
 protected:
-    // Windows without a face of their own (e.g. a stretched group frame) set it here.
-    void SetFace(const QImage& face) { background_ = face; }
     // Creates the window without showing it.
     void CreateHidden(QWidget* parent, bool popup);
+    // Where the skin puts the window: offset_left, offset_top plus the offset given to Create.
+    QPoint SkinPosition() const;
+    // Shows Caption() as title and accessible name.
+    void ShowCaption();
 
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -73,6 +81,8 @@ private:
 
     QImage background_;
     bool embedded_ = false;
+    QPoint createOffset_;
+    std::optional<QString> programCaption_;
     bool dragging_ = false;
     QPoint grab_;
     QString appliedStatics_;
