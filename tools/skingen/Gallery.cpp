@@ -4,6 +4,7 @@
 //
 //   skingallery <output folder>
 
+#include "Gallery.h"
 #include "GallerySheet.h"
 
 #include "skin/ui/SkinButton.h"
@@ -23,29 +24,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
 
-namespace {
+namespace gallery {
 
-constexpr int kPad = 6;
-
-enum class State { Up, Over, Down, Disabled, DownDisabled, Stuck, Focused };
-const QStringList kStateNames = {"up", "over", "down", "disabled", "down-disabled", "stuck", "focused"};
-
-// A plain host in the main window's face colour for one loose control.
-class Host : public QWidget {
-public:
-    Host()
-    {
-        setAutoFillBackground(true);
-        QPalette colours = palette();
-        colours.setColor(QPalette::Window, kGalleryBackdrop);
-        setPalette(colours);
-    }
-};
+Host::Host()
+{
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, kGalleryBackdrop);
+    setPalette(colours);
+}
 
 void Hover(QWidget& control)
 {
@@ -54,6 +45,15 @@ void Hover(QWidget& control)
                      Qt::NoModifier);
     QApplication::sendEvent(&control, &move);
 }
+
+} // namespace gallery
+
+namespace {
+
+using namespace gallery;
+
+enum class State { Up, Over, Down, Disabled, DownDisabled, Stuck, Focused };
+const QStringList kStateNames = {"up", "over", "down", "disabled", "down-disabled", "stuck", "focused"};
 
 // One button of element in one state on a host of its own; group buttons get
 // a size and caption as a group would give them.
@@ -237,16 +237,16 @@ public:
         window_.Create();
         for (const char* element : {"BtnMinimize", "BtnExit", "BtnPresets"})
             Button(element);
-        CSkinButton& connect = Button(connected ? "BtnDisconnect" : "BtnConnect");
-        Hover(connect);
-        CSkinButton& a = Button("BtnA");
-        CSkinButton& b = Button("BtnB");
-        a.SetStuck(connected);
-        a.setEnabled(connected);
-        b.setEnabled(connected);
-        Button("BtnMenu").SetStuck(true);
+        Button(connected ? "BtnDisconnect" : "BtnConnect");
+        CSkinButton* a = Button("BtnA");
+        CSkinButton* b = Button("BtnB");
+        a->SetStuck(connected);
+        a->setEnabled(connected);
+        b->setEnabled(connected);
+        Button("BtnMenu")->SetStuck(true);
         for (const char* element : {"BtnScrollUp", "BtnScrollDown"})
-            Make<CSkinScrollButton>(element).Create(&window_, window_.FirstFreeControlId());
+            (new CSkinScrollButton(element, manager))->Create(&window_, window_.FirstFreeControlId());
+        AddTree(manager, &window_);
         if (connected) {
             for (const char* element :
                  {"PresetIconLoad", "PresetIconSave", "PresetIconRename", "PresetIconLoadFile", "PresetIconSaveFile"})
@@ -257,91 +257,84 @@ public:
         }
     }
 
-    // Children go before the panels that hold them.
-    ~MainWindow()
-    {
-        while (!owned_.empty())
-            owned_.pop_back();
-    }
-
     QImage Grab() { return GrabShaped(window_); }
 
 private:
-    CSkinButton& Button(const char* element)
+    CSkinButton* Button(const char* element)
     {
-        auto& button = Make<CSkinButton>(element);
-        button.Create(&window_, window_.FirstFreeControlId());
+        auto* button = new CSkinButton(element, manager_);
+        button->Create(&window_, window_.FirstFreeControlId());
         return button;
-    }
-
-    template <typename Control>
-    Control& Make(const char* element)
-    {
-        auto control = std::make_unique<Control>(element, manager_);
-        Control& made = *control;
-        owned_.push_back(std::move(control));
-        return made;
     }
 
     void Settings()
     {
-        auto& panel = Make<CSkinWnd>("Settings");
-        panel.Create(&window_);
+        auto* panel = new CSkinWnd("Settings", manager_);
+        panel->Create(&window_);
         const std::pair<const char*, QString> fields[] = {
             {"SettingsHost", "127.0.0.1"}, {"SettingsPort", "1203"}, {"SettingsCode", "1234"}};
         for (const auto& [element, text] : fields) {
-            auto& edit = Make<CSkinEdit>(element);
-            edit.Create(&panel, panel.FirstFreeControlId());
-            edit.setText(text);
+            auto* edit = new CSkinEdit(element, manager_);
+            edit->Create(panel, panel->FirstFreeControlId());
+            edit->setText(text);
         }
-        auto& group = Make<CSkinButtonGroup>("ConnectGroup");
-        group.Create(&panel, 1);
-        group.SetButtons({"Ethernet", "COM1", "COM2", "COM3", "COM5"});
-        group.Select(0);
+        auto* group = new CSkinButtonGroup("ConnectGroup", manager_);
+        group->Create(panel, 1);
+        group->SetButtons({"Ethernet", "COM1", "COM2", "COM3", "COM5"});
+        group->Select(0);
     }
 
     void Page()
     {
-        auto& page = Make<CSkinWnd>("PPage");
-        page.Create(&window_);
-        auto& first = Make<CSkinStatic>("FrameCaption");
-        first.Create(&page, page.FirstFreeControlId());
-        first.SetText("  Dynamics");
-        const int firstWidth = QFontMetrics(first.font()).horizontalAdvance(first.Text()) + 4;
-        first.Place(QRect(0, 0, firstWidth, first.height()));
-        auto& separator = Make<CSkinStatic>("Separator");
-        separator.Create(&page, page.FirstFreeControlId());
-        separator.Place(QRect(firstWidth, 0, separator.width(), separator.height()));
-        auto& second = Make<CSkinStatic>("FrameCaption");
-        second.Create(&page, page.FirstFreeControlId());
-        second.SetText("Limiter");
-        const int x = firstWidth + separator.width();
-        second.Place(QRect(x, 0, page.width() - x, second.height()));
+        auto* page = new CSkinWnd("PPage", manager_);
+        page->Create(&window_);
+        Header(page, {"Dynamics", " Limiter"});
+        AddSliderCell(manager_, page, QRect(20, 40, 80, 220), "Drive", "+4.5 dB", 30);
+        AddSliderCell(manager_, page, QRect(100, 40, 80, 220), "Ceiling", "-0.8 dB", 55);
+        AddSliderCell(manager_, page, QRect(180, 40, 80, 220), "Release", "120 ms", 80);
         const std::tuple<QRect, QString, QStringList, int> groups[] = {
             {{290, 34, 230, -1}, "Clipper", {"Off", "Soft", "Hard"}, 1},
             {{290, 104, 230, -1}, "Pre-emphasis", {"Flat", "50 us", "75 us", "J.17", "Custom"}, 2},
         };
         for (const auto& [rect, caption, options, chosen] : groups) {
-            auto& group = Make<CSkinButtonGroup>("ButtonGroup");
-            group.Create(&page, 1);
-            group.Place(rect);
-            group.SetCaption(caption);
-            group.SetButtons(options);
-            group.Select(chosen);
+            auto* group = new CSkinButtonGroup("ButtonGroup", manager_);
+            group->Create(page, 1);
+            group->Place(rect);
+            group->SetCaption(caption);
+            group->SetButtons(options);
+            group->Select(chosen);
+        }
+        AddSpin(manager_, page, QRect(290, 210, 110, 22), "Hold time", SpinKind::Time);
+        AddSpin(manager_, page, QRect(410, 210, 110, 22), "Mode", SpinKind::List);
+    }
+
+    // The page header as the page builds it: the path's parts, centred, with
+    // a separator between two parts.
+    void Header(CSkinWnd* page, const QStringList& parts)
+    {
+        auto* header = new CSkinStatic("FrameCaption", manager_);
+        header->Create(page, page->FirstFreeControlId());
+        const QFontMetrics metrics(header->font());
+        int x = (header->width() - metrics.horizontalAdvance(parts.join(" >"))) / 2;
+        for (int i = 0; i < parts.size(); ++i) {
+            if (i > 0) {
+                auto* separator = new CSkinStatic("Separator", manager_);
+                separator->Create(header, 2 * i);
+                separator->Place(QRect(QPoint(x, separator->y()), separator->size()));
+                x += separator->width();
+            }
+            auto* part = new CSkinStatic("FrameCaption", manager_);
+            part->Create(header, 2 * i + 1);
+            part->SetText(parts[i]);
+            const int width = metrics.horizontalAdvance(parts[i]);
+            part->Place(QRect(x, 0, width, header->height()));
+            x += width;
         }
     }
 
     CSkinManager& manager_;
     CSkinWnd window_{"DlgMain", manager_};
-    std::vector<std::unique_ptr<QWidget>> owned_;
 };
-
-QImage Wait(CSkinManager& manager)
-{
-    CSkinWnd wait("Wait", manager);
-    wait.Create();
-    return GrabShaped(wait);
-}
 
 } // namespace
 
@@ -365,7 +358,11 @@ int main(int argc, char* argv[])
         {"texts", [&] { return Texts(manager); }},
         {"main-disconnected", [&] { return MainWindow(manager, false).Grab(); }},
         {"main-connected", [&] { return MainWindow(manager, true).Grab(); }},
-        {"wait", [&] { return Wait(manager); }},
+        {"sliders", [&] { return Sliders(manager); }},
+        {"spins", [&] { return Spins(manager); }},
+        {"tree-and-list", [&] { return Views(manager); }},
+        {"popup-menu", [&] { return Popup(manager); }},
+        {"wait", [&] { return gallery::Wait(manager); }},
     };
     bool ok = true;
     for (const auto& [name, picture] : pictures) {
