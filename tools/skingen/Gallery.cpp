@@ -258,6 +258,7 @@ public:
     }
 
     QImage Grab() { return GrabShaped(window_); }
+    void Show() { window_.show(); }
 
 private:
     CSkinButton* Button(const char* element)
@@ -340,16 +341,23 @@ private:
 
 int main(int argc, char* argv[])
 {
+    const bool show = argc == 2 && std::string(argv[1]) == "--show";
     if (argc != 2) {
-        std::fprintf(stderr, "usage: skingallery <output folder>\n");
+        std::fprintf(stderr, "usage: skingallery <output folder>\n"
+                             "       skingallery --show   (the connected main window on screen, true shape)\n");
         return 2;
     }
-    if (!std::getenv("QT_QPA_PLATFORM"))
+    if (!show && !std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
     CSkinManager manager("Skins");
     if (!manager.LoadSkin("Vexlor"))
         return 1;
+    if (show) {
+        MainWindow window(manager, true);
+        window.Show();
+        return app.exec();
+    }
     const QString out = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(out);
     const std::vector<std::pair<const char*, std::function<QImage()>>> pictures = {

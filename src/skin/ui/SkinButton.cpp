@@ -60,9 +60,10 @@ void CSkinButton::ApplySkin()
     // Icon buttons have no caption: their tip names them.
     setAccessibleName(text().isEmpty() ? tip_ : QString());
     if (!placedByOwner_) {
-        const QPoint at(GetLong("offset_left"), GetLong("offset_top"));
-        const int width = GetLong("width");
-        setGeometry(QRect(at, width != 0 ? QSize(width, GetLong("height")) : GetImage("up").size()));
+        QRect place = SkinRect(*this);
+        if (place.width() == 0)
+            place.setSize(GetImage("up").size());
+        setGeometry(place);
     }
     RebuildFaces();
     update();

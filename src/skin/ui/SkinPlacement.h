@@ -7,7 +7,7 @@ class QPainter;
 class QWidget;
 
 // Where a skinned control sits: the rectangle offset_left, offset_top, width,
-// height of its element, in its parent's coordinates.
+// height of its element, in its parent's coordinates, each held to a sane range.
 QRect SkinRect(const CSkinClient& client);
 
 // The common creation of a skinned child control: control becomes a visible

@@ -2,6 +2,7 @@
 
 #include "skin/ui/SkinDrawing.h"
 #include "skin/ui/SkinPaint.h"
+#include "skin/ui/SkinPlacement.h"
 #include "skin/ui/SkinStatic.h"
 
 #include <QApplication>
@@ -61,7 +62,10 @@ int CSkinWnd::RunModal(QWidget* owner)
     show();
     QEventLoop loop;
     modalLoop_ = &loop;
+    const QPointer<CSkinWnd> self(this);
     const int result = loop.exec();
+    if (!self) // destroyed while it ran
+        return result;
     modalLoop_ = nullptr;
     hide();
     if (owner && active == owner)
@@ -106,7 +110,7 @@ void CSkinWnd::ShowCaption()
 
 QPoint CSkinWnd::SkinPosition() const
 {
-    return QPoint(GetLong("offset_left"), GetLong("offset_top")) + createOffset_;
+    return SkinRect(*this).topLeft() + createOffset_;
 }
 
 void CSkinWnd::ApplyShape()

@@ -109,6 +109,17 @@ TEST_F(SkinButtonGroupTest, PagePlacedGroupWithoutHeightTakesRowsAsHighAsTheCapt
     EXPECT_EQ(group.Rows(), rows);
 }
 
+TEST_F(SkinButtonGroupTest, MarginsWiderThanTheGroupStillGiveOneColumnOfButtons)
+{
+    group.Place(QRect(0, 0, 10, -1));
+    group.SetButtons({"A", "B"});
+    EXPECT_EQ(group.Columns(), 1);
+    EXPECT_EQ(group.Rows(), 2);
+    EXPECT_EQ(group.Button(1)->width(), 0);
+    group.SetButtons({"", ""}); // nothing to measure
+    EXPECT_EQ(group.ButtonCount(), 2);
+}
+
 TEST_F(SkinButtonGroupTest, ClickingANewChoiceNotifiesOnceAndClearsTheOldOne)
 {
     QSignalSpy notes(&group, &CSkinButtonGroup::Notify);

@@ -139,6 +139,15 @@ TEST_F(SkinButtonLoose, WidthZeroTakesTheUpFaceSizeAndAGivenSizeStretchesTheFace
     EXPECT_EQ(button.Shape(), QRegion(0, 0, 100, 20));
 }
 
+TEST_F(SkinButtonLoose, AbsurdSkinNumbersGiveABoundedButton)
+{
+    WriteButton("LONG(Btn::width, 2147483647)\nLONG(Btn::height, -2147483647)\nLONG(Btn::offset_left, -2147483647)\n");
+    EXPECT_LE(button.width(), kMaxStretchSide);
+    EXPECT_EQ(button.height(), 0);
+    EXPECT_GE(button.x(), -(1 << 16));
+    button.grab(); // paints without faces
+}
+
 TEST_F(SkinButtonLoose, MissingFaceFallsBackToTheStateBeforeIt)
 {
     WriteButton("", false);
