@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 using namespace skinui;
 using Face = CSkinButton::Face;
@@ -172,6 +173,17 @@ TEST_F(SkinButtonLoose, HoverOnlyInsideTheShape)
     QTest::mouseMove(&window, QPoint(35, 20));
     QTest::mouseMove(&window, QPoint(150, 80));
     EXPECT_FALSE(button.IsHover());
+}
+
+TEST_F(SkinButtonLoose, TipAppearsAfterTheSkinsDelayWhileHoveringAndGoesWithTheMouse)
+{
+    WriteButton("STRING(Btn::tip, \"Save preset\")\nLONG(Btn::tip_delay, 1)\n");
+    EXPECT_EQ(button.accessibleName(), "Save preset");
+    QTest::mouseMove(&window, QPoint(35, 20));
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 2000));
+    EXPECT_EQ(QToolTip::text(), "Save preset");
+    QTest::mouseMove(&window, QPoint(150, 80));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
 }
 
 TEST_F(SkinButtonLoose, ClicksCountOnlyInsideTheShape)
