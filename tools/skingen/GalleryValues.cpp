@@ -231,9 +231,10 @@ QImage Popup(CSkinManager& manager)
     menu.popup(host.mapToGlobal(QPoint(kPad, kPad)));
     menu.setActiveAction(menu.actions().at(1));
     QApplication::processEvents();
-    QImage shot = menu.grab().toImage();
+    CGallerySheet sheet("Popup menu", {"open, second item highlighted"});
+    sheet.AddRow("PopupMenu", {menu.grab().toImage()});
     menu.hide();
-    return shot;
+    return sheet.Render();
 }
 
 QImage Wait(CSkinManager& manager)

@@ -82,7 +82,8 @@ CSkinButton* CSkinButtonGroup::Button(int index) const
 void CSkinButtonGroup::LayOut()
 {
     const int count = ButtonCount();
-    if (count == 0) {
+    // No buttons, or no width to lay them out in (a hidden item's group): no room taken beyond the rectangle.
+    if (count == 0 || base_.width() <= 0) {
         resize(std::max(0, base_.width()), std::max(0, base_.height()));
         return;
     }

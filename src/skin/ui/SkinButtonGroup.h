@@ -36,7 +36,8 @@ public:
 
     // Puts the group at rect (in its parent) and lays the buttons out in it,
     // also on later skins. A height below the margins (the page gives -1)
-    // leaves the rows as high as the captions need.
+    // leaves the rows as high as the captions need; a rectangle without width
+    // (a hidden item) takes no room at all.
     void Place(const QRect& rect);
 
     // Replaces the buttons with one per caption, laid out in the group's

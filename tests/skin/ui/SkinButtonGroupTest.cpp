@@ -118,6 +118,8 @@ TEST_F(SkinButtonGroupTest, MarginsWiderThanTheGroupStillGiveOneColumnOfButtons)
     EXPECT_EQ(group.Button(1)->width(), 0);
     group.SetButtons({"", ""}); // nothing to measure
     EXPECT_EQ(group.ButtonCount(), 2);
+    group.Place(QRect()); // a hidden item
+    EXPECT_EQ(group.size(), QSize(0, 0));
 }
 
 TEST_F(SkinButtonGroupTest, ClickingANewChoiceNotifiesOnceAndClearsTheOldOne)
