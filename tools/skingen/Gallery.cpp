@@ -19,7 +19,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QMouseEvent>
-#include <QPainter>
 
 #include <cstdio>
 #include <cstdlib>
@@ -157,7 +156,9 @@ QImage LabelOn(CSkinManager& manager, const char* parentElement, const char* ele
     return label.grab().toImage();
 }
 
-QImage EditIn(CSkinManager& manager, const char* element, const QString& text, bool focused, bool selected)
+enum class EditState { Normal, Focused, Selected, Disabled };
+
+QImage EditIn(CSkinManager& manager, const char* element, const QString& text, EditState state)
 {
     Host host;
     CSkinEdit edit(element, manager);
@@ -165,18 +166,19 @@ QImage EditIn(CSkinManager& manager, const char* element, const QString& text, b
     edit.Place(QRect(QPoint(kPad, kPad), edit.size()));
     edit.setText(text);
     host.resize(edit.size() + QSize(2 * kPad, 2 * kPad));
-    if (focused) {
+    edit.setEnabled(state != EditState::Disabled);
+    if (state == EditState::Focused || state == EditState::Selected) {
         Activate(host);
         edit.setFocus(Qt::TabFocusReason);
     }
-    if (selected)
+    if (state == EditState::Selected)
         edit.selectAll();
     return host.grab().toImage();
 }
 
-QImage Texts(CSkinManager& manager)
+QImage Labels(CSkinManager& manager)
 {
-    CGallerySheet sheet("Labels and edits", {"as the skin gives it", "with program text"});
+    CGallerySheet sheet("Labels, on the face of their window", {"as the skin gives it", "with program text"});
     const struct {
         const char* parent;
         const char* element;
@@ -196,36 +198,24 @@ QImage Texts(CSkinManager& manager)
     for (const auto& l : labels)
         sheet.AddRow(l.element,
                      {LabelOn(manager, l.parent, l.element, QString()), LabelOn(manager, l.parent, l.element, l.text)});
-    CGallerySheet edits("Edits", {"normal", "focused", "selected", "disabled"});
-    const struct {
-        const char* element;
-        QString text;
-    } fields[] = {{"SettingsHost", "127.0.0.1"}, {"SettingsPort", "1203"}, {"SettingsCode", "1234"},
-                  {"ListEdit", "CLEAN POP"},     {"SpinEdit", "1:30"}};
-    for (const auto& f : fields) {
-        QImage disabled;
-        {
-            Host host;
-            CSkinEdit edit(f.element, manager);
-            edit.Create(&host, 101);
-            edit.Place(QRect(QPoint(kPad, kPad), edit.size()));
-            edit.setText(f.text);
-            edit.setEnabled(false);
-            host.resize(edit.size() + QSize(2 * kPad, 2 * kPad));
-            disabled = host.grab().toImage();
-        }
-        edits.AddRow(f.element, {EditIn(manager, f.element, f.text, false, false),
-                                 EditIn(manager, f.element, f.text, true, false),
-                                 EditIn(manager, f.element, f.text, true, true), disabled});
+    return sheet.Render();
+}
+
+QImage Edits(CSkinManager& manager)
+{
+    CGallerySheet sheet("Edits", {"normal", "focused", "selected", "disabled"});
+    const std::pair<const char*, QString> fields[] = {{"SettingsHost", "127.0.0.1"},
+                                                      {"SettingsPort", "1203"},
+                                                      {"SettingsCode", "1234"},
+                                                      {"ListEdit", "CLEAN POP"},
+                                                      {"SpinEdit", "1:30"}};
+    for (const auto& [element, text] : fields) {
+        std::vector<QImage> cells;
+        for (const EditState state : {EditState::Normal, EditState::Focused, EditState::Selected, EditState::Disabled})
+            cells.push_back(EditIn(manager, element, text, state));
+        sheet.AddRow(element, std::move(cells));
     }
-    const QImage top = sheet.Render();
-    const QImage bottom = edits.Render();
-    QImage both(std::max(top.width(), bottom.width()), top.height() + bottom.height(), top.format());
-    both.fill(top.pixel(0, 0));
-    QPainter painter(&both);
-    painter.drawImage(0, 0, top);
-    painter.drawImage(0, top.height(), bottom);
-    return both;
+    return sheet.Render();
 }
 
 // The main window as the program will build it, from the real classes.
@@ -363,7 +353,8 @@ int main(int argc, char* argv[])
     const std::vector<std::pair<const char*, std::function<QImage()>>> pictures = {
         {"buttons", [&] { return Buttons(manager); }},
         {"groups", [&] { return Groups(manager); }},
-        {"texts", [&] { return Texts(manager); }},
+        {"labels", [&] { return Labels(manager); }},
+        {"edits", [&] { return Edits(manager); }},
         {"main-disconnected", [&] { return MainWindow(manager, false).Grab(); }},
         {"main-connected", [&] { return MainWindow(manager, true).Grab(); }},
         {"sliders", [&] { return Sliders(manager); }},
