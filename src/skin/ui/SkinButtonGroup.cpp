@@ -40,6 +40,7 @@ void CSkinButtonGroup::Create(QWidget* parent, int notifyCode, std::optional<QPo
 
 void CSkinButtonGroup::ApplySkin()
 {
+    AdoptOwnerGeometry();
     if (!placedByOwner_)
         base_ = QRect(SkinPosition(), SkinRect(*this).size());
     move(base_.topLeft());
@@ -52,6 +53,7 @@ void CSkinButtonGroup::ApplySkin()
 
 void CSkinButtonGroup::SetButtons(const QStringList& captions)
 {
+    AdoptOwnerGeometry();
     buttons_.clear();
     selected_ = -1;
     captions_ = captions;
@@ -74,6 +76,15 @@ void CSkinButtonGroup::Place(const QRect& rect)
     LayOut();
 }
 
+void CSkinButtonGroup::AdoptOwnerGeometry()
+{
+    // An owner that moved or sized the group itself (setGeometry) placed it as Place does.
+    if (laidOut_ && geometry() != *laidOut_) {
+        placedByOwner_ = true;
+        base_ = geometry();
+    }
+}
+
 CSkinButton* CSkinButtonGroup::Button(int index) const
 {
     return index >= 0 && index < ButtonCount() ? buttons_[static_cast<std::size_t>(index)].get() : nullptr;
@@ -85,6 +96,7 @@ void CSkinButtonGroup::LayOut()
     // No buttons, or no width to lay them out in (a hidden item's group): no room taken beyond the rectangle.
     if (count == 0 || base_.width() <= 0) {
         resize(std::max(0, base_.width()), std::max(0, base_.height()));
+        laidOut_ = geometry();
         return;
     }
     const QRect inner = QRect(QPoint(), base_.size())
@@ -111,6 +123,7 @@ void CSkinButtonGroup::LayOut()
     const int rowHeight = std::max(inner.height(), widest.height());
     resize(std::max(0, columns_ * columnWidth + base_.width() - inner.width()),
            std::max(0, rows_ * rowHeight + base_.height() - inner.height()));
+    laidOut_ = geometry();
     for (int i = 0; i < count; ++i)
         buttons_[static_cast<std::size_t>(i)]->Place(QRect(inner.left() + (i % columns_) * columnWidth + 1,
                                                            inner.top() + (i / columns_) * rowHeight + 1,

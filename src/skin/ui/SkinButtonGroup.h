@@ -35,7 +35,8 @@ public:
     void Create(QWidget* parent, int notifyCode, std::optional<QPoint> offset = std::nullopt);
 
     // Puts the group at rect (in its parent) and lays the buttons out in it,
-    // also on later skins. A height below the margins (the page gives -1)
+    // also on later skins (a rectangle given with setGeometry counts the same
+    // from the next SetButtons or skin on). A height below the margins (the page gives -1)
     // leaves the rows as high as the captions need; a rectangle without width
     // (a hidden item) takes no room at all.
     void Place(const QRect& rect);
@@ -77,6 +78,7 @@ protected:
 
 private:
     void LayOut();
+    void AdoptOwnerGeometry();
     void OnClicked(int index);
     void Mark(int index);
     void UpdateTabStop();
@@ -84,6 +86,8 @@ private:
     // The rectangle the buttons are laid out in, before the group fits them.
     QRect base_;
     bool placedByOwner_ = false;
+    // The group's rectangle after its last layout; none before the first.
+    std::optional<QRect> laidOut_;
     int notifyCode_ = 0;
     int selected_ = -1;
     int columns_ = 0;

@@ -102,7 +102,11 @@ QString CSkinWnd::Caption() const
 
 void CSkinWnd::ShowCaption()
 {
+    // A title the program set with setWindowTitle is its caption too.
+    if (shownCaption_ && windowTitle() != *shownCaption_)
+        programCaption_ = windowTitle();
     const QString caption = Caption();
+    shownCaption_ = caption;
     setWindowTitle(caption);
     setAccessibleName(caption);
     update();

@@ -50,7 +50,8 @@ public:
     virtual QImage Face() const { return background_; }
 
     // The title (and accessible name) from the program instead of the skin's
-    // "caption", kept on later skins; groups draw it on their frame.
+    // "caption", kept on later skins; groups draw it on their frame. A title
+    // set with setWindowTitle counts the same from the next skin on.
     void SetCaption(const QString& caption);
     // The program's caption if it set one, else the skin's.
     QString Caption() const;
@@ -83,6 +84,7 @@ private:
     bool embedded_ = false;
     QPoint createOffset_;
     std::optional<QString> programCaption_;
+    std::optional<QString> shownCaption_;
     bool dragging_ = false;
     QPoint grab_;
     QString appliedStatics_;

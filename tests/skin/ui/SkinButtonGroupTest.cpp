@@ -109,6 +109,27 @@ TEST_F(SkinButtonGroupTest, PagePlacedGroupWithoutHeightTakesRowsAsHighAsTheCapt
     EXPECT_EQ(group.Rows(), rows);
 }
 
+TEST_F(SkinButtonGroupTest, GeometryAndTitleSetTheQtWayCountAsPlacedAndSurviveANewSkin)
+{
+    group.setGeometry(40, 30, 150, group.height());
+    group.setWindowTitle("Clipper");
+    group.SetButtons({"Off", "Soft", "Hard", "Brick wall"});
+    const QSize widest = Widest({"Off", "Soft", "Hard", "Brick wall"});
+    const int columns = std::min(4, 138 / widest.width());
+    EXPECT_EQ(group.Columns(), columns);
+    EXPECT_EQ(group.width(), columns * (138 / columns) + 12);
+    const QRect laidOut = group.geometry();
+    group.SetButtons({"Off", "Soft", "Hard", "Brick wall"}); // the same list again: no growth
+    EXPECT_EQ(group.geometry(), laidOut);
+    ASSERT_TRUE(manager.LoadSkin("Vexlor"));
+    EXPECT_EQ(group.geometry(), laidOut);
+    EXPECT_EQ(group.windowTitle(), "Clipper");
+    EXPECT_EQ(group.accessibleName(), "Clipper");
+    group.setGeometry(0, 0, 0, 0); // a hidden item
+    ASSERT_TRUE(manager.LoadSkin("Vexlor"));
+    EXPECT_EQ(group.size(), QSize(0, 0));
+}
+
 TEST_F(SkinButtonGroupTest, MarginsWiderThanTheGroupStillGiveOneColumnOfButtons)
 {
     group.Place(QRect(0, 0, 10, -1));
