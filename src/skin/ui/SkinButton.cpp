@@ -49,6 +49,8 @@ void CSkinButton::ApplySkin()
     for (std::size_t i = 0; i < kFaceCount; ++i)
         textColours_[i] = SkinColour(*this, std::string("text_color_") + kFaceNames[i]);
     stick_ = GetLong("stick") != 0;
+    if (stick_)
+        setCheckable(true);
     drawText_ = GetLong("draw_text") != 0;
     setFont(SkinFont(*this));
     const QString caption = GetString("caption");
@@ -106,7 +108,7 @@ QSize CSkinButton::GetTextSize(const QString& text) const
 
 CSkinButton::Face CSkinButton::CurrentFace() const
 {
-    const bool down = stuck_ || isDown();
+    const bool down = IsStuck() || isDown();
     if (!isEnabled())
         return down ? Face::DownDisabled : Face::Disabled;
     if (down)
@@ -141,10 +143,18 @@ bool CSkinButton::hitButton(const QPoint& pos) const
     return shape_.contains(pos);
 }
 
+void CSkinButton::SetStuck(bool stuck)
+{
+    if (stuck)
+        setCheckable(true);
+    setChecked(stuck);
+}
+
 void CSkinButton::nextCheckState()
 {
+    // A click never unsticks: only the program does.
     if (stick_)
-        stuck_ = true;
+        SetStuck(true);
 }
 
 void CSkinButton::SetHover(bool hover)

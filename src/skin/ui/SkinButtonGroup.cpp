@@ -61,6 +61,7 @@ void CSkinButtonGroup::SetButtons(const QStringList& captions)
         auto button = std::make_unique<CSkinButton>(kButtonElement, Manager());
         button->Create(this, kFirstButtonId + i);
         button->setText(captions[i]);
+        button->setCheckable(true); // one choice of several: screen readers say which
         connect(button.get(), &QAbstractButton::clicked, this, [this, i] { OnClicked(i); });
         buttons_.push_back(std::move(button));
     }

@@ -158,6 +158,8 @@ TEST_F(SkinButtonGroupTest, ClickingANewChoiceNotifiesOnceAndClearsTheOldOne)
     EXPECT_EQ(group.GetSelected(), 1);
     EXPECT_FALSE(group.Button(0)->IsStuck());
     EXPECT_TRUE(group.Button(1)->IsStuck());
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(group.Button(1))->state().checked);
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(group.Button(2))->state().checkable);
 
     QTest::mouseClick(group.Button(1), Qt::LeftButton, {}, QPoint(10, 10));
     QCoreApplication::processEvents();

@@ -72,12 +72,17 @@ TEST_F(SkinButtonShipped, SpaceAndEnterPressTheFocusedButtonAndTheFocusIsMarked)
     QTest::keyClick(&a, Qt::Key_Tab);
     ASSERT_TRUE(b.hasFocus());
     EXPECT_NE(b.grab().toImage(), unfocused);
+    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(&b);
+    EXPECT_TRUE(spoken->state().checkable);
+    EXPECT_FALSE(spoken->state().checked);
     QTest::keyClick(&b, Qt::Key_Space);
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_TRUE(b.IsStuck()); // BtnB sticks
+    EXPECT_TRUE(spoken->state().checked);
     QTest::keyClick(&b, Qt::Key_Return);
     EXPECT_TRUE(clicks.wait(2000));
     EXPECT_EQ(clicks.count(), 2);
+    EXPECT_TRUE(b.IsStuck()); // a second click does not unstick it
 }
 
 TEST_F(SkinButtonShipped, TextSizeAddsTheSkinMargins)
