@@ -4,6 +4,7 @@
 #include "skin/ui/SkinFocusMark.h"
 #include "skin/ui/SkinFont.h"
 #include "skin/ui/SkinPaint.h"
+#include "skin/ui/SkinPlacement.h"
 
 #include <QCursor>
 #include <QEnterEvent>
@@ -40,11 +41,7 @@ CSkinButton::~CSkinButton()
 
 void CSkinButton::Create(QWidget* parent, int controlId)
 {
-    setParent(parent);
-    SetControlId(this, controlId);
-    Attach(this);
-    ApplySkin();
-    show();
+    CreateChildControl(*this, *this, parent, controlId);
 }
 
 void CSkinButton::ApplySkin()
@@ -52,6 +49,8 @@ void CSkinButton::ApplySkin()
     for (std::size_t i = 0; i < kFaceCount; ++i)
         textColours_[i] = SkinColour(*this, std::string("text_color_") + kFaceNames[i]);
     stick_ = GetLong("stick") != 0;
+    if (stick_)
+        setCheckable(true);
     drawText_ = GetLong("draw_text") != 0;
     setFont(SkinFont(*this));
     const QString caption = GetString("caption");
@@ -63,9 +62,10 @@ void CSkinButton::ApplySkin()
     // Icon buttons have no caption: their tip names them.
     setAccessibleName(text().isEmpty() ? tip_ : QString());
     if (!placedByOwner_) {
-        const QPoint at(GetLong("offset_left"), GetLong("offset_top"));
-        const int width = GetLong("width");
-        setGeometry(QRect(at, width != 0 ? QSize(width, GetLong("height")) : GetImage("up").size()));
+        QRect place = SkinRect(*this);
+        if (place.width() == 0)
+            place.setSize(GetImage("up").size());
+        setGeometry(place);
     }
     RebuildFaces();
     update();
@@ -108,7 +108,7 @@ QSize CSkinButton::GetTextSize(const QString& text) const
 
 CSkinButton::Face CSkinButton::CurrentFace() const
 {
-    const bool down = stuck_ || isDown();
+    const bool down = IsStuck() || isDown();
     if (!isEnabled())
         return down ? Face::DownDisabled : Face::Disabled;
     if (down)
@@ -143,10 +143,18 @@ bool CSkinButton::hitButton(const QPoint& pos) const
     return shape_.contains(pos);
 }
 
+void CSkinButton::SetStuck(bool stuck)
+{
+    if (stuck)
+        setCheckable(true);
+    setChecked(stuck);
+}
+
 void CSkinButton::nextCheckState()
 {
+    // A click never unsticks: only the program does.
     if (stick_)
-        stuck_ = true;
+        SetStuck(true);
 }
 
 void CSkinButton::SetHover(bool hover)

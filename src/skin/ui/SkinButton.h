@@ -39,10 +39,11 @@ public:
     // Puts the button at rect (in its parent) and keeps it there on a new skin.
     void Place(const QRect& rect);
 
-    // The stuck button shows its down face. Setting it does not repaint; the
-    // caller calls update().
-    void SetStuck(bool stuck) { stuck_ = stuck; }
-    bool IsStuck() const { return stuck_; }
+    // The stuck button shows its down face. Stuck is Qt's checked state, so
+    // screen readers say "pressed"; a button becomes checkable when it first
+    // sticks. Callers repaint with update().
+    void SetStuck(bool stuck);
+    bool IsStuck() const { return isChecked(); }
 
     // The extent of text in the button's font plus the skin's x_margin and y_margin.
     QSize GetTextSize(const QString& text) const;
@@ -78,7 +79,6 @@ private:
     std::array<QColor, kFaceCount> textColours_;
     QRegion shape_;
     bool hover_ = false;
-    bool stuck_ = false;
     bool stick_ = false;
     bool drawText_ = false;
     bool placedByOwner_ = false;
