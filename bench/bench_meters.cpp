@@ -19,8 +19,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kWarmUp = 50;
-constexpr int kBatches = 40;
-constexpr int kRepaintsPerBatch = 100;
+constexpr int kBatches = 200;
+constexpr int kRepaintsPerBatch = 25;
 
 // The background alone, drawn the way the meter draws its back buffer out.
 class CPlainPanel : public QWidget {

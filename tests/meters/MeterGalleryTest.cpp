@@ -50,4 +50,29 @@ TEST(MeterGallery, EveryModelLightsItsBarsWithALivelyStatus)
     }
 }
 
+// The backgrounds are drawn from the layout tables: every LED place lies on a
+// plate, never on the bare panel, whose colour the bottom-left corner shows.
+TEST(MeterGallery, EveryLedOfEveryModelSitsOnItsPlate)
+{
+    CSkinManager manager("Skins");
+    ASSERT_TRUE(manager.LoadSkin("Vexlor"));
+    QWidget user;
+    const MeterStatus status{};
+    for (const std::uint8_t code : vsim::KnownModelCodes()) {
+        const ModelInfo* model = FindModel(code);
+        const QImage background = manager.Skin()->GetImage("Leds", model->meterBackgroundKey, &user);
+        ASSERT_FALSE(background.isNull()) << model->name;
+        const QRgb panel = background.pixel(0, background.height() - 1);
+        const std::string off = LedImageKey(FindMeterLayout(code)->imageSet == 1 ? 1 : 4);
+        const QSize led = manager.Skin()->GetImage("Leds", off, &user).size();
+        for (const MeterLed& place : ComputeMeterLeds(code, status, false)) {
+            const QPoint left(place.x - 1, place.y);
+            const QPoint right(place.x + led.width(), place.y + led.height() - 1);
+            for (const QPoint side : {left, right})
+                EXPECT_NE(background.pixel(side), panel)
+                    << model->name << " bar " << int(place.bar) << " at " << place.x << "," << place.y;
+        }
+    }
+}
+
 } // namespace

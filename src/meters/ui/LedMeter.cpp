@@ -33,6 +33,7 @@ void CLedMeter::SetBackground(const std::string& key)
 {
     backgroundKey_ = key;
     background_ = SkinImage(key);
+    ledPlaces_.reset();
     update();
 }
 
@@ -53,6 +54,7 @@ void CLedMeter::ApplySkin()
     for (int image = 1; image <= kLedImageCount; ++image)
         leds_[static_cast<std::size_t>(image - 1)] = SkinImage(LedImageKey(image));
     background_ = SkinImage(backgroundKey_);
+    ledPlaces_.reset();
     update();
 }
 
@@ -69,8 +71,10 @@ void CLedMeter::Changed(bool changed)
 
 void CLedMeter::paintEvent(QPaintEvent*)
 {
-    if (backBuffer_.size() != size())
+    if (backBuffer_.size() != size()) {
         backBuffer_ = QImage(size(), kFrameFormat);
+        ledPlaces_.reset();
+    }
     if (backBuffer_.isNull())
         return;
     ComposeFrame();
@@ -79,12 +83,26 @@ void CLedMeter::paintEvent(QPaintEvent*)
 
 void CLedMeter::ComposeFrame()
 {
-    // Plain pixel copies, unscaled; a missing image draws nothing.
+    // Plain pixel copies, unscaled; a missing image draws nothing. Every LED
+    // covers its whole place, so while the places stay as they were and the
+    // background is the same, drawing the LEDs alone gives the whole panel.
+    std::vector<QRect> places;
+    places.reserve(state_.Leds().size());
+    for (const MeterLed& led : state_.Leds())
+        places.emplace_back(QPoint(led.x, led.y), LedImage(led).size());
     QPainter p(&backBuffer_);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    if (background_.size() != backBuffer_.size())
-        p.fillRect(backBuffer_.rect(), Qt::black);
-    p.drawImage(0, 0, background_);
+    if (!ledPlaces_ || places != *ledPlaces_) {
+        if (background_.size() != backBuffer_.size())
+            p.fillRect(backBuffer_.rect(), Qt::black);
+        p.drawImage(0, 0, background_);
+        ledPlaces_ = std::move(places);
+    }
     for (const MeterLed& led : state_.Leds())
-        p.drawImage(led.x, led.y, leds_[led.image - 1u]);
+        p.drawImage(led.x, led.y, LedImage(led));
+}
+
+const QImage& CLedMeter::LedImage(const MeterLed& led) const
+{
+    return leds_[led.image - 1u];
 }

@@ -5,10 +5,13 @@
 #include "skin/ui/SkinClient.h"
 
 #include <QImage>
+#include <QRect>
 #include <QWidget>
 
 #include <array>
+#include <optional>
 #include <string>
+#include <vector>
 
 class CSkinManager;
 
@@ -42,6 +45,7 @@ private:
     // is a plain pixel copy.
     QImage SkinImage(const std::string& key) const;
     void ComposeFrame();
+    const QImage& LedImage(const MeterLed& led) const;
     void Changed(bool changed);
 
     CMeterState state_;
@@ -50,4 +54,7 @@ private:
     QImage background_;
     std::array<QImage, kLedImageCount> leds_;
     QImage backBuffer_;
+    // Where the back buffer holds LEDs over the current background; none when
+    // it holds no whole panel.
+    std::optional<std::vector<QRect>> ledPlaces_;
 };
