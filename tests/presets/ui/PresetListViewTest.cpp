@@ -62,8 +62,8 @@ protected:
         }
     }
 
-    QWidget main_;
     CMessageQueue posted_;
+    QWidget main_;
     CPresetListView* list_ = nullptr;  // main_ owns it
 };
 
@@ -87,7 +87,7 @@ TEST_F(PresetListViewTest, RowsShowLabelsUpperCaseNamesAndMarkersInOrder)
 
 TEST_F(PresetListViewTest, FactoryRowMenuHoldsOnlyTheReducedCommands)
 {
-    list_->topLevelItem(9)->setSelected(true);
+    list_->setCurrentItem(list_->topLevelItem(9));
     list_->ShowMenu(9, main_.mapToGlobal(QPoint(10, 10)));
     ASSERT_NE(list_->Menu(), nullptr);
     EXPECT_EQ(MenuTexts(*list_->Menu()), (std::vector<QString>{"Load", "Save to file"}));
@@ -99,7 +99,7 @@ TEST_F(PresetListViewTest, FactoryRowMenuHoldsOnlyTheReducedCommands)
     EXPECT_EQ(posted[0].wParam, 9u);
     EXPECT_EQ(posted[0].lParam, 4u);
 
-    list_->topLevelItem(2)->setSelected(true);
+    list_->setCurrentItem(list_->topLevelItem(2));
     list_->ShowMenu(2, main_.mapToGlobal(QPoint(10, 10)));
     EXPECT_EQ(MenuTexts(*list_->Menu()),
               (std::vector<QString>{"Load", "Save", "Rename", "Load from file", "Save to file"}));
@@ -107,10 +107,10 @@ TEST_F(PresetListViewTest, FactoryRowMenuHoldsOnlyTheReducedCommands)
 
 TEST_F(PresetListViewTest, SelectingARowPostsItOnce)
 {
-    list_->topLevelItem(4)->setSelected(true);
+    list_->setCurrentItem(list_->topLevelItem(4));
     list_->Deselect(4);
-    list_->topLevelItem(4)->setSelected(true);
-    list_->topLevelItem(6)->setSelected(true);
+    list_->setCurrentItem(list_->topLevelItem(4));
+    list_->setCurrentItem(list_->topLevelItem(6));
     std::vector<std::uint32_t> rows;
     for (const AppMessage& m : Drain(posted_))
         if (m.id == msg::UM_PRESET_SELECTED) rows.push_back(m.wParam);
@@ -121,7 +121,7 @@ TEST_F(PresetListViewTest, SelectingARowPostsItOnce)
 TEST_F(PresetListViewTest, CancelledOrEmptyRenameSendsNothingAndLongNamesAreCut)
 {
     list_->StartRename(1);
-    auto* editor = list_->findChild<CSkinEdit*>();
+    auto* editor = list_->NameEditor();
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->Element(), "ListEdit");
     EXPECT_EQ(editor->text(), "PRESET 1");
@@ -131,7 +131,7 @@ TEST_F(PresetListViewTest, CancelledOrEmptyRenameSendsNothingAndLongNamesAreCut)
     EXPECT_EQ(list_->RowName(1), "PRESET 1");
 
     list_->StartRename(1);
-    editor = list_->findChild<CSkinEdit*>();
+    editor = list_->NameEditor();
     ASSERT_NE(editor, nullptr);
     editor->clear();
     Key(editor, Qt::Key_Return);
@@ -140,7 +140,7 @@ TEST_F(PresetListViewTest, CancelledOrEmptyRenameSendsNothingAndLongNamesAreCut)
     for (const AppMessage& m : Drain(posted_)) EXPECT_NE(m.id, msg::UM_PRESET_NAME_CHANGED);
 
     list_->StartRename(1);
-    editor = list_->findChild<CSkinEdit*>();
+    editor = list_->NameEditor();
     ASSERT_NE(editor, nullptr);
     editor->clear();
     QApplication::clipboard()->setText("a name far too long for the processor");
@@ -169,11 +169,11 @@ TEST(PresetListLive, RenamingAUserPresetToAbcSendsAbcAndTwelveZeroBytes)
     ASSERT_EQ(list->topLevelItemCount(), static_cast<int>(rig.Device().GetModel().PresetCount()));
 
     // Rename from the context menu of U3.
-    list->topLevelItem(2)->setSelected(true);
+    list->setCurrentItem(list->topLevelItem(2));
     list->ShowMenu(2, main.mapToGlobal(QPoint(10, 10)));
     MenuItem(*list->Menu(), "Rename")->trigger();
     CSkinEdit* editor = nullptr;
-    ASSERT_TRUE(rig.RunUntil([&] { return (editor = list->findChild<CSkinEdit*>()) != nullptr; }));
+    ASSERT_TRUE(rig.RunUntil([&] { return (editor = list->NameEditor()) != nullptr; }));
     editor->setText("abc");
     Key(editor, Qt::Key_Return);
     ASSERT_TRUE(rig.RunUntil([&] {
