@@ -40,9 +40,8 @@ void CSkinWnd::CreateHidden(QWidget* parent, bool popup)
 
 void CSkinWnd::Create(QWidget* parent, std::optional<QPoint> offset, bool popup)
 {
+    createOffset_ = offset.value_or(QPoint());
     CreateHidden(parent, popup);
-    if (offset)
-        move(pos() + *offset);
     show();
 }
 
@@ -56,7 +55,8 @@ int CSkinWnd::RunModal(QWidget* owner)
     const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
     if (screen) {
         const QSize room = screen->geometry().size() - size();
-        move(pos() + QPoint(room.width() / 2, room.height() / 2));
+        createOffset_ = QPoint(room.width() / 2, room.height() / 2);
+        move(SkinPosition());
     }
     show();
     QEventLoop loop;
@@ -78,13 +78,18 @@ void CSkinWnd::EndModal(int result)
 void CSkinWnd::ApplySkin()
 {
     background_ = GetImage("background");
-    move(GetLong("offset_left"), GetLong("offset_top"));
+    move(SkinPosition());
     resize(background_.size());
     ApplyShape();
     const QString caption = GetString("caption");
     setWindowTitle(caption);
     setAccessibleName(caption);
     ApplyLabels();
+}
+
+QPoint CSkinWnd::SkinPosition() const
+{
+    return QPoint(GetLong("offset_left"), GetLong("offset_top")) + createOffset_;
 }
 
 void CSkinWnd::ApplyShape()
@@ -129,8 +134,9 @@ void CSkinWnd::paintEvent(QPaintEvent*)
 
 void CSkinWnd::mousePressEvent(QMouseEvent* event)
 {
+    // A press on an embedded panel stays there: only a window's own face drags it.
     if (embedded_ || event->button() != Qt::LeftButton) {
-        QWidget::mousePressEvent(event);
+        event->accept();
         return;
     }
     if (!dragging_) {

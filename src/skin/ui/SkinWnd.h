@@ -31,7 +31,7 @@ public:
     // Without a parent, or with popup set, a frameless top-level window
     // (owned by parent when there is one); otherwise a panel embedded in
     // parent. Applies the skin, moves the window by offset from where the
-    // skin put it, and shows it.
+    // skin puts it (also on every later skin), and shows it.
     void Create(QWidget* parent = nullptr, std::optional<QPoint> offset = std::nullopt, bool popup = false);
 
     // Creates the window as a modal top-level window over owner, moved from
@@ -56,10 +56,10 @@ public:
     CSkinStatic* Static(const std::string& element) const;
 
 protected:
-    // Windows without a face of their own (e.g. a stretched group frame) set it here.
-    void SetFace(const QImage& face) { background_ = face; }
     // Creates the window without showing it.
     void CreateHidden(QWidget* parent, bool popup);
+    // Where the skin puts the window: offset_left, offset_top plus the offset given to Create.
+    QPoint SkinPosition() const;
 
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -73,6 +73,7 @@ private:
 
     QImage background_;
     bool embedded_ = false;
+    QPoint createOffset_;
     bool dragging_ = false;
     QPoint grab_;
     QString appliedStatics_;

@@ -1,0 +1,179 @@
+#include "SkinControlsFixture.h"
+
+#include "skin/ui/SkinButton.h"
+#include "skin/ui/SkinButtonGroup.h"
+#include "skin/ui/SkinWnd.h"
+
+#include <QAccessible>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace skinui;
+
+namespace {
+
+// Records OnSelect calls.
+class RecordingGroup : public CSkinButtonGroup {
+public:
+    using CSkinButtonGroup::CSkinButtonGroup;
+    std::vector<int> selected;
+
+protected:
+    void OnSelect(int index) override { selected.push_back(index); }
+};
+
+class SkinButtonGroupTest : public ShippedSkin {
+protected:
+    void SetUp() override
+    {
+        ShippedSkin::SetUp();
+        page.Create(&top);
+        group.Create(&page, 42, QPoint(10, 20));
+        top.resize(800, 500);
+        top.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&top));
+    }
+
+    // The measure the group lays out by: the widest caption plus the button margins.
+    QSize Widest(const QStringList& captions)
+    {
+        CSkinButton probe("Button", manager);
+        probe.Create(&top, 1);
+        QSize widest;
+        for (const QString& caption : captions)
+            if (probe.GetTextSize(caption).width() > widest.width())
+                widest = probe.GetTextSize(caption);
+        return widest;
+    }
+
+    bool WaitForNotifications(QSignalSpy& spy, int count)
+    {
+        return QTest::qWaitFor([&] { return spy.count() == count; }, 2000);
+    }
+
+    QWidget top;
+    CSkinWnd page{"PPage", manager};
+    RecordingGroup group{"ConnectGroup", manager};
+};
+
+TEST_F(SkinButtonGroupTest, CaptionsThatFitMakeOneRowOfEqualButtons)
+{
+    // ConnectGroup: 300 x 56 at (16, 40), buttons inside margins 6, 18, 6, 6.
+    EXPECT_EQ(group.geometry(), QRect(26, 60, 300, 56));
+    group.SetButtons({"A", "B", "C"});
+    ASSERT_GE(96, Widest({"A", "B", "C"}).width());
+    EXPECT_EQ(group.Columns(), 3);
+    EXPECT_EQ(group.Rows(), 1);
+    EXPECT_EQ(group.size(), QSize(3 * 96 + 12, 56));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(group.Button(i)->geometry(), QRect(6 + i * 96 + 1, 18 + 1, 95, 31));
+        EXPECT_EQ(ControlId(group.Button(i)), CSkinButtonGroup::kFirstButtonId + i);
+        EXPECT_EQ(group.Button(i)->text(), QString(QChar('A' + i)));
+    }
+    EXPECT_EQ(group.GetSelected(), -1);
+    EXPECT_EQ(group.accessibleName(), "Interface");
+}
+
+TEST_F(SkinButtonGroupTest, WideCaptionsTakeFewerColumnsAndGrowTheGroupByRows)
+{
+    const QStringList captions = {"Ethernet (UDP)", "COM1", "COM2", "COM3", "COM5"};
+    const QSize widest = Widest(captions);
+    ASSERT_LT(288 / 5, widest.width());
+    group.SetButtons(captions);
+    const int columns = 288 / widest.width();
+    const int rows = (5 + columns - 1) / columns;
+    const int rowHeight = std::max(32, widest.height());
+    EXPECT_EQ(group.Columns(), columns);
+    EXPECT_EQ(group.Rows(), rows);
+    EXPECT_GT(rows, 1);
+    EXPECT_EQ(group.size(), QSize(columns * (288 / columns) + 12, rows * rowHeight + 24));
+    EXPECT_EQ(group.Button(columns)->geometry().topLeft(), QPoint(7, 18 + rowHeight + 1));
+    // A second list replaces the first and starts again from the skin's size.
+    group.SetButtons({"On", "Off"});
+    EXPECT_EQ(group.ButtonCount(), 2);
+    EXPECT_EQ(group.findChildren<CSkinButton*>().size(), 2);
+    EXPECT_EQ(group.size(), QSize(300, 56));
+}
+
+TEST_F(SkinButtonGroupTest, ClickingANewChoiceNotifiesOnceAndClearsTheOldOne)
+{
+    QSignalSpy notes(&group, &CSkinButtonGroup::Notify);
+    group.SetButtons({"A", "B", "C"});
+    group.Select(0);
+    EXPECT_TRUE(group.Button(0)->IsStuck());
+    QTest::mouseClick(group.Button(1), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(group.selected, std::vector<int>{1});
+    EXPECT_EQ(notes.count(), 0); // posted, not sent
+    ASSERT_TRUE(WaitForNotifications(notes, 1));
+    EXPECT_EQ(notes[0][0].toInt(), 42);
+    EXPECT_EQ(notes[0][1].toInt(), 1);
+    EXPECT_EQ(group.GetSelected(), 1);
+    EXPECT_FALSE(group.Button(0)->IsStuck());
+    EXPECT_TRUE(group.Button(1)->IsStuck());
+
+    QTest::mouseClick(group.Button(1), Qt::LeftButton, {}, QPoint(10, 10));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(notes.count(), 1);
+    EXPECT_EQ(group.selected.size(), 1u);
+}
+
+TEST_F(SkinButtonGroupTest, SelectDoesNotNotify)
+{
+    QSignalSpy notes(&group, &CSkinButtonGroup::Notify);
+    group.SetButtons({"A", "B"});
+    group.Select(1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(group.GetSelected(), 1);
+    EXPECT_TRUE(group.selected.empty());
+    EXPECT_EQ(notes.count(), 0);
+    group.Select(5);
+    EXPECT_EQ(group.GetSelected(), -1);
+    EXPECT_FALSE(group.Button(1)->IsStuck());
+}
+
+TEST_F(SkinButtonGroupTest, TabReachesTheChoiceAndArrowKeysMoveIt)
+{
+    QSignalSpy notes(&group, &CSkinButtonGroup::Notify);
+    group.SetButtons({"A", "B", "C"});
+    group.Select(1);
+    page.setFocus();
+    QTest::keyClick(&page, Qt::Key_Tab);
+    ASSERT_TRUE(group.Button(1)->hasFocus());
+    QTest::keyClick(group.Button(1), Qt::Key_Right);
+    EXPECT_EQ(group.GetSelected(), 2);
+    EXPECT_TRUE(group.Button(2)->hasFocus());
+    QTest::keyClick(group.Button(2), Qt::Key_Right); // at the end: stays
+    QTest::keyClick(group.Button(2), Qt::Key_Home);
+    EXPECT_EQ(group.GetSelected(), 0);
+    ASSERT_TRUE(WaitForNotifications(notes, 2));
+    EXPECT_EQ(notes[1][1].toInt(), 0);
+    EXPECT_EQ(group.Button(0)->focusPolicy(), Qt::TabFocus);
+    EXPECT_EQ(group.Button(2)->focusPolicy(), Qt::NoFocus);
+}
+
+TEST_F(SkinButtonGroupTest, DisablingTheGroupDisablesItsButtonsAndFrame)
+{
+    group.SetButtons({"A", "B"});
+    group.Select(0);
+    const QImage enabled = group.grab().toImage();
+    group.setEnabled(false);
+    EXPECT_EQ(group.Button(0)->CurrentFace(), CSkinButton::Face::DownDisabled);
+    EXPECT_EQ(group.Button(1)->CurrentFace(), CSkinButton::Face::Disabled);
+    EXPECT_NE(group.grab().toImage(), enabled);
+}
+
+TEST_F(SkinButtonGroupTest, NewSkinKeepsTheLayoutAndTheChoice)
+{
+    group.SetButtons({"Ethernet (UDP)", "COM1", "COM2", "COM3", "COM5"});
+    group.Select(3);
+    const QRect before = group.Button(3)->geometry();
+    const QSize size = group.size();
+    ASSERT_TRUE(manager.LoadSkin("Vexlor"));
+    EXPECT_EQ(group.Button(3)->geometry(), before);
+    EXPECT_EQ(group.size(), size);
+    EXPECT_EQ(group.pos(), QPoint(26, 60));
+    EXPECT_EQ(group.GetSelected(), 3);
+    EXPECT_TRUE(group.Button(3)->IsStuck());
+}
+
+} // namespace
