@@ -53,7 +53,9 @@ void CSkinButtonGroup::SetButtons(const QStringList& captions)
     buttons_.clear();
     selected_ = -1;
     captions_ = captions;
-    resize(SkinRect(*this).size());
+    // The width is the creator's (a page gives each group its cell's width);
+    // the height starts from the skin's and grows by whole rows.
+    resize(width(), SkinRect(*this).height());
     for (int i = 0; i < captions.size(); ++i) {
         auto button = std::make_unique<CSkinButton>(kButtonElement, Manager());
         button->Create(this, kFirstButtonId + i);

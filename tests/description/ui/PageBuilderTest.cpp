@@ -15,6 +15,13 @@
 
 namespace {
 
+PageNode Node(const std::string& name)
+{
+    PageNode node;
+    node.name = name;
+    return node;
+}
+
 ControlRecord Numeric(const std::string& name, std::uint8_t c, ControlStyle style, std::uint8_t max = 48)
 {
     ControlRecord r;
@@ -69,12 +76,12 @@ protected:
 
 TEST_F(PageBuilderTest, PageWithoutItemsIsNoPage)
 {
-    EXPECT_EQ(builder.BuildPage(PageNode{"Empty"}, "Empty"), nullptr);
+    EXPECT_EQ(builder.BuildPage(Node("Empty"), "Empty"), nullptr);
 }
 
 TEST_F(PageBuilderTest, SliderCellPlacesTrackCaptionAndValueOnTheGrid)
 {
-    PageNode node{"Main"};
+    PageNode node = Node("Main");
     node.items.push_back(Item({Numeric("Level", 2, ControlStyle::Slider)}, 3, 2, 8, 20));
     auto page = builder.BuildPage(node, "Main");
     ASSERT_NE(page, nullptr);
@@ -103,7 +110,7 @@ TEST_F(PageBuilderTest, SliderCellPlacesTrackCaptionAndValueOnTheGrid)
 
 TEST_F(PageBuilderTest, CaptionPartsAreCentredWithOneSeparatorBetweenThem)
 {
-    PageNode node{"Limiter"};
+    PageNode node = Node("Limiter");
     node.items.push_back(Item({Numeric("Level", 2, ControlStyle::Slider)}, 3, 2, 8, 20));
     auto page = builder.BuildPage(node, "Dynamics > Limiter");
     auto* window = static_cast<CParamPageView&>(*page).Window();
@@ -127,7 +134,7 @@ TEST_F(PageBuilderTest, CaptionPartsAreCentredWithOneSeparatorBetweenThem)
 
 TEST_F(PageBuilderTest, ThreeFieldSpinSharesItsWidthInReversedFieldOrder)
 {
-    PageNode node{"Clock"};
+    PageNode node = Node("Clock");
     std::vector<ControlRecord> records{Numeric("Hour", 0, ControlStyle::Spin, 23), Numeric("Min", 1, ControlStyle::None, 59),
                                        Numeric("Sec", 2, ControlStyle::None, 59)};
     for (auto& r : records) r.minimum = 0, r.step = 1, r.format = 0x0A;
@@ -149,7 +156,7 @@ TEST_F(PageBuilderTest, ThreeFieldSpinSharesItsWidthInReversedFieldOrder)
 
 TEST_F(PageBuilderTest, HiddenItemIsBoundButTakesNoRoom)
 {
-    PageNode node{"Main"};
+    PageNode node = Node("Main");
     node.items.push_back(Item({Numeric("Level", 2, ControlStyle::Slider)}, 3, 2, 8, 20));
     node.items.back().hidden = true;
     ControlRecord mode = Numeric("Mode", 3, ControlStyle::ButtonGroup, 1);

@@ -9,6 +9,7 @@
 #include "description/ui/ParamSpinField.h"
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinSpin.h"
+#include "skin/ui/SkinStatic.h"
 #include "support/QtLiveRig.h"
 #include "support/ShippedSkin.h"
 
