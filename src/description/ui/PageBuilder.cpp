@@ -11,6 +11,8 @@
 
 #include <QFontMetrics>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kNoId = 0xFFFF;
@@ -127,13 +129,17 @@ std::vector<QWidget*> CPageBuilder::BuildSpin(CParamPage& page, const ControlIte
     auto* spin = new CSkinSpin("Spin", manager_);
     spin->setParent(&page);
     spin->Create(&page, kNoId);
+    // The arrows keep their column at the right edge whatever the spin's width.
+    const int arrowColumn = std::clamp(spin->width() - spin->UpRect().left(), 0, spin->width());
     spin->setGeometry(ToQRect(cell.spin));
     auto* caption = MakeStatic("SpinCaption", manager_, &page, Text(SpinCaption(first.name)));
     caption->Place(ToQRect(cell.caption));
     std::vector<QWidget*> made{spin, caption};
 
     const int n = static_cast<int>(item.records.size());
-    const std::vector<SpinFieldCell> fields = SpinFieldLayout(PixelRect{0, 0, spin->width(), spin->height()}, n);
+    // The fields share what the arrows leave of the spin.
+    const PixelRect area{0, 0, spin->width() - arrowColumn, spin->height()};
+    const std::vector<SpinFieldCell> fields = SpinFieldLayout(area, n);
     for (int i = 0; i < n; ++i) {
         ControlRecord record = item.records[static_cast<std::size_t>(i)];
         record.controlStyle = ControlStyle::Spin;
