@@ -48,7 +48,7 @@ void CQtLiveRig::Start(Views views)
 
 CQtLiveRig::~CQtLiveRig()
 {
-    Disconnect();
+    DisconnectAndWait();
     bridge_.reset();  // joins the session's threads before the views go
     controller_.reset();
     server_->Stop();
@@ -120,7 +120,7 @@ bool CQtLiveRig::OpenAndWalk(std::size_t page, std::chrono::milliseconds limit)
     return RunUntil([&] { return walks > before; }, limit);
 }
 
-void CQtLiveRig::Disconnect()
+void CQtLiveRig::DisconnectAndWait()
 {
     if (!bridge_ || !bridge_->IsConnected()) return;
     bridge_->Disconnect();

@@ -89,7 +89,7 @@ TEST_P(PageShots, EveryPageKeepsItsControlsInsideAndApart)
         }
     }
     EXPECT_GT(built, 3);
-    rig.Disconnect();
+    rig.DisconnectAndWait();
     fs::remove_all(folder);
 }
 

@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QKeyEvent>
 
+#include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
 
@@ -194,6 +195,19 @@ TEST(PresetListLive, RenamingAUserPresetToAbcSendsAbcAndTwelveZeroBytes)
         const auto image = rig.Device().PresetImage(2);
         return image && presets::PresetNameFromBytes(*image) == "ABC";
     }));
-    rig.Disconnect();
+    rig.DisconnectAndWait();
     std::filesystem::remove_all(folder);
+}
+
+TEST_F(PresetListViewTest, ShotOfTheListAndItsMenu)
+{
+    const char* shots = std::getenv("VEXLOR_PAGE_SHOTS");
+    if (!shots) GTEST_SKIP() << "VEXLOR_PAGE_SHOTS names no folder";
+    list_->SetFlags({3, 4, 3, 5, 1});
+    list_->setCurrentItem(list_->topLevelItem(1));
+    list_->grab().save(QString(shots) + "/preset_list.png");
+    list_->ShowMenu(1, main_.mapToGlobal(QPoint(10, 10)));
+    list_->Menu()->grab().save(QString(shots) + "/preset_menu.png");
+    list_->StartRename(2);
+    list_->grab().save(QString(shots) + "/preset_rename.png");
 }
