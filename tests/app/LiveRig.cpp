@@ -1,5 +1,7 @@
 #include "LiveRig.h"
 
+#include "support/ControllerWaits.h"
+
 vsim::SimOptions SimFor(int model)
 {
     vsim::SimOptions o;
@@ -55,13 +57,7 @@ bool LiveRig::RunUntil(const std::function<bool()>& done, std::chrono::milliseco
 bool LiveRig::ConnectToReady(std::chrono::milliseconds limit)
 {
     controller_->ToggleConnection();
-    return RunUntil(
-               [this] {
-                   const auto s = controller_->State();
-                   return s == ConnectionState::Disconnected ||
-                          (s == ConnectionState::Ready && statuses > 0 && !controller_->RefreshWalkRunning());
-               },
-               limit) &&
+    return RunUntil([this] { return ConnectOutcomeKnown(*controller_, statuses > 0); }, limit) &&
            controller_->State() == ConnectionState::Ready;
 }
 

@@ -1,6 +1,6 @@
 #include "support/QtLiveRig.h"
 
-#include "description/DescriptionParser.h"
+#include "support/ControllerWaits.h"
 
 #include <QCoreApplication>
 
@@ -103,13 +103,7 @@ bool CQtLiveRig::RunUntil(const std::function<bool()>& done, std::chrono::millis
 bool CQtLiveRig::ConnectToReady(std::chrono::milliseconds limit)
 {
     controller_->ToggleConnection();
-    return RunUntil(
-               [this] {
-                   const auto s = controller_->State();
-                   return s == ConnectionState::Disconnected ||
-                          (s == ConnectionState::Ready && walks > 0 && !controller_->RefreshWalkRunning());
-               },
-               limit) &&
+    return RunUntil([this] { return ConnectOutcomeKnown(*controller_, walks > 0); }, limit) &&
            controller_->State() == ConnectionState::Ready;
 }
 

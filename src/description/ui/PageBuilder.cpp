@@ -63,9 +63,13 @@ std::unique_ptr<IPageView> CPageBuilder::BuildPage(const PageNode& node, const s
         case ControlStyle::Spin: made = BuildSpin(*page, item); break;
         case ControlStyle::None: break;
         }
-        // A hidden item is still bound (replies reach it) but takes no room.
+        // A hidden item is still bound (replies reach it) but takes no room,
+        // and no Tab can reach it either.
         if (item.hidden)
-            for (QWidget* w : made) w->setGeometry(0, 0, 0, 0);
+            for (QWidget* w : made) {
+                w->setGeometry(0, 0, 0, 0);
+                w->hide();
+            }
     }
     return std::make_unique<CParamPageView>(page);
 }

@@ -169,6 +169,7 @@ TEST_F(PageBuilderTest, HiddenItemIsBoundButTakesNoRoom)
     auto* slider = dynamic_cast<CParamSlider*>(bound[0]);
     ASSERT_NE(slider, nullptr);
     EXPECT_EQ(slider->size(), QSize(0, 0));
+    EXPECT_FALSE(slider->isVisibleTo(static_cast<CParamPageView&>(*page).Window()));
     slider->SetDeviceValue(24);
     EXPECT_EQ(slider->Raw(), 24);
     auto* group = dynamic_cast<CParamButtonGroup*>(bound[1]);
