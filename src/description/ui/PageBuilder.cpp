@@ -25,7 +25,6 @@ QString Text(const std::string& text)
 CSkinStatic* MakeStatic(const char* element, CSkinManager& manager, QWidget* parent, const QString& text)
 {
     auto* label = new CSkinStatic(element, manager);
-    label->setParent(parent);
     label->Create(parent, kNoId);
     label->SetText(text);
     return label;
@@ -101,7 +100,6 @@ std::vector<QWidget*> CPageBuilder::BuildSlider(CParamPage& page, const ControlI
     auto* value = MakeStatic("SliderValue", manager_, &page, QString());
     value->Place(ToQRect(cell.value));
     auto* slider = new CParamSlider(manager_, record, value, services_);
-    slider->setParent(&page);
     slider->Create(&page, kNoId);
     slider->setGeometry(ToQRect(cell.track));
     slider->SetDeviceValue(record.value);
@@ -114,7 +112,6 @@ std::vector<QWidget*> CPageBuilder::BuildButtonGroup(CParamPage& page, const Con
     const ControlRecord& record = item.records.front();
     const GroupCell cell = GroupCellLayout(item);
     auto* group = new CParamButtonGroup(manager_, record, services_);
-    group->setParent(&page);
     group->Create(&page, 0, std::nullopt);
     group->setWindowTitle(Text(record.name));
     // The buttons decide the height; the cell gives the place and width.
@@ -131,7 +128,6 @@ std::vector<QWidget*> CPageBuilder::BuildSpin(CParamPage& page, const ControlIte
     const ControlRecord& first = item.records.front();
     const SpinCell cell = SpinCellLayout(item);
     auto* spin = new CSkinSpin("Spin", manager_);
-    spin->setParent(&page);
     spin->Create(&page, kNoId);
     // The arrows keep their column at the right edge whatever the spin's width.
     const int arrowColumn = std::clamp(spin->width() - spin->UpRect().left(), 0, spin->width());
@@ -150,7 +146,6 @@ std::vector<QWidget*> CPageBuilder::BuildSpin(CParamPage& page, const ControlIte
         const SpinFieldCell& f = fields[static_cast<std::size_t>(i)];
         if (f.hasSeparator) {
             auto* separator = new CSkinEdit("SpinStatic", manager_);
-            separator->setParent(spin);
             separator->Create(spin, i);
             separator->setText(Text(SpinSeparatorText(record.name)));
             separator->Place(ToQRect(f.separator));
@@ -158,7 +153,6 @@ std::vector<QWidget*> CPageBuilder::BuildSpin(CParamPage& page, const ControlIte
             separator->setFocusPolicy(Qt::NoFocus);
         }
         auto* field = new CParamSpinField(manager_, record, *spin, f.fieldIndex, services_);
-        field->setParent(spin);
         field->Create(spin, i);
         field->Place(ToQRect(f.edit));
         const SpinField spec = SpinFieldSpec(record);
