@@ -114,6 +114,7 @@ std::vector<QWidget*> CPageBuilder::BuildButtonGroup(CParamPage& page, const Con
     auto* group = new CParamButtonGroup(manager_, record, services_);
     group->Create(&page, 0, std::nullopt);
     group->setWindowTitle(Text(record.name));
+    group->setAccessibleName(Text(record.name));
     // The buttons decide the height; the cell gives the place and width.
     group->setGeometry(cell.left, cell.top, cell.width, group->height());
     QStringList labels;

@@ -152,6 +152,15 @@ TEST_F(PageBuilderTest, ThreeFieldSpinSharesItsWidthInReversedFieldOrder)
     EXPECT_EQ(spin->geometry(), QRect(20, 50, 210, 30));
     fields[2]->SetDeviceValue(7);
     EXPECT_EQ(fields[2]->text(), "07");
+
+    // Locked fields (the compare lock) stop the arrows once all are locked.
+    fields[0]->SetEnabled(false);
+    fields[1]->SetEnabled(false);
+    EXPECT_TRUE(spin->isEnabled());
+    fields[2]->SetEnabled(false);
+    EXPECT_FALSE(spin->isEnabled());
+    fields[1]->SetEnabled(true);
+    EXPECT_TRUE(spin->isEnabled());
 }
 
 TEST_F(PageBuilderTest, HiddenItemIsBoundButTakesNoRoom)
