@@ -83,11 +83,13 @@ protected:
         rig_ = std::make_unique<CQtLiveRig>(model, folder_.string());
         ASSERT_TRUE(rig_->SimStarted());
         PageServices services;
-        services.writeParameter = [this](std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t v, bool echo) {
-            rig_->Controller().WriteParameter(a, b, c, v, echo);
+        // The rig itself, not the pointer to it: its pages still poll while it goes.
+        CQtLiveRig* rig = rig_.get();
+        services.writeParameter = [rig](std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t v, bool echo) {
+            rig->Controller().WriteParameter(a, b, c, v, echo);
         };
-        services.readParameter = [this](std::uint8_t a, std::uint8_t b, std::uint8_t c) {
-            rig_->Controller().ReadParameter(a, b, c);
+        services.readParameter = [rig](std::uint8_t a, std::uint8_t b, std::uint8_t c) {
+            rig->Controller().ReadParameter(a, b, c);
         };
         services.tickMs = [this] { return now_; };
         services.pollPeriod = std::chrono::milliseconds(20);
