@@ -15,7 +15,7 @@ const char* CliUsage()
            "  presets            the preset list with its markers\n"
            "  backup DIR         every preset to DIR, one file per preset named by label\n"
            "  restore N FILE     upload FILE into user preset N (1 = U1)\n"
-           "  watch              status flags and meter bytes as they change\n"
+           "  watch              status flags, meter bytes and lit LEDs per bar as they change\n"
            "The host defaults to 127.0.0.1.\n";
 }
 
