@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   xvfb x11-apps imagemagick
+  dpkg-dev file desktop-file-utils man-db groff-base
 )
 
 missing=()

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds everything and runs every test:
 #   1. the full build (application, simulator, tools, all tests);
-#   2. the core tests under AddressSanitizer + UndefinedBehaviorSanitizer;
-#   3. the threaded link tests under ThreadSanitizer.
+#   2. the Debian package made from that build, installed into a throwaway root;
+#   3. the core tests under AddressSanitizer + UndefinedBehaviorSanitizer;
+#   4. the threaded link tests under ThreadSanitizer.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -15,6 +16,9 @@ jobs="$(nproc)"
 echo "== full build and tests"
 bash scripts/build.sh build -DVEXLOR_WERROR=ON
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== the Debian package"
+bash scripts/check-package.sh build
 
 echo "== core tests under address and undefined-behaviour sanitizers"
 bash scripts/build.sh build-asan -DVEXLOR_WITH_UI=OFF -DVEXLOR_SANITIZE=address,undefined -DCMAKE_BUILD_TYPE=Debug

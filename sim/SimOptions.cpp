@@ -177,7 +177,8 @@ const char* SimUsage()
            "  --silent-after N        stop answering after N commands\n"
            "  --corrupt-description   send a damaged control description\n"
            "  --resend-ms MS          resend an unanswered transfer block after MS (default 500)\n"
-           "  --verbose               log every exchange to stderr\n";
+           "  --verbose               log every exchange to stderr\n"
+           "  --version               print the version and exit\n";
 }
 
 }  // namespace vsim

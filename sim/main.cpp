@@ -1,6 +1,7 @@
 // vexlor-sim: a stand-in for a Vexlor processor, on 127.0.0.1 and a pseudo-terminal.
 #include "SimOptions.h"
 #include "SimServer.h"
+#include "common/VersionOption.h"
 #include "core/ModelCatalog.h"
 
 #include <csignal>
@@ -41,6 +42,8 @@ int DumpDescription(const vsim::SimOptions& o)
 
 int main(int argc, char** argv)
 {
+    if (PrintVersionIfAsked("vexlor-sim", argc, argv))
+        return 0;
     std::string error;
     const auto options = vsim::ParseSimOptions(argc, argv, &error);
     if (!options) {

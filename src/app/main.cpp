@@ -1,5 +1,7 @@
 // Start-up until the real main window exists: load the skin from the archive
 // appended to this executable and show the skinned main window's face.
+#include "app/ui/ApplicationIcon.h"
+#include "common/VersionOption.h"
 #include "skin/ui/SkinClient.h"
 #include "skin/ui/SkinDrawing.h"
 #include "skin/ui/SkinManager.h"
@@ -111,7 +113,10 @@ private:
 
 int main(int argc, char* argv[])
 {
+    if (PrintVersionIfAsked("vexlor", argc, argv))
+        return 0;
     QApplication app(argc, argv);
+    app.setWindowIcon(ApplicationIcon());
     CSkinManager manager("Skins");
     if (!manager.LoadSkin("Vexlor"))
         return 1;

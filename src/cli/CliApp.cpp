@@ -3,6 +3,7 @@
 #include "app/DescriptionAccess.h"
 #include "app/ModelTable.h"
 #include "cli/ParamText.h"
+#include "meters/MeterLeds.h"
 #include "presets/PresetFile.h"
 
 #include <cstdio>
@@ -35,6 +36,15 @@ std::string Marker(std::uint8_t index, const presets::StatusValues& s)
     if (index == s.def) marks += " (DEF)";
     if (index == s.current) marks += " *current*";
     return marks;
+}
+
+// Lit LEDs of each bar of the model's meter panel, as "15,3,0,...".
+std::string LitCounts(std::uint8_t model, const ByteString& status)
+{
+    std::string text;
+    for (const int count : LitLedsPerBar(ComputeMeterLeds(model, MeterStatusFromPacket(status), true)))
+        text += (text.empty() ? "" : ",") + std::to_string(count);
+    return text;
 }
 
 }  // namespace
@@ -332,7 +342,7 @@ CliExit CCliApp::Watch()
              << " current=" << int(s.current) << " change=" << int(s.change) << " compare=" << int(s.compare)
              << " meters=";
         for (std::size_t i = 6; i < 28; ++i) out_ << Hex(shown[i]);
-        out_ << '\n';
+        out_ << " lit=" << LitCounts(views_.meterModel.value_or(0), shown) << '\n';
         out_.flush();
     }
     return CliExit::Ok;

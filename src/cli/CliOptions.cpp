@@ -7,6 +7,7 @@ const char* CliUsage()
 {
     return "usage: vexlor-cli [--host H] [--port P | --serial DEV] --lock CODE [--log]\n"
            "                  [--seconds S] [--timeout S] COMMAND\n"
+           "       vexlor-cli --help | --version\n"
            "commands:\n"
            "  info               version, model, page tree and every parameter\n"
            "  get A B C          read one parameter\n"
@@ -14,7 +15,7 @@ const char* CliUsage()
            "  presets            the preset list with its markers\n"
            "  backup DIR         every preset to DIR, one file per preset named by label\n"
            "  restore N FILE     upload FILE into user preset N (1 = U1)\n"
-           "  watch              status flags and meter bytes as they change\n"
+           "  watch              status flags, meter bytes and lit LEDs per bar as they change\n"
            "The host defaults to 127.0.0.1.\n";
 }
 

@@ -1,6 +1,7 @@
 // vexlor-cli: a headless front end over the connection controller.
 #include "cli/CliApp.h"
 #include "cli/CliOptions.h"
+#include "common/VersionOption.h"
 
 #include <atomic>
 #include <csignal>
@@ -19,6 +20,8 @@ extern "C" void OnSignal(int)
 
 int main(int argc, char* argv[])
 {
+    if (PrintVersionIfAsked("vexlor-cli", argc, argv))
+        return 0;
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         std::cout << CliUsage();

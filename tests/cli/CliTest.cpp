@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <unistd.h>
 
@@ -211,6 +212,11 @@ TEST_F(CliTest, WatchPrintsStatusLinesForItsSecondsAndLogShowsTheSessionLines)
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("status TR="), std::string::npos) << r.out;
     EXPECT_NE(r.out.find(" meters="), std::string::npos);
+    // VexlorFM's meter has 14 bars; each gets its count of lit LEDs.
+    const auto lit = r.out.find(" lit=");
+    ASSERT_NE(lit, std::string::npos) << r.out;
+    const std::string counts = r.out.substr(lit + 5, r.out.find('\n', lit) - lit - 5);
+    EXPECT_EQ(std::count(counts.begin(), counts.end(), ','), 13) << counts;
     EXPECT_NE(r.out.find("log: Connected"), std::string::npos);
     EXPECT_NE(r.out.find("log: Read version"), std::string::npos);
 }

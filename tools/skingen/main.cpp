@@ -1,7 +1,10 @@
 // skingen: draws the Vexlor skin (every BMP it names and skin.ini) into a
-// folder, normally assets/skins/Vexlor. Run it after changing the look and
-// commit what it writes; the build packs the committed files.
+// folder, normally assets/skins/Vexlor, and the application icon at every
+// size into an icon theme folder, normally assets/icons/hicolor. Run it after
+// changing the look and commit what it writes; the build packs the committed
+// files.
 
+#include "AppIcon.h"
 #include "Elements.h"
 #include "SkinWriter.h"
 
@@ -41,8 +44,8 @@ const char* const kHeader = R"(// Vexlor skin: written by tools/skingen; edit th
 
 int main(int argc, char* argv[])
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: skingen <skin folder>\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: skingen <skin folder> [<icon theme folder>]\n");
         return 2;
     }
     if (!std::getenv("QT_QPA_PLATFORM"))
@@ -58,5 +61,6 @@ int main(int argc, char* argv[])
     WritePageControls(w);
     WriteSettingsPanel(w);
     WriteWaitAndMenu(w);
-    return w.Finish(kHeader) ? 0 : 1;
+    const bool iconsOk = argc < 3 || WriteAppIcons(QString::fromLocal8Bit(argv[2]));
+    return w.Finish(kHeader) && iconsOk ? 0 : 1;
 }

@@ -1,6 +1,9 @@
 #include "skin/ui/SkinManager.h"
 
+#include "skin/SkinCore.h"
+#include "skin/SkinPack.h"
 #include "skin/ui/SkinClient.h"
+#include "skin/ui/SkinLog.h"
 #include "skin/ui/SkinMessageBox.h"
 
 #include <QWidget>
@@ -29,6 +32,11 @@ bool CSkinManager::LoadSkin(const std::string& name)
     auto next = std::make_unique<CSkin>(errors_, archivePath_);
     if (!next->Load(JoinFolder(baseFolder_, name)))
         return false;
+    // Only when asked for (the log is off by default): whether the program
+    // carries its skin, which a strip after linking would have cut off.
+    qCInfo(vexlorSkinLog, "skin %s loaded, %s", name.c_str(),
+           CSkinPack::Find(archivePath_, CSkinCore::kDescriptionName) ? "its description from the program's archive"
+                                                                      : "no description in the program's archive");
     // The windows take their new images while the old skin still holds the
     // old ones; only then does the old skin go.
     std::unique_ptr<CSkin> previous = std::move(skin_);

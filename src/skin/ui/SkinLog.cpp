@@ -1,0 +1,3 @@
+#include "skin/ui/SkinLog.h"
+
+Q_LOGGING_CATEGORY(vexlorSkinLog, "vexlor.skin", QtWarningMsg)
