@@ -2,6 +2,7 @@
 
 #include "skin/ui/SkinDrawing.h"
 #include "skin/ui/SkinPaint.h"
+#include "skin/ui/SkinPlacement.h"
 
 #include <QMetaObject>
 #include <QPainter>
@@ -57,6 +58,7 @@ void CSkinAnimation::Start(QWidget* parent)
     Attach(this);
     ApplySkin();
     show();
+    run_.store(Run{});
     SetPosition(0);
     {
         const std::lock_guard lock(mutex_);
@@ -90,7 +92,7 @@ void CSkinAnimation::Work()
 
 void CSkinAnimation::ApplySkin()
 {
-    setGeometry(GetLong("offset_left"), GetLong("offset_top"), GetLong("width"), GetLong("height"));
+    setGeometry(SkinRect(*this));
     StretchFace();
     active_ = GetImage("active");
     inactive_ = GetImage("inactive");

@@ -4,6 +4,7 @@
 #include "skin/ui/SkinFocusMark.h"
 #include "skin/ui/SkinFont.h"
 #include "skin/ui/SkinPaint.h"
+#include "skin/ui/SkinPlacement.h"
 
 #include <QCursor>
 #include <QEnterEvent>
@@ -40,11 +41,7 @@ CSkinButton::~CSkinButton()
 
 void CSkinButton::Create(QWidget* parent, int controlId)
 {
-    setParent(parent);
-    SetControlId(this, controlId);
-    Attach(this);
-    ApplySkin();
-    show();
+    CreateChildControl(*this, *this, parent, controlId);
 }
 
 void CSkinButton::ApplySkin()
@@ -63,9 +60,10 @@ void CSkinButton::ApplySkin()
     // Icon buttons have no caption: their tip names them.
     setAccessibleName(text().isEmpty() ? tip_ : QString());
     if (!placedByOwner_) {
-        const QPoint at(GetLong("offset_left"), GetLong("offset_top"));
-        const int width = GetLong("width");
-        setGeometry(QRect(at, width != 0 ? QSize(width, GetLong("height")) : GetImage("up").size()));
+        QRect place = SkinRect(*this);
+        if (place.width() == 0)
+            place.setSize(GetImage("up").size());
+        setGeometry(place);
     }
     RebuildFaces();
     update();

@@ -22,6 +22,8 @@ CSkinButtonGroup::CSkinButtonGroup(std::string element, CSkinManager& manager)
 {
     // Pressed keys reach the group from its buttons; the group itself is no tab stop.
     setFocusPolicy(Qt::NoFocus);
+    // Outside its frame the group shows what lies behind it, skinned window or not.
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
 CSkinButtonGroup::~CSkinButtonGroup()
@@ -38,24 +40,23 @@ void CSkinButtonGroup::Create(QWidget* parent, int notifyCode, std::optional<QPo
 
 void CSkinButtonGroup::ApplySkin()
 {
-    setGeometry(QRect(SkinPosition(), SkinRect(*this).size()));
+    AdoptOwnerGeometry();
+    if (!placedByOwner_)
+        base_ = QRect(SkinPosition(), SkinRect(*this).size());
+    move(base_.topLeft());
     setFont(SkinFont(*this));
     textColour_ = SkinColour(*this, "text_color");
-    const QString caption = GetString("caption");
-    setWindowTitle(caption);
-    setAccessibleName(caption);
+    ShowCaption();
     LayOut();
     update();
 }
 
 void CSkinButtonGroup::SetButtons(const QStringList& captions)
 {
+    AdoptOwnerGeometry();
     buttons_.clear();
     selected_ = -1;
     captions_ = captions;
-    // The width is the creator's (a page gives each group its cell's width);
-    // the height starts from the skin's and grows by whole rows.
-    resize(width(), SkinRect(*this).height());
     for (int i = 0; i < captions.size(); ++i) {
         auto button = std::make_unique<CSkinButton>(kButtonElement, Manager());
         button->Create(this, kFirstButtonId + i);
@@ -67,6 +68,23 @@ void CSkinButtonGroup::SetButtons(const QStringList& captions)
     UpdateTabStop();
 }
 
+void CSkinButtonGroup::Place(const QRect& rect)
+{
+    placedByOwner_ = true;
+    base_ = rect;
+    move(rect.topLeft());
+    LayOut();
+}
+
+void CSkinButtonGroup::AdoptOwnerGeometry()
+{
+    // An owner that moved or sized the group itself (setGeometry) placed it as Place does.
+    if (laidOut_ && geometry() != *laidOut_) {
+        placedByOwner_ = true;
+        base_ = geometry();
+    }
+}
+
 CSkinButton* CSkinButtonGroup::Button(int index) const
 {
     return index >= 0 && index < ButtonCount() ? buttons_[static_cast<std::size_t>(index)].get() : nullptr;
@@ -75,10 +93,15 @@ CSkinButton* CSkinButtonGroup::Button(int index) const
 void CSkinButtonGroup::LayOut()
 {
     const int count = ButtonCount();
-    if (count == 0)
+    // No buttons, or no width to lay them out in (a hidden item's group): no room taken beyond the rectangle.
+    if (count == 0 || base_.width() <= 0) {
+        resize(std::max(0, base_.width()), std::max(0, base_.height()));
+        laidOut_ = geometry();
         return;
-    const QRect inner = rect().adjusted(GetLong("buttons_ofs_left"), GetLong("buttons_ofs_top"),
-                                        -GetLong("buttons_ofs_right"), -GetLong("buttons_ofs_bottom"));
+    }
+    const QRect inner = QRect(QPoint(), base_.size())
+                            .adjusted(GetLong("buttons_ofs_left"), GetLong("buttons_ofs_top"),
+                                      -GetLong("buttons_ofs_right"), -GetLong("buttons_ofs_bottom"));
     // The widest caption decides the column width; its height the row height.
     QSize widest;
     {
@@ -98,7 +121,9 @@ void CSkinButtonGroup::LayOut()
     }
     rows_ = (count + columns_ - 1) / columns_;
     const int rowHeight = std::max(inner.height(), widest.height());
-    resize(columns_ * columnWidth + width() - inner.width(), rows_ * rowHeight + height() - inner.height());
+    resize(std::max(0, columns_ * columnWidth + base_.width() - inner.width()),
+           std::max(0, rows_ * rowHeight + base_.height() - inner.height()));
+    laidOut_ = geometry();
     for (int i = 0; i < count; ++i)
         buttons_[static_cast<std::size_t>(i)]->Place(QRect(inner.left() + (i % columns_) * columnWidth + 1,
                                                            inner.top() + (i / columns_) * rowHeight + 1,

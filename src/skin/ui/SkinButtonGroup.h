@@ -34,8 +34,16 @@ public:
     // notifyCode is the first value of every notification.
     void Create(QWidget* parent, int notifyCode, std::optional<QPoint> offset = std::nullopt);
 
-    // Replaces the buttons with one per caption, laid out in the skin's
-    // rectangle; the group grows by whole rows when the captions need them.
+    // Puts the group at rect (in its parent) and lays the buttons out in it,
+    // also on later skins (a rectangle given with setGeometry counts the same
+    // from the next SetButtons or skin on). A height below the margins (the page gives -1)
+    // leaves the rows as high as the captions need; a rectangle without width
+    // (a hidden item) takes no room at all.
+    void Place(const QRect& rect);
+
+    // Replaces the buttons with one per caption, laid out in the group's
+    // rectangle (the skin's or the placed one); the group takes the width of
+    // its columns and grows by whole rows when the captions need them.
     void SetButtons(const QStringList& captions);
 
     // Marks button index as chosen, without OnSelect and without Notify.
@@ -70,10 +78,16 @@ protected:
 
 private:
     void LayOut();
+    void AdoptOwnerGeometry();
     void OnClicked(int index);
     void Mark(int index);
     void UpdateTabStop();
 
+    // The rectangle the buttons are laid out in, before the group fits them.
+    QRect base_;
+    bool placedByOwner_ = false;
+    // The group's rectangle after its last layout; none before the first.
+    std::optional<QRect> laidOut_;
     int notifyCode_ = 0;
     int selected_ = -1;
     int columns_ = 0;

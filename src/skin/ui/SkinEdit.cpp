@@ -11,6 +11,13 @@
 namespace {
 // Room between the edit's border and its text, so the text does not touch the focus frame.
 constexpr int kTextMargin = 3;
+
+QColor Blend(const QColor& top, const QColor& bottom, double share)
+{
+    return QColor::fromRgbF(static_cast<float>(top.redF() * share + bottom.redF() * (1 - share)),
+                            static_cast<float>(top.greenF() * share + bottom.greenF() * (1 - share)),
+                            static_cast<float>(top.blueF() * share + bottom.blueF() * (1 - share)));
+}
 } // namespace
 
 CSkinEdit::CSkinEdit(std::string element, CSkinManager& manager)
@@ -28,11 +35,7 @@ CSkinEdit::~CSkinEdit()
 
 void CSkinEdit::Create(QWidget* parent, int controlId)
 {
-    setParent(parent);
-    SetControlId(this, controlId);
-    Attach(this);
-    ApplySkin();
-    show();
+    CreateChildControl(*this, *this, parent, controlId);
 }
 
 void CSkinEdit::ApplySkin()
@@ -45,7 +48,9 @@ void CSkinEdit::ApplySkin()
     for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         colours.setColor(group, QPalette::Base, background);
         colours.setColor(group, QPalette::Window, background);
-        colours.setColor(group, QPalette::Text, textColour_);
+        // Disabled text sinks towards the background.
+        colours.setColor(group, QPalette::Text,
+                         group == QPalette::Disabled ? Blend(textColour_, background, 0.45) : textColour_);
         // The skin has no selection colours for edits: the text colour, faint, over the field.
         QColor selection = textColour_;
         selection.setAlpha(90);

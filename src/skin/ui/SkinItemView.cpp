@@ -2,10 +2,13 @@
 
 #include "skin/ui/SkinFocusMark.h"
 #include "skin/ui/SkinFont.h"
+#include "skin/ui/SkinPlacement.h"
 
 #include <QHeaderView>
 #include <QPainter>
 #include <QScrollBar>
+
+#include <algorithm>
 
 CSkinItemView::CSkinItemView(std::string element, CSkinManager& manager)
     : CSkinClient(std::move(element), manager)
@@ -37,7 +40,7 @@ void CSkinItemView::Create(QWidget* parent, int controlId)
 
 void CSkinItemView::ApplySkin()
 {
-    setGeometry(GetLong("offset_left"), GetLong("offset_top"), GetLong("width"), GetLong("height"));
+    setGeometry(SkinRect(*this));
     setFont(SkinFont(*this));
     header()->setFont(font());
 }
@@ -67,6 +70,9 @@ void CSkinItemView::drawRow(QPainter* painter, const QStyleOptionViewItem& optio
     if (hasFocus() && current.isValid() && current.row() == index.row() && current.parent() == index.parent()) {
         const bool selected = selectionModel() && selectionModel()->isSelected(index);
         const CSkinItemDelegate::Colours& colours = delegate_.GetColours();
-        DrawSkinFocusMark(*painter, option.rect, selected ? colours.selectedText : colours.text);
+        // Around the row's cells, not the empty room right of the last column.
+        QRect row = option.rect;
+        row.setRight(std::min(row.right(), header()->length() - header()->offset() - 1));
+        DrawSkinFocusMark(*painter, row, selected ? colours.selectedText : colours.text);
     }
 }

@@ -20,6 +20,8 @@ CSkinList::CSkinList(std::string element, CSkinManager& manager)
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     header()->setSectionResizeMode(QHeaderView::Fixed);
+    // The skin's widths stand as written, also below the style's minimum.
+    header()->setMinimumSectionSize(0);
 }
 
 void CSkinList::ApplySkin()

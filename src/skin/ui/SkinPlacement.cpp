@@ -3,12 +3,41 @@
 #include "skin/ui/SkinClient.h"
 #include "skin/ui/SkinWnd.h"
 
+#include "skin/ui/SkinDrawing.h"
+
 #include <QPainter>
+
+#include <algorithm>
+
+namespace {
+// Skin values come from a file: a typo must not place a control light years
+// away or ask for a size no arithmetic on it survives.
+constexpr int kMaxOffset = 1 << 16;
+
+int Offset(const CSkinClient& client, std::string_view property)
+{
+    return std::clamp(client.GetLong(property), -kMaxOffset, kMaxOffset);
+}
+
+int Side(const CSkinClient& client, std::string_view property)
+{
+    return std::clamp(client.GetLong(property), -1, kMaxStretchSide);
+}
+} // namespace
 
 QRect SkinRect(const CSkinClient& client)
 {
-    return QRect(client.GetLong("offset_left"), client.GetLong("offset_top"), client.GetLong("width"),
-                 client.GetLong("height"));
+    return QRect(Offset(client, "offset_left"), Offset(client, "offset_top"), Side(client, "width"),
+                 Side(client, "height"));
+}
+
+void CreateChildControl(QWidget& control, CSkinClient& client, QWidget* parent, int controlId)
+{
+    control.setParent(parent);
+    SetControlId(&control, controlId);
+    client.Attach(&control);
+    client.ApplySkin();
+    control.show();
 }
 
 void PaintFaceBehind(QPainter& painter, const QWidget* control)

@@ -7,8 +7,13 @@ class QPainter;
 class QWidget;
 
 // Where a skinned control sits: the rectangle offset_left, offset_top, width,
-// height of its element, in its parent's coordinates.
+// height of its element, in its parent's coordinates, each held to a sane range.
 QRect SkinRect(const CSkinClient& client);
+
+// The common creation of a skinned child control: control becomes a visible
+// child of parent carrying controlId, bound to its skin through client, with
+// the skin applied.
+void CreateChildControl(QWidget& control, CSkinClient& client, QWidget* parent, int controlId);
 
 // Pseudo-transparency: paints the face of the nearest skinned window above
 // `control` (a CSkinWnd) that lies under the control, so a control without a

@@ -3,6 +3,7 @@
 #include "skin/ui/SkinDrawing.h"
 #include "skin/ui/SkinFocusMark.h"
 #include "skin/ui/SkinPaint.h"
+#include "skin/ui/SkinPlacement.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -76,8 +77,8 @@ void CSkinSlider::resizeEvent(QResizeEvent* event)
 
 void CSkinSlider::paintEvent(QPaintEvent*)
 {
-    // Nothing fills the background: the parent's face shows through.
     QPainter painter(this);
+    PaintFaceBehind(painter, this);
     const SkinSliderGeometry geometry = Geometry();
     DrawMasked(painter, QPoint(0, 0), isEnabled() ? face_ : disabledFace_, frame_);
     DrawTicks(painter, geometry);

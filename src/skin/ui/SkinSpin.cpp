@@ -1,10 +1,11 @@
 #include "skin/ui/SkinSpin.h"
 
 #include "skin/ui/SkinDrawing.h"
-#include "skin/ui/SkinFocusMark.h"
 #include "skin/ui/SkinPaint.h"
+#include "skin/ui/SkinPlacement.h"
 #include "skin/ui/SkinSpinEvent.h"
 #include "skin/ui/SkinSpinFormat.h"
+#include "skin/ui/SkinStatic.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -19,20 +20,22 @@ namespace {
 constexpr int kStartDelayMs = 500;
 constexpr int kRepeatPeriodMs = 100;
 
-// Display windows are edits or labels; both show a "text".
+// Display windows are edits or skinned labels.
 QString DisplayText(const QWidget* display)
 {
     if (const auto* edit = qobject_cast<const QLineEdit*>(display))
         return edit->text();
-    return display ? display->property("text").toString() : QString();
+    if (const auto* label = qobject_cast<const CSkinStatic*>(display))
+        return label->Text();
+    return QString();
 }
 
 void SetDisplayText(QWidget* display, const QString& text)
 {
     if (auto* edit = qobject_cast<QLineEdit*>(display))
         edit->setText(text);
-    else if (display)
-        display->setProperty("text", text);
+    else if (auto* label = qobject_cast<CSkinStatic*>(display))
+        label->SetText(text);
 }
 
 void SetReadOnly(QWidget* display, bool readOnly)
@@ -83,9 +86,17 @@ void CSkinSpin::Create(QWidget* parent, int controlId)
 void CSkinSpin::ApplySkin()
 {
     SetState(ArrowState::None);
-    setGeometry(GetLong("offset_left"), GetLong("offset_top"), GetLong("width"), GetLong("height"));
-    Place();
+    if (!placedByOwner_)
+        setGeometry(SkinRect(*this));
+    FitFace();
     update();
+}
+
+void CSkinSpin::Place(const QRect& rect)
+{
+    placedByOwner_ = true;
+    setGeometry(rect);
+    FitFace(); // a hidden widget gets its resize event only when shown
 }
 
 void CSkinSpin::SetRepeatTiming(int startMs, int periodMs)
@@ -146,6 +157,8 @@ void CSkinSpin::SetListTexts(QWidget* display, const QString& format, const QStr
 
 int CSkinSpin::FieldOf(const QObject* display) const
 {
+    if (!display)
+        return -1; // not the field of a display that has gone
     for (std::size_t i = 0; i < fields_.size(); ++i)
         if (fields_[i].display == display)
             return static_cast<int>(i);
@@ -327,14 +340,12 @@ bool CSkinSpin::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::FocusIn:
         active_ = field;
-        update();
         break;
     case QEvent::FocusOut:
         active_ = 0;
         // Whatever was typed shows again in the field's own format.
         if (fields_[static_cast<std::size_t>(field)].kind == FieldKind::Number)
             Show(field, GetValue(field));
-        update();
         break;
     case QEvent::KeyPress: {
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -355,10 +366,10 @@ bool CSkinSpin::eventFilter(QObject* watched, QEvent* event)
 void CSkinSpin::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    Place();
+    FitFace();
 }
 
-void CSkinSpin::Place()
+void CSkinSpin::FitFace()
 {
     const int w = width(), h = height();
     const int upWidth = GetImage("up_up").width(), downWidth = GetImage("down_up").width();
@@ -392,8 +403,4 @@ void CSkinSpin::paintEvent(QPaintEvent*)
     painter.drawImage(downRect_.topLeft(), StretchByResizeLines(GetImage(down), GetLong("down_resize_x"),
                                                                 GetLong("down_resize_y"), downRect_.width(),
                                                                 downRect_.height()));
-    for (const Field& field : fields_)
-        if (field.display && field.display->hasFocus())
-            DrawSkinFocusMark(painter, field.display->geometry().adjusted(-1, -1, 1, 1),
-                              field.display->palette().color(QPalette::Text));
 }

@@ -22,6 +22,7 @@
 //
 //   CSkinSpin spin("Spin", manager);
 //   spin.Create(page, id);                     // places itself from the skin
+//   spin.Place(rect);                          // or where its page wants it
 //   spin.AddNumberField(minutes, "%02.0f", 0, 59, 1);
 //   spin.AddNumberField(seconds, "%02.0f", 0, 59, 1); // now field 0
 //
@@ -38,7 +39,10 @@ public:
     ~CSkinSpin() override;
 
     void Create(QWidget* parent, int controlId);
+    // Arrow faces and place from the skin; a spin placed with Place keeps its place.
     void ApplySkin() override;
+    // Puts the spin at rect (in its parent) and keeps it there on a new skin.
+    void Place(const QRect& rect);
 
     // Each added field becomes field 0; the earlier ones move up by one.
     // The display window becomes the spin's child.
@@ -93,11 +97,12 @@ private:
     void StartRepeat(int direction);
     void Repeat();
     void SetState(ArrowState state);
-    void Place();
+    void FitFace();
 
     std::vector<Field> fields_;
     int active_ = 0;
     bool wrap_ = false;
+    bool placedByOwner_ = false;
     bool rewriting_ = false; // the spin itself is writing a display's text
 
     QImage face_;

@@ -30,11 +30,7 @@ CSkinStatic::~CSkinStatic()
 
 void CSkinStatic::Create(QWidget* parent, int controlId)
 {
-    setParent(parent);
-    SetControlId(this, controlId);
-    Attach(this);
-    ApplySkin();
-    show();
+    CreateChildControl(*this, *this, parent, controlId);
 }
 
 void CSkinStatic::ApplySkin()

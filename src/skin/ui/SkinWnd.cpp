@@ -2,6 +2,7 @@
 
 #include "skin/ui/SkinDrawing.h"
 #include "skin/ui/SkinPaint.h"
+#include "skin/ui/SkinPlacement.h"
 #include "skin/ui/SkinStatic.h"
 
 #include <QApplication>
@@ -61,7 +62,10 @@ int CSkinWnd::RunModal(QWidget* owner)
     show();
     QEventLoop loop;
     modalLoop_ = &loop;
+    const QPointer<CSkinWnd> self(this);
     const int result = loop.exec();
+    if (!self) // destroyed while it ran
+        return result;
     modalLoop_ = nullptr;
     hide();
     if (owner && active == owner)
@@ -81,15 +85,36 @@ void CSkinWnd::ApplySkin()
     move(SkinPosition());
     resize(background_.size());
     ApplyShape();
-    const QString caption = GetString("caption");
+    ShowCaption();
+    ApplyLabels();
+}
+
+void CSkinWnd::SetCaption(const QString& caption)
+{
+    programCaption_ = caption;
+    ShowCaption();
+}
+
+QString CSkinWnd::Caption() const
+{
+    return programCaption_ ? *programCaption_ : GetString("caption");
+}
+
+void CSkinWnd::ShowCaption()
+{
+    // A title the program set with setWindowTitle is its caption too.
+    if (shownCaption_ && windowTitle() != *shownCaption_)
+        programCaption_ = windowTitle();
+    const QString caption = Caption();
+    shownCaption_ = caption;
     setWindowTitle(caption);
     setAccessibleName(caption);
-    ApplyLabels();
+    update();
 }
 
 QPoint CSkinWnd::SkinPosition() const
 {
-    return QPoint(GetLong("offset_left"), GetLong("offset_top")) + createOffset_;
+    return SkinRect(*this).topLeft() + createOffset_;
 }
 
 void CSkinWnd::ApplyShape()

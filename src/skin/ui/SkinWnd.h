@@ -49,6 +49,13 @@ public:
     // draw the part under them to look transparent.
     virtual QImage Face() const { return background_; }
 
+    // The title (and accessible name) from the program instead of the skin's
+    // "caption", kept on later skins; groups draw it on their frame. A title
+    // set with setWindowTitle counts the same from the next skin on.
+    void SetCaption(const QString& caption);
+    // The program's caption if it set one, else the skin's.
+    QString Caption() const;
+
     bool IsEmbedded() const { return embedded_; }
     // The labels made from "statics", in the order the value names them.
     const std::vector<std::unique_ptr<CSkinStatic>>& Statics() const { return statics_; }
@@ -60,6 +67,8 @@ protected:
     void CreateHidden(QWidget* parent, bool popup);
     // Where the skin puts the window: offset_left, offset_top plus the offset given to Create.
     QPoint SkinPosition() const;
+    // Shows Caption() as title and accessible name.
+    void ShowCaption();
 
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -74,6 +83,8 @@ private:
     QImage background_;
     bool embedded_ = false;
     QPoint createOffset_;
+    std::optional<QString> programCaption_;
+    std::optional<QString> shownCaption_;
     bool dragging_ = false;
     QPoint grab_;
     QString appliedStatics_;

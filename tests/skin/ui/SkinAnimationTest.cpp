@@ -1,4 +1,4 @@
-#include "ShippedSkinFixture.h"
+#include "ValueControlsFixture.h"
 
 #include "skin/ui/SkinAnimation.h"
 
@@ -31,7 +31,7 @@ TEST(SkinAnimationSteps, ThePiecesAroundThePositionAreLit)
     EXPECT_EQ(lit, (std::vector<int>{11, 12, 13}));
 }
 
-class SkinAnimationTest : public ShippedSkinFixture {
+class SkinAnimationTest : public ValueControlsFixture {
 protected:
     CSkinAnimation animation{"ProgressBar", manager};
 };

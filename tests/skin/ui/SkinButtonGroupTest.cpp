@@ -95,6 +95,54 @@ TEST_F(SkinButtonGroupTest, WideCaptionsTakeFewerColumnsAndGrowTheGroupByRows)
     EXPECT_EQ(group.size(), QSize(300, 56));
 }
 
+TEST_F(SkinButtonGroupTest, PagePlacedGroupWithoutHeightTakesRowsAsHighAsTheCaptions)
+{
+    const QStringList captions = {"Flat", "50 us", "75 us", "J.17", "Custom"};
+    group.Place(QRect(100, 50, 150, -1));
+    group.SetButtons(captions);
+    const QSize widest = Widest(captions);
+    const int columns = 138 / widest.width();
+    const int rows = (5 + columns - 1) / columns;
+    EXPECT_EQ(group.geometry(), QRect(100, 50, columns * (138 / columns) + 12, rows * widest.height() + 24));
+    ASSERT_TRUE(manager.LoadSkin("Vexlor"));
+    EXPECT_EQ(group.geometry().topLeft(), QPoint(100, 50));
+    EXPECT_EQ(group.Rows(), rows);
+}
+
+TEST_F(SkinButtonGroupTest, GeometryAndTitleSetTheQtWayCountAsPlacedAndSurviveANewSkin)
+{
+    group.setGeometry(40, 30, 150, group.height());
+    group.setWindowTitle("Clipper");
+    group.SetButtons({"Off", "Soft", "Hard", "Brick wall"});
+    const QSize widest = Widest({"Off", "Soft", "Hard", "Brick wall"});
+    const int columns = std::min(4, 138 / widest.width());
+    EXPECT_EQ(group.Columns(), columns);
+    EXPECT_EQ(group.width(), columns * (138 / columns) + 12);
+    const QRect laidOut = group.geometry();
+    group.SetButtons({"Off", "Soft", "Hard", "Brick wall"}); // the same list again: no growth
+    EXPECT_EQ(group.geometry(), laidOut);
+    ASSERT_TRUE(manager.LoadSkin("Vexlor"));
+    EXPECT_EQ(group.geometry(), laidOut);
+    EXPECT_EQ(group.windowTitle(), "Clipper");
+    EXPECT_EQ(group.accessibleName(), "Clipper");
+    group.setGeometry(0, 0, 0, 0); // a hidden item
+    ASSERT_TRUE(manager.LoadSkin("Vexlor"));
+    EXPECT_EQ(group.size(), QSize(0, 0));
+}
+
+TEST_F(SkinButtonGroupTest, MarginsWiderThanTheGroupStillGiveOneColumnOfButtons)
+{
+    group.Place(QRect(0, 0, 10, -1));
+    group.SetButtons({"A", "B"});
+    EXPECT_EQ(group.Columns(), 1);
+    EXPECT_EQ(group.Rows(), 2);
+    EXPECT_EQ(group.Button(1)->width(), 0);
+    group.SetButtons({"", ""}); // nothing to measure
+    EXPECT_EQ(group.ButtonCount(), 2);
+    group.Place(QRect()); // a hidden item
+    EXPECT_EQ(group.size(), QSize(0, 0));
+}
+
 TEST_F(SkinButtonGroupTest, ClickingANewChoiceNotifiesOnceAndClearsTheOldOne)
 {
     QSignalSpy notes(&group, &CSkinButtonGroup::Notify);

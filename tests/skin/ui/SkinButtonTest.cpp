@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 using namespace skinui;
 using Face = CSkinButton::Face;
@@ -139,6 +140,15 @@ TEST_F(SkinButtonLoose, WidthZeroTakesTheUpFaceSizeAndAGivenSizeStretchesTheFace
     EXPECT_EQ(button.Shape(), QRegion(0, 0, 100, 20));
 }
 
+TEST_F(SkinButtonLoose, AbsurdSkinNumbersGiveABoundedButton)
+{
+    WriteButton("LONG(Btn::width, 2147483647)\nLONG(Btn::height, -2147483647)\nLONG(Btn::offset_left, -2147483647)\n");
+    EXPECT_LE(button.width(), kMaxStretchSide);
+    EXPECT_EQ(button.height(), 0);
+    EXPECT_GE(button.x(), -(1 << 16));
+    button.grab(); // paints without faces
+}
+
 TEST_F(SkinButtonLoose, MissingFaceFallsBackToTheStateBeforeIt)
 {
     WriteButton("", false);
@@ -163,6 +173,17 @@ TEST_F(SkinButtonLoose, HoverOnlyInsideTheShape)
     QTest::mouseMove(&window, QPoint(35, 20));
     QTest::mouseMove(&window, QPoint(150, 80));
     EXPECT_FALSE(button.IsHover());
+}
+
+TEST_F(SkinButtonLoose, TipAppearsAfterTheSkinsDelayWhileHoveringAndGoesWithTheMouse)
+{
+    WriteButton("STRING(Btn::tip, \"Save preset\")\nLONG(Btn::tip_delay, 1)\n");
+    EXPECT_EQ(button.accessibleName(), "Save preset");
+    QTest::mouseMove(&window, QPoint(35, 20));
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 2000));
+    EXPECT_EQ(QToolTip::text(), "Save preset");
+    QTest::mouseMove(&window, QPoint(150, 80));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
 }
 
 TEST_F(SkinButtonLoose, ClicksCountOnlyInsideTheShape)

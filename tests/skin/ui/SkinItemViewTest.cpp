@@ -1,4 +1,4 @@
-#include "ShippedSkinFixture.h"
+#include "ValueControlsFixture.h"
 
 #include "skin/ui/SkinList.h"
 #include "skin/ui/SkinTree.h"
@@ -8,11 +8,11 @@
 
 namespace {
 
-class SkinTreeTest : public ShippedSkinFixture {
+class SkinTreeTest : public ValueControlsFixture {
 protected:
     void SetUp() override
     {
-        ShippedSkinFixture::SetUp();
+        ValueControlsFixture::SetUp();
         parent.resize(240, 440);
         tree.Create(&parent, 101);
         for (const char* page : {"Input", "AGC", "Dynamics", "Stereo", "Output"})
@@ -87,11 +87,11 @@ TEST_F(SkinTreeTest, ArrowKeysMoveTheCurrentItemAndTabGivesItAFocusMark)
     SaveGrab(parent, "tree-focused");
 }
 
-class SkinListTest : public ShippedSkinFixture {
+class SkinListTest : public ValueControlsFixture {
 protected:
     void SetUp() override
     {
-        ShippedSkinFixture::SetUp();
+        ValueControlsFixture::SetUp();
         parent.resize(240, 440);
         list.Create(&parent, 101);
         for (int i = 0; i < 12; ++i)
@@ -123,6 +123,58 @@ TEST_F(SkinListTest, ReportsTheFirstSelectedRowOrMinusOne)
     EXPECT_EQ(list.GetSelectedIndex(), 11);
     EXPECT_EQ(list.verticalScrollBar()->value(), list.verticalScrollBar()->maximum());
     SaveGrab(parent, "list");
+}
+
+// A list re-skinned from three captioned columns to two bare ones.
+class SkinListColumns : public skinui::LooseSkin {
+};
+
+TEST_F(SkinListColumns, ANewSkinLeavesExactlyItsOwnColumns)
+{
+    Write("LONG(List::col_number, 3)\n"
+          "STRING(List::col0_caption, \"No\")\nLONG(List::col0_width, 30)\n"
+          "STRING(List::col1_caption, \"Name\")\nLONG(List::col1_width, 100)\n"
+          "STRING(List::col2_caption, \"Kind\")\nLONG(List::col2_width, 50)\n");
+    Write("LONG(List::col_number, 2)\nLONG(List::col0_width, 22)\nLONG(List::col1_width, 108)\n", "Two");
+    Load();
+    QWidget parent;
+    CSkinList list("List", manager);
+    list.Create(&parent, 101);
+    ASSERT_EQ(list.columnCount(), 3);
+    EXPECT_EQ(list.headerItem()->text(2), "Kind");
+    EXPECT_FALSE(list.isHeaderHidden());
+
+    Load("Two");
+    ASSERT_EQ(list.columnCount(), 2);
+    EXPECT_EQ(list.columnWidth(0), 22);
+    EXPECT_EQ(list.columnWidth(1), 108);
+    EXPECT_TRUE(list.isHeaderHidden());
+}
+
+TEST_F(SkinListColumns, AWildColumnCountIsCapped)
+{
+    Write("LONG(List::col_number, 2000000000)\n");
+    Load();
+    QWidget parent;
+    CSkinList list("List", manager);
+    list.Create(&parent, 101);
+    EXPECT_EQ(list.columnCount(), 64);
+}
+
+TEST_F(SkinListColumns, ATreeWithoutAnIconShowsItemsWithoutImages)
+{
+    Write("LONG(Tree::width, 100)\nLONG(Tree::height, 60)\nLONG(Tree::bkcolor, \"#102030\")\n"
+          "LONG(Tree::text_color, \"#FFFFFF\")\n");
+    Load();
+    QWidget parent;
+    CSkinTree tree("Tree", manager);
+    tree.Create(&parent, 101);
+    tree.setIndentation(0);
+    auto* item = new QTreeWidgetItem(&tree, QStringList{""});
+    const QImage picture = tree.viewport()->grab().toImage();
+    // Where the icon would be, the row shows its background.
+    const QRect row = tree.visualItemRect(item);
+    EXPECT_EQ(QColor(picture.pixel(row.left() + 3 + 8, row.center().y())), QColor(0x10, 0x20, 0x30));
 }
 
 } // namespace

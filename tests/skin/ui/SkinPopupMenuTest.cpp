@@ -1,4 +1,4 @@
-#include "ShippedSkinFixture.h"
+#include "ValueControlsFixture.h"
 
 #include "skin/ui/SkinPopupMenu.h"
 
@@ -8,11 +8,11 @@
 
 namespace {
 
-class SkinPopupMenuTest : public ShippedSkinFixture {
+class SkinPopupMenuTest : public ValueControlsFixture {
 protected:
     void SetUp() override
     {
-        ShippedSkinFixture::SetUp();
+        ValueControlsFixture::SetUp();
         for (const char* icon : {"icon_load", "icon_save", "icon_rename"})
             menu.AddImage(manager.Skin()->GetImage("List", icon, &parent), 0xFF00FF);
         menu.AddItem(0, "Load");

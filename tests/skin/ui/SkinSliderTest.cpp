@@ -1,4 +1,4 @@
-#include "ShippedSkinFixture.h"
+#include "ValueControlsFixture.h"
 
 #include "skin/ui/SkinSlider.h"
 
@@ -66,11 +66,11 @@ TEST(SkinSliderGeometry, ARangeOfOnePositionKeepsTheThumbAtTheTop)
     EXPECT_EQ(g.ThumbRect(0).top(), 14);
 }
 
-class SkinSliderTest : public ShippedSkinFixture {
+class SkinSliderTest : public ValueControlsFixture {
 protected:
     void SetUp() override
     {
-        ShippedSkinFixture::SetUp();
+        ValueControlsFixture::SetUp();
         slider.setRange(0, 100);
         slider.setPageStep(10);
         slider.Create(&parent, 101);

@@ -1,5 +1,6 @@
-#include "ShippedSkinFixture.h"
+#include "ValueControlsFixture.h"
 
+#include "skin/ui/SkinEdit.h"
 #include "skin/ui/SkinSpin.h"
 #include "skin/ui/SkinSpinEvent.h"
 #include "skin/ui/SkinSpinFormat.h"
@@ -60,21 +61,23 @@ public:
     std::vector<std::pair<QObject*, int>> received;
 };
 
-class SkinSpinTest : public ShippedSkinFixture {
+class SkinSpinTest : public ValueControlsFixture {
 protected:
     void SetUp() override
     {
-        ShippedSkinFixture::SetUp();
+        ValueControlsFixture::SetUp();
         spin.Create(&parent, 101);
-        spin.setGeometry(20, 20, 110, 24);
+        spin.Place(QRect(20, 20, 110, 24));
         parent.installEventFilter(&log);
     }
 
+    // A field edit as the page builder makes one: a SpinEdit inside the spin.
     QLineEdit* NewEdit(int left, int width)
     {
-        auto* edit = new QLineEdit(&spin);
-        edit->setGeometry(left, 2, width, spin.height() - 4);
-        edit->setFrame(false);
+        auto* edit = new CSkinEdit("SpinEdit", manager);
+        edit->Create(&spin, spin.FirstFreeControlId());
+        edit->Place(QRect(left, 2, width, spin.height() - 4));
+        edit->setAlignment(Qt::AlignCenter);
         edit->installEventFilter(&log);
         return edit;
     }
@@ -95,6 +98,20 @@ protected:
     QLineEdit* minutes = nullptr;
     QLineEdit* seconds = nullptr;
 };
+
+TEST_F(SkinSpinTest, PlacesItsArrowsFromTheSkinAndKeepsItsOwnersPlaceOnANewSkin)
+{
+    // Arrows 14 wide, 2 from the right; the up arrow from 2 down to the middle,
+    // the down arrow from the middle to 3 above the bottom.
+    EXPECT_EQ(spin.UpRect(), QRect(110 - 14 - 2, 2, 14, 10));
+    EXPECT_EQ(spin.DownRect(), QRect(110 - 14 - 2, 12, 14, 9));
+    ASSERT_TRUE(manager.LoadSkin("Vexlor"));
+    EXPECT_EQ(spin.geometry(), QRect(20, 20, 110, 24));
+
+    CSkinSpin fromSkin("Spin", manager);
+    fromSkin.Create(&parent, 102);
+    EXPECT_EQ(fromSkin.geometry(), QRect(0, 0, 60, 20));
+}
 
 TEST_F(SkinSpinTest, TheLastAddedFieldIsFieldZero)
 {

@@ -1,29 +1,18 @@
 #pragma once
 
-#include "skin/ui/SkinManager.h"
-
-#include <gtest/gtest.h>
+#include "SkinControlsFixture.h"
 
 #include <QDir>
 #include <QWidget>
 
-#include <string>
-#include <vector>
-
-// Widget tests of the value controls run on the project's own skin, appended to
-// the test program. Setting VEXLOR_GRAB_DIR saves grabs of the controls there,
-// to look at them.
-class ShippedSkinFixture : public ::testing::Test {
+// Widget tests of the value controls run on the project's own skin, on a plain
+// parent in the window colour. Setting VEXLOR_GRAB_DIR saves grabs of the
+// controls there, to look at them.
+class ValueControlsFixture : public skinui::ShippedSkin {
 protected:
-    class ErrorLog : public ISkinErrorSink {
-    public:
-        void OnSkinError(const std::string& text, Icon) override { texts.push_back(text); }
-        std::vector<std::string> texts;
-    };
-
     void SetUp() override
     {
-        ASSERT_TRUE(manager.LoadSkin("Vexlor"));
+        skinui::ShippedSkin::SetUp();
         parent.setGeometry(0, 0, 300, 240);
         parent.setAutoFillBackground(true);
         QPalette palette = parent.palette();
@@ -40,7 +29,5 @@ protected:
             widget.grab().save(folder + "/" + name + ".png");
     }
 
-    ErrorLog errors;
-    CSkinManager manager{"Skins", &errors};
     QWidget parent;
 };
