@@ -1,6 +1,7 @@
 #include "ValueControlsFixture.h"
 
 #include "skin/ui/SkinList.h"
+#include "skin/ui/SkinScrollButton.h"
 #include "skin/ui/SkinTree.h"
 
 #include <QScrollBar>
@@ -66,6 +67,20 @@ TEST_F(SkinTreeTest, ShowsNoScrollBarsButScrollsThroughTheHiddenOne)
     bar->setValue(3);
     // Rows 0 to 2 (Input, AGC, Dynamics) scrolled out: Multiband is at the top.
     EXPECT_EQ(tree.itemAt(QPoint(60, 2))->text(0), "Multiband");
+}
+
+TEST_F(SkinTreeTest, TheWindowsScrollButtonMovesTheTreeThroughItsHiddenBar)
+{
+    for (int i = 0; i < 30; ++i)
+        new QTreeWidgetItem(&tree, QStringList{QString("Page %1").arg(i)});
+    QCoreApplication::processEvents();
+    CSkinScrollButton down("BtnScrollDown", manager);
+    down.Create(&parent, 102);
+    down.SetTarget(&tree);
+    down.SetDirection(CSkinScrollButton::Direction::LineDown);
+    QTest::mouseClick(&down, Qt::LeftButton, {}, down.rect().center());
+    EXPECT_EQ(tree.verticalScrollBar()->value(), 1);
+    EXPECT_EQ(tree.itemAt(QPoint(60, 2))->text(0), "AGC");
 }
 
 TEST_F(SkinTreeTest, ArrowKeysMoveTheCurrentItemAndTabGivesItAFocusMark)
