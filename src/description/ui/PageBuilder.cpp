@@ -115,8 +115,8 @@ std::vector<QWidget*> CPageBuilder::BuildButtonGroup(CParamPage& page, const Con
     group->Create(&page, 0, std::nullopt);
     group->setWindowTitle(Text(record.name));
     group->setAccessibleName(Text(record.name));
-    // The buttons decide the height; the cell gives the place and width.
-    group->setGeometry(cell.left, cell.top, cell.width, group->height());
+    // The cell gives the place and width; the buttons decide the height.
+    group->Place(QRect(cell.left, cell.top, cell.width, -1));
     QStringList labels;
     for (const std::string& label : ButtonLabels(record)) labels << Text(label);
     group->SetButtons(labels);
