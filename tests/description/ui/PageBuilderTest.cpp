@@ -63,13 +63,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(CShippedSkin::Get().Loaded());
-        main.resize(783, 470);
-        main.show();
     }
 
-    QWidget main;
+    CMainWindowStandIn main;
     PageServices services;
-    CPageBuilder builder{&main, CShippedSkin::Get().Manager(), QRect(229, 176, 540, 280), services};
+    CPageBuilder builder{&main, CShippedSkin::Get().Manager(), CMainWindowStandIn::kPageArea, services};
 };
 
 }  // namespace
@@ -86,7 +84,7 @@ TEST_F(PageBuilderTest, SliderCellPlacesTrackCaptionAndValueOnTheGrid)
     auto page = builder.BuildPage(node, "Main");
     ASSERT_NE(page, nullptr);
     auto* window = static_cast<CParamPageView&>(*page).Window();
-    EXPECT_EQ(window->geometry(), QRect(229, 176, 540, 280));
+    EXPECT_EQ(window->geometry(), CMainWindowStandIn::kPageArea);
     EXPECT_FALSE(window->isVisible());
     const auto sliders = Bound<CParamSlider>(*page);
     ASSERT_EQ(sliders.size(), 1u);

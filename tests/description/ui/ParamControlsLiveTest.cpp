@@ -66,8 +66,6 @@ protected:
                   ("vexlor_params_" + std::to_string(getpid()) + "_" +
                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(folder_);
-        main_.resize(783, 470);
-        main_.show();
     }
     void TearDown() override
     {
@@ -93,7 +91,7 @@ protected:
         };
         services.tickMs = [this] { return now_; };
         services.pollPeriod = std::chrono::milliseconds(20);
-        pages_ = std::make_unique<CPageBuilder>(&main_, CShippedSkin::Get().Manager(), QRect(229, 176, 540, 280),
+        pages_ = std::make_unique<CPageBuilder>(&main_, CShippedSkin::Get().Manager(), CMainWindowStandIn::kPageArea,
                                                 services);
         rig_->Start({pages_.get(), nullptr, nullptr});
         ASSERT_TRUE(rig_->ConnectToReady());
@@ -119,7 +117,7 @@ protected:
     }
 
     fs::path folder_;
-    QWidget main_;
+    CMainWindowStandIn main_;
     std::uint32_t now_ = 50000;
     std::unique_ptr<CPageBuilder> pages_;
     std::unique_ptr<CQtLiveRig> rig_;

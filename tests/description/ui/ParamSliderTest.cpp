@@ -18,15 +18,13 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(CShippedSkin::Get().Loaded());
-        main_.resize(783, 470);
-        main_.show();
         PageServices services;
         services.writeParameter = [this](std::uint8_t, std::uint8_t, std::uint8_t, std::uint8_t v, bool echo) {
             writes_.push_back(v);
             echo_ = echo;
         };
         services.tickMs = [this] { return now_; };
-        builder_ = std::make_unique<CPageBuilder>(&main_, CShippedSkin::Get().Manager(), QRect(229, 176, 540, 280),
+        builder_ = std::make_unique<CPageBuilder>(&main_, CShippedSkin::Get().Manager(), CMainWindowStandIn::kPageArea,
                                                   services);
         PageNode node;
         node.name = "Main";
@@ -68,7 +66,7 @@ protected:
         QApplication::sendEvent(slider_, &event);
     }
 
-    QWidget main_;
+    CMainWindowStandIn main_;
     std::vector<std::uint8_t> writes_;
     bool echo_ = false;
     std::uint32_t now_ = 1000;

@@ -52,8 +52,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(CShippedSkin::Get().Loaded());
-        main_.resize(783, 470);
-        main_.show();
         list_ = new CPresetListView(CShippedSkin::Get().Manager(), posted_);
         list_->Create(&main_, 0);
         list_->SetUserPresetCount(8);
@@ -64,7 +62,7 @@ protected:
     }
 
     CMessageQueue posted_;
-    QWidget main_;
+    CMainWindowStandIn main_;
     CPresetListView* list_ = nullptr;  // main_ owns it
 };
 
@@ -157,9 +155,7 @@ TEST(PresetListLive, RenamingAUserPresetToAbcSendsAbcAndTwelveZeroBytes)
     ASSERT_TRUE(CShippedSkin::Get().Loaded());
     const auto folder = std::filesystem::temp_directory_path() / ("vexlor_list_" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
-    QWidget main;
-    main.resize(783, 470);
-    main.show();
+    CMainWindowStandIn main;
     CQtLiveRig rig(1, folder.string());
     ASSERT_TRUE(rig.SimStarted());
     CQtMessagePoster toController(&rig);

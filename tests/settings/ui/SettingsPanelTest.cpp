@@ -40,8 +40,6 @@ protected:
         ASSERT_TRUE(dir_.isValid());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.path());
         stored_ = std::make_unique<CRegistrySettings>();
-        main_.resize(783, 470);
-        main_.show();
     }
 
     std::unique_ptr<CSettingsPanel> MakePanel()
@@ -52,7 +50,7 @@ protected:
     QTemporaryDir dir_;
     std::unique_ptr<CRegistrySettings> stored_;
     ConnectionSettings settings_;
-    QWidget main_;
+    CMainWindowStandIn main_;
 };
 
 }  // namespace
@@ -71,7 +69,7 @@ TEST_F(SettingsPanelTest, FillsItselfFromTheStoredSettings)
     EXPECT_EQ(panel->PortEdit().text(), "4000");
     EXPECT_TRUE(panel->HostEdit().isEnabled());
     EXPECT_TRUE(panel->PortEdit().isEnabled());
-    EXPECT_EQ(panel->geometry(), QRect(229, 176, 540, 280));
+    EXPECT_EQ(panel->geometry(), CMainWindowStandIn::kPageArea);
 }
 
 TEST_F(SettingsPanelTest, SerialChoiceDisablesHostAndPortAndIsStoredByName)
