@@ -73,15 +73,12 @@ bool LiveRig::ConnectToFailure(std::chrono::milliseconds limit)
 
 bool LiveRig::OpenAndWalk(std::size_t page, std::chrono::milliseconds limit)
 {
-    const std::size_t before = walks;
-    controller_->OpenPage(page, true);
-    return RunUntil([&] { return walks > before; }, limit);
+    return OpenPageAndWalk(*this, page, limit);
 }
 
 void LiveRig::Disconnect()
 {
     if (!bridge_ || !bridge_->IsConnected()) return;
     bridge_->Disconnect();
-    RunUntil([this] { return controller_->State() == ConnectionState::Disconnected; },
-             std::chrono::seconds(3));
+    WaitForDisconnected(*this);
 }

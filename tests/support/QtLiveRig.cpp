@@ -109,16 +109,14 @@ bool CQtLiveRig::ConnectToReady(std::chrono::milliseconds limit)
 
 bool CQtLiveRig::OpenAndWalk(std::size_t page, std::chrono::milliseconds limit)
 {
-    const std::size_t before = walks;
-    controller_->OpenPage(page, true);
-    return RunUntil([&] { return walks > before; }, limit);
+    return OpenPageAndWalk(*this, page, limit);
 }
 
 void CQtLiveRig::DisconnectAndWait()
 {
     if (!bridge_ || !bridge_->IsConnected()) return;
     bridge_->Disconnect();
-    RunUntil([this] { return controller_->State() == ConnectionState::Disconnected; }, std::chrono::seconds(3));
+    WaitForDisconnected(*this);
 }
 
 int CQtLiveRig::FindPage(const std::function<bool(const PageNode&)>& want) const
