@@ -113,11 +113,3 @@ TEST_F(ParamSliderTest, AWheelNotchHeldBackByThePacingIsWrittenSoonAfter)
     ASSERT_EQ(writes_.size(), 2u);
     EXPECT_EQ(writes_.back(), slider_->Raw());
 }
-
-TEST_F(ParamSliderTest, ProcessorValuesMoveTheSliderWithoutWriting)
-{
-    slider_->SetDeviceValue(40);
-    EXPECT_EQ(slider_->value(), 0);  // the largest raw value at the top
-    EXPECT_EQ(slider_->Raw(), 40);
-    EXPECT_TRUE(writes_.empty());
-}
