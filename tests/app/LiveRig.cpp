@@ -1,5 +1,7 @@
 #include "LiveRig.h"
 
+#include "support/ControllerWaits.h"
+
 vsim::SimOptions SimFor(int model)
 {
     vsim::SimOptions o;
@@ -55,13 +57,7 @@ bool LiveRig::RunUntil(const std::function<bool()>& done, std::chrono::milliseco
 bool LiveRig::ConnectToReady(std::chrono::milliseconds limit)
 {
     controller_->ToggleConnection();
-    return RunUntil(
-               [this] {
-                   const auto s = controller_->State();
-                   return s == ConnectionState::Disconnected ||
-                          (s == ConnectionState::Ready && statuses > 0 && !controller_->RefreshWalkRunning());
-               },
-               limit) &&
+    return RunUntil([this] { return ConnectOutcomeKnown(*controller_, statuses > 0); }, limit) &&
            controller_->State() == ConnectionState::Ready;
 }
 
@@ -77,15 +73,12 @@ bool LiveRig::ConnectToFailure(std::chrono::milliseconds limit)
 
 bool LiveRig::OpenAndWalk(std::size_t page, std::chrono::milliseconds limit)
 {
-    const std::size_t before = walks;
-    controller_->OpenPage(page, true);
-    return RunUntil([&] { return walks > before; }, limit);
+    return OpenPageAndWalk(*this, page, limit);
 }
 
 void LiveRig::Disconnect()
 {
     if (!bridge_ || !bridge_->IsConnected()) return;
     bridge_->Disconnect();
-    RunUntil([this] { return controller_->State() == ConnectionState::Disconnected; },
-             std::chrono::seconds(3));
+    WaitForDisconnected(*this);
 }

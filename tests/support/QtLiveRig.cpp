@@ -1,6 +1,6 @@
 #include "support/QtLiveRig.h"
 
-#include "description/DescriptionParser.h"
+#include "support/ControllerWaits.h"
 
 #include <QCoreApplication>
 
@@ -48,7 +48,7 @@ void CQtLiveRig::Start(Views views)
 
 CQtLiveRig::~CQtLiveRig()
 {
-    Disconnect();
+    DisconnectAndWait();
     bridge_.reset();  // joins the session's threads before the views go
     controller_.reset();
     server_->Stop();
@@ -103,28 +103,20 @@ bool CQtLiveRig::RunUntil(const std::function<bool()>& done, std::chrono::millis
 bool CQtLiveRig::ConnectToReady(std::chrono::milliseconds limit)
 {
     controller_->ToggleConnection();
-    return RunUntil(
-               [this] {
-                   const auto s = controller_->State();
-                   return s == ConnectionState::Disconnected ||
-                          (s == ConnectionState::Ready && walks > 0 && !controller_->RefreshWalkRunning());
-               },
-               limit) &&
+    return RunUntil([this] { return ConnectOutcomeKnown(*controller_, walks > 0); }, limit) &&
            controller_->State() == ConnectionState::Ready;
 }
 
 bool CQtLiveRig::OpenAndWalk(std::size_t page, std::chrono::milliseconds limit)
 {
-    const std::size_t before = walks;
-    controller_->OpenPage(page, true);
-    return RunUntil([&] { return walks > before; }, limit);
+    return OpenPageAndWalk(*this, page, limit);
 }
 
-void CQtLiveRig::Disconnect()
+void CQtLiveRig::DisconnectAndWait()
 {
     if (!bridge_ || !bridge_->IsConnected()) return;
     bridge_->Disconnect();
-    RunUntil([this] { return controller_->State() == ConnectionState::Disconnected; }, std::chrono::seconds(3));
+    WaitForDisconnected(*this);
 }
 
 int CQtLiveRig::FindPage(const std::function<bool(const PageNode&)>& want) const

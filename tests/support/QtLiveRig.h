@@ -55,7 +55,8 @@ public:
     bool OpenAndWalk(std::size_t page, std::chrono::milliseconds limit = std::chrono::seconds(10));
     // Runs the Qt event loop until done() holds or the limit passes.
     bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(10));
-    void Disconnect();
+    // Drops the link and runs until the controller has seen it go.
+    void DisconnectAndWait();
 
     // Index of the first page whose items satisfy `want`, or -1.
     int FindPage(const std::function<bool(const PageNode&)>& want) const;
@@ -68,6 +69,7 @@ public:
 
     // ISessionCommands: recorded, then passed to the real session.
     void Connect(ConnectionSettings& settings) override { bridge_->Connect(settings); }
+    void Disconnect() override { bridge_->Disconnect(); }
     bool IsConnected() override { return bridge_->IsConnected(); }
     void ReadVersion() override { bridge_->ReadVersion(); }
     void ReadParam(std::uint8_t a, std::uint8_t b, std::uint8_t c) override;

@@ -2,6 +2,9 @@
 
 #include "skin/ui/SkinManager.h"
 
+#include <QRect>
+#include <QWidget>
+
 #include <string>
 #include <vector>
 
@@ -24,4 +27,16 @@ private:
     CShippedSkin() : manager_("Skins", this) { loaded_ = manager_.LoadSkin("Vexlor"); }
     CSkinManager manager_;
     bool loaded_ = false;
+};
+
+// Stands in for the main window: its size, shown, with the page area of the
+// shipped skin ("Frame").
+class CMainWindowStandIn : public QWidget {
+public:
+    static inline const QRect kPageArea{229, 176, 540, 280};
+    CMainWindowStandIn()
+    {
+        resize(783, 470);
+        show();
+    }
 };

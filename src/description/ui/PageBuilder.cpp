@@ -11,6 +11,8 @@
 
 #include <QFontMetrics>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kNoId = 0xFFFF;
@@ -23,7 +25,6 @@ QString Text(const std::string& text)
 CSkinStatic* MakeStatic(const char* element, CSkinManager& manager, QWidget* parent, const QString& text)
 {
     auto* label = new CSkinStatic(element, manager);
-    label->setParent(parent);
     label->Create(parent, kNoId);
     label->SetText(text);
     return label;
@@ -61,9 +62,13 @@ std::unique_ptr<IPageView> CPageBuilder::BuildPage(const PageNode& node, const s
         case ControlStyle::Spin: made = BuildSpin(*page, item); break;
         case ControlStyle::None: break;
         }
-        // A hidden item is still bound (replies reach it) but takes no room.
+        // A hidden item is still bound (replies reach it) but takes no room,
+        // and no Tab can reach it either.
         if (item.hidden)
-            for (QWidget* w : made) w->setGeometry(0, 0, 0, 0);
+            for (QWidget* w : made) {
+                w->setGeometry(0, 0, 0, 0);
+                w->hide();
+            }
     }
     return std::make_unique<CParamPageView>(page);
 }
@@ -95,7 +100,6 @@ std::vector<QWidget*> CPageBuilder::BuildSlider(CParamPage& page, const ControlI
     auto* value = MakeStatic("SliderValue", manager_, &page, QString());
     value->Place(ToQRect(cell.value));
     auto* slider = new CParamSlider(manager_, record, value, services_);
-    slider->setParent(&page);
     slider->Create(&page, kNoId);
     slider->setGeometry(ToQRect(cell.track));
     slider->SetDeviceValue(record.value);
@@ -108,11 +112,11 @@ std::vector<QWidget*> CPageBuilder::BuildButtonGroup(CParamPage& page, const Con
     const ControlRecord& record = item.records.front();
     const GroupCell cell = GroupCellLayout(item);
     auto* group = new CParamButtonGroup(manager_, record, services_);
-    group->setParent(&page);
     group->Create(&page, 0, std::nullopt);
     group->setWindowTitle(Text(record.name));
-    // The buttons decide the height; the cell gives the place and width.
-    group->setGeometry(cell.left, cell.top, cell.width, group->height());
+    group->setAccessibleName(Text(record.name));
+    // The cell gives the place and width; the buttons decide the height.
+    group->Place(QRect(cell.left, cell.top, cell.width, -1));
     QStringList labels;
     for (const std::string& label : ButtonLabels(record)) labels << Text(label);
     group->SetButtons(labels);
@@ -125,22 +129,24 @@ std::vector<QWidget*> CPageBuilder::BuildSpin(CParamPage& page, const ControlIte
     const ControlRecord& first = item.records.front();
     const SpinCell cell = SpinCellLayout(item);
     auto* spin = new CSkinSpin("Spin", manager_);
-    spin->setParent(&page);
     spin->Create(&page, kNoId);
+    // The arrows keep their column at the right edge whatever the spin's width.
+    const int arrowColumn = std::clamp(spin->width() - spin->UpRect().left(), 0, spin->width());
     spin->setGeometry(ToQRect(cell.spin));
     auto* caption = MakeStatic("SpinCaption", manager_, &page, Text(SpinCaption(first.name)));
     caption->Place(ToQRect(cell.caption));
     std::vector<QWidget*> made{spin, caption};
 
     const int n = static_cast<int>(item.records.size());
-    const std::vector<SpinFieldCell> fields = SpinFieldLayout(PixelRect{0, 0, spin->width(), spin->height()}, n);
+    // The fields share what the arrows leave of the spin.
+    const PixelRect area{0, 0, spin->width() - arrowColumn, spin->height()};
+    const std::vector<SpinFieldCell> fields = SpinFieldLayout(area, n);
     for (int i = 0; i < n; ++i) {
         ControlRecord record = item.records[static_cast<std::size_t>(i)];
         record.controlStyle = ControlStyle::Spin;
         const SpinFieldCell& f = fields[static_cast<std::size_t>(i)];
         if (f.hasSeparator) {
             auto* separator = new CSkinEdit("SpinStatic", manager_);
-            separator->setParent(spin);
             separator->Create(spin, i);
             separator->setText(Text(SpinSeparatorText(record.name)));
             separator->Place(ToQRect(f.separator));
@@ -148,7 +154,6 @@ std::vector<QWidget*> CPageBuilder::BuildSpin(CParamPage& page, const ControlIte
             separator->setFocusPolicy(Qt::NoFocus);
         }
         auto* field = new CParamSpinField(manager_, record, *spin, f.fieldIndex, services_);
-        field->setParent(spin);
         field->Create(spin, i);
         field->Place(ToQRect(f.edit));
         const SpinField spec = SpinFieldSpec(record);

@@ -2,11 +2,28 @@
 
 #include "description/ParameterModel.h"
 #include "description/ui/PageServices.h"
+#include "skin/ui/SkinFont.h"
 #include "skin/ui/SkinStatic.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
+
+namespace {
+
+constexpr int kSmallestTextPx = 8;
+constexpr int kTextMargin = 4;
+
+// The skin's font, made smaller until `text` fits in `width`: a long value
+// ("2840 Hz") in a narrow cell stays whole and apart from its neighbours.
+QFont FittingFont(QFont font, const QString& text, int width)
+{
+    while (QFontMetrics(font).horizontalAdvance(text) > width - kTextMargin && font.pixelSize() > kSmallestTextPx)
+        font.setPixelSize(font.pixelSize() - 1);
+    return font;
+}
+
+}  // namespace
 
 CParamSlider::CParamSlider(CSkinManager& manager, const ControlRecord& record, CSkinStatic* valueWindow,
                            const PageServices& services)
@@ -29,7 +46,10 @@ std::uint8_t CParamSlider::Raw() const
 
 void CParamSlider::Refresh()
 {
-    if (valueWindow_) valueWindow_->SetText(QString::fromStdString(SliderText(records_.front(), Raw())));
+    if (!valueWindow_) return;
+    const QString text = QString::fromStdString(SliderText(records_.front(), Raw()));
+    valueWindow_->setFont(FittingFont(SkinFont(*valueWindow_), text, valueWindow_->width()));
+    valueWindow_->SetText(text);
 }
 
 void CParamSlider::Send()

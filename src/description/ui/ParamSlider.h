@@ -4,10 +4,11 @@
 #include "description/DescriptionTree.h"
 #include "description/SliderSendGate.h"
 #include "skin/ui/SkinSlider.h"
+#include "skin/ui/SkinStatic.h"
 
+#include <QPointer>
 #include <QTimer>
 
-class CSkinStatic;
 struct PageServices;
 
 // A slider bound to one parameter: shows the processor's value, shows its own
@@ -45,7 +46,7 @@ private:
     void FollowPosition();
 
     std::vector<ControlRecord> records_;
-    CSkinStatic* valueWindow_;  // the page owns it
+    QPointer<CSkinStatic> valueWindow_;  // the page owns it
     const PageServices& services_;
     CSliderSendGate gate_;
     QTimer heldBack_;  // sends the value the pacing held back

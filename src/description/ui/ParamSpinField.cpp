@@ -23,6 +23,15 @@ void CParamSpinField::SetDeviceValue(std::uint8_t raw)
     spin_.SetValue(raw, fieldIndex_, false);
 }
 
+void CParamSpinField::SetEnabled(bool enabled)
+{
+    setEnabled(enabled);
+    bool anyEnabled = false;
+    for (const CParamSpinField* field : spin_.findChildren<CParamSpinField*>(Qt::FindDirectChildrenOnly))
+        anyEnabled = anyEnabled || field->isEnabledTo(&spin_);
+    spin_.setEnabled(anyEnabled);
+}
+
 void CParamSpinField::Poll()
 {
     const ControlRecord& r = records_.front();

@@ -23,7 +23,8 @@ public:
 
     std::vector<ControlRecord>& Records() override { return records_; }
     void SetDeviceValue(std::uint8_t raw) override;
-    void SetEnabled(bool enabled) override { setEnabled(enabled); }
+    // The spin's arrows act on its fields: they stop when every field is off.
+    void SetEnabled(bool enabled) override;
 
     int FieldIndex() const { return fieldIndex_; }
     // One tick of the re-read timer.

@@ -2,6 +2,7 @@
 
 #include "app/Messages.h"
 #include "presets/PresetListRules.h"
+#include "skin/ui/SkinEdit.h"
 #include "skin/ui/SkinPaint.h"
 #include "skin/ui/SkinPopupMenu.h"
 
@@ -35,7 +36,17 @@ CPresetListView::CPresetListView(CSkinManager& manager, IMessagePoster& mainWind
     });
 }
 
-CPresetListView::~CPresetListView() = default;
+CPresetListView::~CPresetListView()
+{
+    // An editor still open commits as it goes; nobody is told any more.
+    disconnect(&rows_, nullptr, this, nullptr);
+}
+
+CSkinEdit* CPresetListView::NameEditor() const
+{
+    if (rows_.EditedRow() < 0) return nullptr;
+    return qobject_cast<CSkinEdit*>(indexWidget(model()->index(rows_.EditedRow(), kNameColumn)));
+}
 
 void CPresetListView::ApplySkin()
 {

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class CSkinEdit;
 class CSkinPopupMenu;
 class IMessagePoster;
 
@@ -42,6 +43,8 @@ public:
     // The context menu last shown for `row` (the menu stays until the next one).
     void ShowMenu(int row, const QPoint& globalPos);
     CSkinPopupMenu* Menu() const { return menu_.get(); }
+    // The in-place name editor while a rename is open.
+    CSkinEdit* NameEditor() const;
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;

@@ -69,7 +69,6 @@ QSize CPresetRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QMo
 QWidget* CPresetRowDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const
 {
     auto* edit = new CSkinEdit("ListEdit", manager_);
-    edit->setParent(parent);
     edit->Create(parent, 0);
     edit->setMaxLength(kNameLength);
     // The processor keeps names as single bytes: printable ASCII only.

@@ -16,7 +16,6 @@ constexpr int kHostLength = 253;
 CSkinEdit* MakeEdit(const char* element, CSkinManager& manager, QWidget* parent, int maxLength, bool digits)
 {
     auto* edit = new CSkinEdit(element, manager);
-    edit->setParent(parent);
     edit->Create(parent, 0);
     edit->setMaxLength(maxLength);
     edit->SetDigitsOnly(digits);
@@ -42,7 +41,6 @@ CSettingsPanel::CSettingsPanel(QWidget* mainWindow, CSkinManager& manager, Conne
     entries_.insert(entries_.end(), serialPorts.begin(), serialPorts.end());
 
     chooser_ = new CSkinButtonGroup("ConnectGroup", manager);
-    chooser_->setParent(this);
     chooser_->Create(this, 0, std::nullopt);
     QStringList captions;
     for (const std::string& entry : entries_) captions << QString::fromStdString(entry);

@@ -15,6 +15,13 @@
 
 namespace {
 
+PageNode Node(const std::string& name)
+{
+    PageNode node;
+    node.name = name;
+    return node;
+}
+
 ControlRecord Numeric(const std::string& name, std::uint8_t c, ControlStyle style, std::uint8_t max = 48)
 {
     ControlRecord r;
@@ -56,30 +63,28 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(CShippedSkin::Get().Loaded());
-        main.resize(783, 470);
-        main.show();
     }
 
-    QWidget main;
+    CMainWindowStandIn main;
     PageServices services;
-    CPageBuilder builder{&main, CShippedSkin::Get().Manager(), QRect(229, 176, 540, 280), services};
+    CPageBuilder builder{&main, CShippedSkin::Get().Manager(), CMainWindowStandIn::kPageArea, services};
 };
 
 }  // namespace
 
 TEST_F(PageBuilderTest, PageWithoutItemsIsNoPage)
 {
-    EXPECT_EQ(builder.BuildPage(PageNode{"Empty"}, "Empty"), nullptr);
+    EXPECT_EQ(builder.BuildPage(Node("Empty"), "Empty"), nullptr);
 }
 
 TEST_F(PageBuilderTest, SliderCellPlacesTrackCaptionAndValueOnTheGrid)
 {
-    PageNode node{"Main"};
+    PageNode node = Node("Main");
     node.items.push_back(Item({Numeric("Level", 2, ControlStyle::Slider)}, 3, 2, 8, 20));
     auto page = builder.BuildPage(node, "Main");
     ASSERT_NE(page, nullptr);
     auto* window = static_cast<CParamPageView&>(*page).Window();
-    EXPECT_EQ(window->geometry(), QRect(229, 176, 540, 280));
+    EXPECT_EQ(window->geometry(), CMainWindowStandIn::kPageArea);
     EXPECT_FALSE(window->isVisible());
     const auto sliders = Bound<CParamSlider>(*page);
     ASSERT_EQ(sliders.size(), 1u);
@@ -103,7 +108,7 @@ TEST_F(PageBuilderTest, SliderCellPlacesTrackCaptionAndValueOnTheGrid)
 
 TEST_F(PageBuilderTest, CaptionPartsAreCentredWithOneSeparatorBetweenThem)
 {
-    PageNode node{"Limiter"};
+    PageNode node = Node("Limiter");
     node.items.push_back(Item({Numeric("Level", 2, ControlStyle::Slider)}, 3, 2, 8, 20));
     auto page = builder.BuildPage(node, "Dynamics > Limiter");
     auto* window = static_cast<CParamPageView&>(*page).Window();
@@ -127,7 +132,7 @@ TEST_F(PageBuilderTest, CaptionPartsAreCentredWithOneSeparatorBetweenThem)
 
 TEST_F(PageBuilderTest, ThreeFieldSpinSharesItsWidthInReversedFieldOrder)
 {
-    PageNode node{"Clock"};
+    PageNode node = Node("Clock");
     std::vector<ControlRecord> records{Numeric("Hour", 0, ControlStyle::Spin, 23), Numeric("Min", 1, ControlStyle::None, 59),
                                        Numeric("Sec", 2, ControlStyle::None, 59)};
     for (auto& r : records) r.minimum = 0, r.step = 1, r.format = 0x0A;
@@ -145,11 +150,20 @@ TEST_F(PageBuilderTest, ThreeFieldSpinSharesItsWidthInReversedFieldOrder)
     EXPECT_EQ(spin->geometry(), QRect(20, 50, 210, 30));
     fields[2]->SetDeviceValue(7);
     EXPECT_EQ(fields[2]->text(), "07");
+
+    // Locked fields (the compare lock) stop the arrows once all are locked.
+    fields[0]->SetEnabled(false);
+    fields[1]->SetEnabled(false);
+    EXPECT_TRUE(spin->isEnabled());
+    fields[2]->SetEnabled(false);
+    EXPECT_FALSE(spin->isEnabled());
+    fields[1]->SetEnabled(true);
+    EXPECT_TRUE(spin->isEnabled());
 }
 
 TEST_F(PageBuilderTest, HiddenItemIsBoundButTakesNoRoom)
 {
-    PageNode node{"Main"};
+    PageNode node = Node("Main");
     node.items.push_back(Item({Numeric("Level", 2, ControlStyle::Slider)}, 3, 2, 8, 20));
     node.items.back().hidden = true;
     ControlRecord mode = Numeric("Mode", 3, ControlStyle::ButtonGroup, 1);
@@ -162,6 +176,7 @@ TEST_F(PageBuilderTest, HiddenItemIsBoundButTakesNoRoom)
     auto* slider = dynamic_cast<CParamSlider*>(bound[0]);
     ASSERT_NE(slider, nullptr);
     EXPECT_EQ(slider->size(), QSize(0, 0));
+    EXPECT_FALSE(slider->isVisibleTo(static_cast<CParamPageView&>(*page).Window()));
     slider->SetDeviceValue(24);
     EXPECT_EQ(slider->Raw(), 24);
     auto* group = dynamic_cast<CParamButtonGroup*>(bound[1]);

@@ -55,12 +55,10 @@ TEST_P(PageShots, EveryPageKeepsItsControlsInsideAndApart)
     const fs::path folder = fs::temp_directory_path() / ("vexlor_shots_" + std::to_string(getpid()));
     fs::create_directories(folder);
     const char* shots = std::getenv("VEXLOR_PAGE_SHOTS");
-    QWidget main;
-    main.resize(783, 470);
-    main.show();
+    CMainWindowStandIn main;
     CQtLiveRig rig(GetParam(), folder.string());
     ASSERT_TRUE(rig.SimStarted());
-    CPageBuilder pages(&main, CShippedSkin::Get().Manager(), QRect(229, 176, 540, 280), PageServices{});
+    CPageBuilder pages(&main, CShippedSkin::Get().Manager(), CMainWindowStandIn::kPageArea, PageServices{});
     rig.Start({&pages, nullptr, nullptr});
     ASSERT_TRUE(rig.ConnectToReady());
 
@@ -89,7 +87,7 @@ TEST_P(PageShots, EveryPageKeepsItsControlsInsideAndApart)
         }
     }
     EXPECT_GT(built, 3);
-    rig.Disconnect();
+    rig.DisconnectAndWait();
     fs::remove_all(folder);
 }
 

@@ -9,6 +9,7 @@
 #include "description/ui/ParamSpinField.h"
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinSpin.h"
+#include "skin/ui/SkinStatic.h"
 #include "support/QtLiveRig.h"
 #include "support/ShippedSkin.h"
 
@@ -65,8 +66,6 @@ protected:
                   ("vexlor_params_" + std::to_string(getpid()) + "_" +
                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(folder_);
-        main_.resize(783, 470);
-        main_.show();
     }
     void TearDown() override
     {
@@ -82,15 +81,17 @@ protected:
         rig_ = std::make_unique<CQtLiveRig>(model, folder_.string());
         ASSERT_TRUE(rig_->SimStarted());
         PageServices services;
-        services.writeParameter = [this](std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t v, bool echo) {
-            rig_->Controller().WriteParameter(a, b, c, v, echo);
+        // The rig itself, not the pointer to it: its pages still poll while it goes.
+        CQtLiveRig* rig = rig_.get();
+        services.writeParameter = [rig](std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t v, bool echo) {
+            rig->Controller().WriteParameter(a, b, c, v, echo);
         };
-        services.readParameter = [this](std::uint8_t a, std::uint8_t b, std::uint8_t c) {
-            rig_->Controller().ReadParameter(a, b, c);
+        services.readParameter = [rig](std::uint8_t a, std::uint8_t b, std::uint8_t c) {
+            rig->Controller().ReadParameter(a, b, c);
         };
         services.tickMs = [this] { return now_; };
         services.pollPeriod = std::chrono::milliseconds(20);
-        pages_ = std::make_unique<CPageBuilder>(&main_, CShippedSkin::Get().Manager(), QRect(229, 176, 540, 280),
+        pages_ = std::make_unique<CPageBuilder>(&main_, CShippedSkin::Get().Manager(), CMainWindowStandIn::kPageArea,
                                                 services);
         rig_->Start({pages_.get(), nullptr, nullptr});
         ASSERT_TRUE(rig_->ConnectToReady());
@@ -116,7 +117,7 @@ protected:
     }
 
     fs::path folder_;
-    QWidget main_;
+    CMainWindowStandIn main_;
     std::uint32_t now_ = 50000;
     std::unique_ptr<CPageBuilder> pages_;
     std::unique_ptr<CQtLiveRig> rig_;

@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QKeyEvent>
 
+#include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
 
@@ -51,8 +52,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(CShippedSkin::Get().Loaded());
-        main_.resize(783, 470);
-        main_.show();
         list_ = new CPresetListView(CShippedSkin::Get().Manager(), posted_);
         list_->Create(&main_, 0);
         list_->SetUserPresetCount(8);
@@ -62,8 +61,8 @@ protected:
         }
     }
 
-    QWidget main_;
     CMessageQueue posted_;
+    CMainWindowStandIn main_;
     CPresetListView* list_ = nullptr;  // main_ owns it
 };
 
@@ -87,7 +86,7 @@ TEST_F(PresetListViewTest, RowsShowLabelsUpperCaseNamesAndMarkersInOrder)
 
 TEST_F(PresetListViewTest, FactoryRowMenuHoldsOnlyTheReducedCommands)
 {
-    list_->topLevelItem(9)->setSelected(true);
+    list_->setCurrentItem(list_->topLevelItem(9));
     list_->ShowMenu(9, main_.mapToGlobal(QPoint(10, 10)));
     ASSERT_NE(list_->Menu(), nullptr);
     EXPECT_EQ(MenuTexts(*list_->Menu()), (std::vector<QString>{"Load", "Save to file"}));
@@ -99,7 +98,7 @@ TEST_F(PresetListViewTest, FactoryRowMenuHoldsOnlyTheReducedCommands)
     EXPECT_EQ(posted[0].wParam, 9u);
     EXPECT_EQ(posted[0].lParam, 4u);
 
-    list_->topLevelItem(2)->setSelected(true);
+    list_->setCurrentItem(list_->topLevelItem(2));
     list_->ShowMenu(2, main_.mapToGlobal(QPoint(10, 10)));
     EXPECT_EQ(MenuTexts(*list_->Menu()),
               (std::vector<QString>{"Load", "Save", "Rename", "Load from file", "Save to file"}));
@@ -107,10 +106,10 @@ TEST_F(PresetListViewTest, FactoryRowMenuHoldsOnlyTheReducedCommands)
 
 TEST_F(PresetListViewTest, SelectingARowPostsItOnce)
 {
-    list_->topLevelItem(4)->setSelected(true);
+    list_->setCurrentItem(list_->topLevelItem(4));
     list_->Deselect(4);
-    list_->topLevelItem(4)->setSelected(true);
-    list_->topLevelItem(6)->setSelected(true);
+    list_->setCurrentItem(list_->topLevelItem(4));
+    list_->setCurrentItem(list_->topLevelItem(6));
     std::vector<std::uint32_t> rows;
     for (const AppMessage& m : Drain(posted_))
         if (m.id == msg::UM_PRESET_SELECTED) rows.push_back(m.wParam);
@@ -121,7 +120,7 @@ TEST_F(PresetListViewTest, SelectingARowPostsItOnce)
 TEST_F(PresetListViewTest, CancelledOrEmptyRenameSendsNothingAndLongNamesAreCut)
 {
     list_->StartRename(1);
-    auto* editor = list_->findChild<CSkinEdit*>();
+    auto* editor = list_->NameEditor();
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->Element(), "ListEdit");
     EXPECT_EQ(editor->text(), "PRESET 1");
@@ -131,7 +130,7 @@ TEST_F(PresetListViewTest, CancelledOrEmptyRenameSendsNothingAndLongNamesAreCut)
     EXPECT_EQ(list_->RowName(1), "PRESET 1");
 
     list_->StartRename(1);
-    editor = list_->findChild<CSkinEdit*>();
+    editor = list_->NameEditor();
     ASSERT_NE(editor, nullptr);
     editor->clear();
     Key(editor, Qt::Key_Return);
@@ -140,7 +139,7 @@ TEST_F(PresetListViewTest, CancelledOrEmptyRenameSendsNothingAndLongNamesAreCut)
     for (const AppMessage& m : Drain(posted_)) EXPECT_NE(m.id, msg::UM_PRESET_NAME_CHANGED);
 
     list_->StartRename(1);
-    editor = list_->findChild<CSkinEdit*>();
+    editor = list_->NameEditor();
     ASSERT_NE(editor, nullptr);
     editor->clear();
     QApplication::clipboard()->setText("a name far too long for the processor");
@@ -156,9 +155,7 @@ TEST(PresetListLive, RenamingAUserPresetToAbcSendsAbcAndTwelveZeroBytes)
     ASSERT_TRUE(CShippedSkin::Get().Loaded());
     const auto folder = std::filesystem::temp_directory_path() / ("vexlor_list_" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
-    QWidget main;
-    main.resize(783, 470);
-    main.show();
+    CMainWindowStandIn main;
     CQtLiveRig rig(1, folder.string());
     ASSERT_TRUE(rig.SimStarted());
     CQtMessagePoster toController(&rig);
@@ -169,11 +166,11 @@ TEST(PresetListLive, RenamingAUserPresetToAbcSendsAbcAndTwelveZeroBytes)
     ASSERT_EQ(list->topLevelItemCount(), static_cast<int>(rig.Device().GetModel().PresetCount()));
 
     // Rename from the context menu of U3.
-    list->topLevelItem(2)->setSelected(true);
+    list->setCurrentItem(list->topLevelItem(2));
     list->ShowMenu(2, main.mapToGlobal(QPoint(10, 10)));
     MenuItem(*list->Menu(), "Rename")->trigger();
     CSkinEdit* editor = nullptr;
-    ASSERT_TRUE(rig.RunUntil([&] { return (editor = list->findChild<CSkinEdit*>()) != nullptr; }));
+    ASSERT_TRUE(rig.RunUntil([&] { return (editor = list->NameEditor()) != nullptr; }));
     editor->setText("abc");
     Key(editor, Qt::Key_Return);
     ASSERT_TRUE(rig.RunUntil([&] {
@@ -194,6 +191,19 @@ TEST(PresetListLive, RenamingAUserPresetToAbcSendsAbcAndTwelveZeroBytes)
         const auto image = rig.Device().PresetImage(2);
         return image && presets::PresetNameFromBytes(*image) == "ABC";
     }));
-    rig.Disconnect();
+    rig.DisconnectAndWait();
     std::filesystem::remove_all(folder);
+}
+
+TEST_F(PresetListViewTest, ShotOfTheListAndItsMenu)
+{
+    const char* shots = std::getenv("VEXLOR_PAGE_SHOTS");
+    if (!shots) GTEST_SKIP() << "VEXLOR_PAGE_SHOTS names no folder";
+    list_->SetFlags({3, 4, 3, 5, 1});
+    list_->setCurrentItem(list_->topLevelItem(1));
+    list_->grab().save(QString(shots) + "/preset_list.png");
+    list_->ShowMenu(1, main_.mapToGlobal(QPoint(10, 10)));
+    list_->Menu()->grab().save(QString(shots) + "/preset_menu.png");
+    list_->StartRename(2);
+    list_->grab().save(QString(shots) + "/preset_rename.png");
 }

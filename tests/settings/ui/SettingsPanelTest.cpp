@@ -40,8 +40,6 @@ protected:
         ASSERT_TRUE(dir_.isValid());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.path());
         stored_ = std::make_unique<CRegistrySettings>();
-        main_.resize(783, 470);
-        main_.show();
     }
 
     std::unique_ptr<CSettingsPanel> MakePanel()
@@ -52,7 +50,7 @@ protected:
     QTemporaryDir dir_;
     std::unique_ptr<CRegistrySettings> stored_;
     ConnectionSettings settings_;
-    QWidget main_;
+    CMainWindowStandIn main_;
 };
 
 }  // namespace
@@ -71,7 +69,7 @@ TEST_F(SettingsPanelTest, FillsItselfFromTheStoredSettings)
     EXPECT_EQ(panel->PortEdit().text(), "4000");
     EXPECT_TRUE(panel->HostEdit().isEnabled());
     EXPECT_TRUE(panel->PortEdit().isEnabled());
-    EXPECT_EQ(panel->geometry(), QRect(229, 176, 540, 280));
+    EXPECT_EQ(panel->geometry(), CMainWindowStandIn::kPageArea);
 }
 
 TEST_F(SettingsPanelTest, SerialChoiceDisablesHostAndPortAndIsStoredByName)
@@ -85,11 +83,14 @@ TEST_F(SettingsPanelTest, SerialChoiceDisablesHostAndPortAndIsStoredByName)
     // The operator picks COM3, then Ethernet again.
     const auto buttons = panel->Chooser().findChildren<CSkinButton*>();
     buttons[2]->click();
+    QApplication::processEvents();
+    EXPECT_FALSE(panel->HostEdit().isEnabled());
     panel->ApplyPanel(settings_);
     EXPECT_EQ(settings_.portName, "COM3");
     EXPECT_EQ(settings_.transportIndex, 2);
     EXPECT_EQ(stored_->portName.Value(), "COM3");
     buttons[0]->click();
+    QApplication::processEvents();  // the group's notification is posted
     EXPECT_TRUE(panel->HostEdit().isEnabled());
     panel->ApplyPanel(settings_);
     EXPECT_EQ(settings_.portName, "TCP");
@@ -160,4 +161,13 @@ TEST_F(SettingsPanelTest, RefusedLockCodeAndPortKeepWhatTheOperatorTyped)
     EXPECT_EQ(panel->PortEdit().text(), "70000");
     EXPECT_EQ(rig.Settings().portNumber, 70000u);
     std::filesystem::remove_all(folder);
+}
+
+TEST_F(SettingsPanelTest, ShotOfThePanel)
+{
+    const char* shots = std::getenv("VEXLOR_PAGE_SHOTS");
+    if (!shots) GTEST_SKIP() << "VEXLOR_PAGE_SHOTS names no folder";
+    stored_->portName = std::string("COM3");
+    auto panel = MakePanel();
+    panel->grab().save(QString(shots) + "/settings_panel.png");
 }
