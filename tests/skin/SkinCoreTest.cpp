@@ -29,6 +29,17 @@ struct SkinOnDisk {
     TempDir dir;
 };
 
+// A description that is there but gives nothing is refused with one message.
+void ExpectDescriptionRefused(const SkinOnDisk& disk)
+{
+    RecordingErrorSink errors;
+    CSkinCore skin(&errors, disk.program());
+    EXPECT_FALSE(skin.Load(disk.folder()));
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0].text, "Unable to load description: \"skin.ini\"");
+    EXPECT_EQ(errors.messages[0].icon, ISkinErrorSink::Icon::Error);
+}
+
 } // namespace
 
 TEST(SkinCore, LoadsTheDescriptionAppendedToThisProgram)
@@ -95,14 +106,8 @@ TEST(SkinCore, OversizedDescriptionIsRefusedWithTheMessage)
     const SkinOnDisk loose({});
     WriteFile(loose.looseFolder() / "skin.ini", big);
     const SkinOnDisk packed({{"skin.ini", Bytes(big)}});
-    for (const SkinOnDisk* disk : {&loose, &packed}) {
-        RecordingErrorSink errors;
-        CSkinCore skin(&errors, disk->program());
-        EXPECT_FALSE(skin.Load(disk->folder()));
-        ASSERT_EQ(errors.messages.size(), 1u);
-        EXPECT_EQ(errors.messages[0].text, "Unable to load description: \"skin.ini\"");
-        EXPECT_EQ(errors.messages[0].icon, ISkinErrorSink::Icon::Error);
-    }
+    ExpectDescriptionRefused(loose);
+    ExpectDescriptionRefused(packed);
     const SkinOnDisk justFits({{"skin.ini", Bytes("LONG(A::x, 1)" + std::string(CSkinCore::kMaxDescriptionSize - 13, ' '))}});
     CSkinCore skin(nullptr, justFits.program());
     EXPECT_TRUE(skin.Load(justFits.folder()));
@@ -141,13 +146,8 @@ TEST(SkinCore, ArchivedDescriptionWithoutValuesFailsToLoad)
         bytes.back() ^= 0xFF;
         WriteFile(broken.program(), bytes);
     }
-    for (const SkinOnDisk* disk : {&onlyComments, &broken}) {
-        RecordingErrorSink errors;
-        CSkinCore skin(&errors, disk->program());
-        EXPECT_FALSE(skin.Load(disk->folder()));
-        ASSERT_EQ(errors.messages.size(), 1u);
-        EXPECT_EQ(errors.messages[0].text, "Unable to load description: \"skin.ini\"");
-    }
+    ExpectDescriptionRefused(onlyComments);
+    ExpectDescriptionRefused(broken);
     // A loose description of comments only is still an empty skin.
     const SkinOnDisk loose({});
     WriteFile(loose.looseFolder() / "skin.ini", "// nothing\n");
