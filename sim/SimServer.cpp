@@ -44,6 +44,7 @@ bool SimServer::Start(std::string* why)
         LinkOptions udp = link;
         udp.name = "udp";
         udp.faults.noise = 0;  // a datagram arrives whole or not at all
+        udp.faults.duplicateGap = std::chrono::milliseconds(0);
         udp_ = std::make_unique<UdpFrontEnd>(*device_, udp, options_.baud);
         if (!udp_->Start(options_.port, why)) {
             udp_.reset();

@@ -46,7 +46,7 @@ void FaultInjector::Apply(ByteString reply, std::vector<Output>& out)
     if (duplicate) {
         out.push_back({reply, wait, delay});
         ++counts_.duplicated;
-        wait += kDuplicateGap;
+        wait += options_.duplicateGap;
     }
     out.push_back({std::move(reply), wait, delay || duplicate});
 }

@@ -9,6 +9,10 @@
 
 namespace vsim {
 
+// Gap between a reply and its duplicate, so that a stream receiver sees two
+// arrivals rather than one run of bytes.
+constexpr std::chrono::milliseconds kDuplicateGap{50};
+
 struct FaultOptions {
     double drop = 0;       // fraction of replies never sent
     double corrupt = 0;    // fraction of replies with one bit flipped (lone control bytes are spared)
@@ -20,6 +24,9 @@ struct FaultOptions {
     double noise = 0;
     std::chrono::milliseconds delayMs{300};
     std::uint32_t seed = 1;
+    // How far behind a duplicate follows. A network repeats a datagram at once;
+    // a late copy is what a delay does.
+    std::chrono::milliseconds duplicateGap = kDuplicateGap;
 
     bool Any() const { return drop > 0 || corrupt > 0 || delay > 0 || duplicate > 0 || noise > 0; }
 };
@@ -56,8 +63,5 @@ private:
     Counts counts_;
 };
 
-// Gap between a reply and its duplicate, so that a stream receiver sees two
-// arrivals rather than one run of bytes.
-constexpr std::chrono::milliseconds kDuplicateGap{50};
 
 }  // namespace vsim
