@@ -226,3 +226,12 @@ std::size_t GetJunkLength(const ByteString& buffered, bool transferMode)
     });
     return static_cast<std::size_t>(start - buffered.begin());
 }
+
+bool ReplyAnswers(const ByteString& reply, const ByteString& command)
+{
+    if (reply.size() < 2 || command.empty() || reply[1] != command[0])
+        return false;
+    if (command[0] != CMD_READ_PARAM)
+        return true;
+    return reply.size() >= 5 && command.size() >= 4 && std::equal(command.begin() + 1, command.begin() + 4, reply.begin() + 2);
+}

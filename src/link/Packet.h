@@ -71,6 +71,11 @@ bool ChecksumMatches(const ByteString& packet);
 // A reply is accepted when it starts with ACK and its checksum is right.
 bool IsAcceptedReply(const ByteString& packet);
 
+// True when the reply can be the answer to the command: it echoes the command's
+// opcode, and a Read parameter reply also the address asked for. Anything else
+// (a duplicate, a late answer to an earlier command) answers another command.
+bool ReplyAnswers(const ByteString& reply, const ByteString& command);
+
 // Length of the reply to a command with this opcode (status, opcode and checksum
 // included), or nullopt for an opcode that is not in the command set.
 std::optional<std::size_t> ReplyLength(std::uint8_t opcode);

@@ -335,11 +335,11 @@ void CVexlorSession::ProcessPacket(const ByteString& p)
         SetState(SessionState::REPLYERROR, lastCommand_);
         return;
     }
-    // Every reply echoes its command's opcode. One for another command (a
-    // duplicate, or a late answer to an earlier try) is not this one's answer:
-    // the wait goes on, under the same time-out and retry rules.
-    if (lastCommand_.empty() || p[1] != lastCommand_[0]) {
-        Log("Reply to %02X ignored: waiting for %02X", p[1], lastCommand_.empty() ? 0u : lastCommand_[0]);
+    // A reply for another command (a duplicate, a late answer to an earlier
+    // try) is not this one's answer: the wait goes on, under the same time-out
+    // and retry rules.
+    if (!ReplyAnswers(p, lastCommand_)) {
+        LogLine(HexLine("Stale reply ignored", p));
         return;
     }
     // The preset of a transfer is the one its own command named.

@@ -160,6 +160,10 @@ void CVexlorSession::OnXBlock(const ByteString& packet)
 {
     switch (CheckXBlock(packet, blockNumber_)) {
     case XBlockVerdict::Eot:
+        // Every download carries data. An EOT before the first block is a late
+        // copy of the previous transfer's end, not this one's: asked again.
+        if (blockNumber_ == 1)
+            break;
         SetState(SessionState::XFINALACK, ByteString{XM_ACK});
         return;
     case XBlockVerdict::Cancel:

@@ -134,7 +134,7 @@ TEST_P(StaleReplyTest, DuplicateBeforeAGetPresetDoesNotStallTheTransfer)
     EXPECT_EQ(sink.Events("preset")[0].bytes, ByteString(128, 0x22));
     EXPECT_EQ(sink.Count("version"), 1u);
     EXPECT_EQ(Peer().CountOf(BuildGetPreset(2)), 2u);
-    EXPECT_EQ(sink.LogCount("Reply to 80 ignored: waiting for 85"), 1u);
+    EXPECT_EQ(sink.LogCount(HexLine("Stale reply ignored", versionReply)), 1u);
 }
 
 TEST_P(StaleReplyTest, LostWriteIsResentInsteadOfTakingAStaleReadValue)
@@ -150,6 +150,16 @@ TEST_P(StaleReplyTest, LostWriteIsResentInsteadOfTakingAStaleReadValue)
     const auto params = sink.Events("param");
     ASSERT_EQ(params.size(), 2u);
     EXPECT_EQ(params[1].bytes, (ByteString{1, 2, 3, 0x42}));
+}
+
+TEST_P(StaleReplyTest, LateReadReplyIsNotTakenForTheNextRead)
+{
+    session->WriteParam(4, 5, 6, 0x66);
+    AnswerFirstWith(BuildReadParam(4, 5, 6), ScriptedPeer::Reply({0x06, CMD_READ_PARAM, 1, 2, 3, 0x11}));
+    session->ReadParam(4, 5, 6);
+    ASSERT_TRUE(sink.WaitFor("param"));
+    EXPECT_EQ(sink.Events("param")[0].bytes, (ByteString{4, 5, 6, 0x66}));
+    EXPECT_EQ(Peer().CountOf(BuildReadParam(4, 5, 6)), 2u);
 }
 
 TEST_P(StaleReplyTest, UpgradeReplyToReadVersionStartsNoUpload)

@@ -45,6 +45,7 @@ TEST_F(TransportCOMTest, DefaultSettingsRunTheLineAt19200EightNoneOne)
     EXPECT_FALSE(line.c_cflag & (PARENB | CSTOPB | CRTSCTS));
     EXPECT_FALSE(line.c_iflag & (IXON | IXOFF | INPCK));
     EXPECT_FALSE(line.c_lflag & (ICANON | ECHO));
+    EXPECT_TRUE(line.c_iflag & IGNBRK);  // a BREAK is no zero byte
 }
 
 TEST_F(TransportCOMTest, EveryByteValuePassesBothWays)
