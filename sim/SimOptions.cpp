@@ -180,12 +180,9 @@ const char* SimUsage()
            "  --silent-after N        stop answering after N commands\n"
            "  --corrupt-description   send a damaged control description\n"
            "  --resend-ms MS          resend an unanswered transfer block after MS (default 500)\n"
-           "  --verbose               log every command received and every reply sent
-"
-           "                          to stderr, one line each
-"
-           "  --version               print the version and exit
-";
+           "  --verbose               log every command received and every reply sent\n"
+           "                          to stderr, one line each\n"
+           "  --version               print the version and exit\n";
 }
 
 }  // namespace vsim

@@ -7,10 +7,8 @@
 const char* CliUsage()
 {
     return "usage: vexlor-cli [--host H] [--port P | --serial DEV] --lock CODE [--log]\n"
-           "                  [--seconds S] [--timeout S] [--reply-ms MS] COMMAND
-"
-           "       vexlor-cli --help | --version
-"
+           "                  [--seconds S] [--timeout S] [--reply-ms MS] COMMAND\n"
+           "       vexlor-cli --help | --version\n"
            "commands:\n"
            "  info               version, model, page tree and every parameter\n"
            "  get A B C          read one parameter\n"
