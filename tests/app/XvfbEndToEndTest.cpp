@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -38,7 +40,10 @@ protected:
         options.model = 12;
         options.port = 0;
         options.lock = kLock;
-        sim_ = std::make_unique<vsim::SimServer>(options);
+        sim_ = std::make_unique<vsim::SimServer>(options, [this](const std::string& line) {
+            std::lock_guard<std::mutex> lock(logMutex_);
+            simLog_.push_back(line);
+        });
         std::string why;
         ASSERT_TRUE(sim_->Start(&why)) << why;
         sandbox_ = std::make_unique<AppSandbox>(sim_->UdpPort(), kLock);
@@ -82,6 +87,16 @@ protected:
 
     bool Click(const QPoint& at, const std::string& keys = "") { return ClickAt(xvfb_->Display(), at.x(), at.y(), keys); }
 
+    // Whether the simulator has logged a line containing `text`.
+    bool SimLogged(const std::string& text)
+    {
+        std::lock_guard<std::mutex> lock(logMutex_);
+        return std::any_of(simLog_.begin(), simLog_.end(),
+                           [&](const std::string& line) { return line.find(text) != std::string::npos; });
+    }
+
+    std::mutex logMutex_;
+    std::vector<std::string> simLog_;
     std::unique_ptr<vsim::SimServer> sim_;
     std::unique_ptr<AppSandbox> sandbox_;
     std::unique_ptr<XvfbServer> xvfb_;
@@ -114,6 +129,8 @@ TEST_F(XvfbApp, MaskCutsTheShapeClickOnConnectConnectsAndExitEndsTheProcess)
 
     ASSERT_TRUE(Click(Centre(window, "BtnExit")));
     EXPECT_EQ(app->Wait(15s), std::optional<int>(0));
+    // Exit while connected told the processor first.
+    EXPECT_TRUE(SimLogged("Disconnecting"));
 }
 
 TEST_F(XvfbApp, SecondCopyShowsItsMessageAndEndsWhileTheFirstRunsOnAndADeadCopysLockIsTakenOver)
