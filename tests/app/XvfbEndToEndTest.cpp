@@ -5,6 +5,8 @@
 #include "support/AppSandbox.h"
 #include "support/XServer.h"
 
+#include <QSettings>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -131,6 +133,10 @@ TEST_F(XvfbApp, MaskCutsTheShapeClickOnConnectConnectsAndExitEndsTheProcess)
     EXPECT_EQ(app->Wait(15s), std::optional<int>(0));
     // Exit while connected told the processor first.
     EXPECT_TRUE(SimLogged("Disconnecting"));
+    // The settings went back to the store at exit, with the panel's fixed serial codes.
+    QSettings stored(QString::fromStdString(sandbox_->SettingsFile().string()), QSettings::IniFormat);
+    EXPECT_EQ(stored.value("Settings/dwBaud").toString(), "1");
+    EXPECT_EQ(stored.value("Settings/sHost").toString(), "127.0.0.1");
 }
 
 TEST_F(XvfbApp, SecondCopyShowsItsMessageAndEndsWhileTheFirstRunsOnAndADeadCopysLockIsTakenOver)

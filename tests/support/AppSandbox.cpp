@@ -11,7 +11,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Where the application's settings live on this platform below XDG_CONFIG_HOME.
-fs::path SettingsFile(const fs::path& config)
+fs::path SettingsFileIn(const fs::path& config)
 {
     return config / "Tessavorn" / "Vexlor.ini";
 }
@@ -28,7 +28,7 @@ AppSandbox::AppSandbox(std::uint16_t simPort, int lockCode)
     for (const char* folder : {"work", "config/Tessavorn", "tmp", "runtime"}) fs::create_directories(root_ / folder, ec);
     fs::permissions(root_ / "runtime", fs::perms::owner_all, ec);
 
-    const QString file = QString::fromStdString(SettingsFile(root_ / "config").string());
+    const QString file = QString::fromStdString(SettingsFile().string());
     {
         QSettings settings(file, QSettings::IniFormat);
         settings.beginGroup("Settings");
@@ -40,6 +40,11 @@ AppSandbox::AppSandbox(std::uint16_t simPort, int lockCode)
     QSettings check(file, QSettings::IniFormat);
     ready_ = check.value("Settings/sHost").toString() == "127.0.0.1" &&
              check.value("Settings/dwPort").toUInt() == simPort;
+}
+
+fs::path AppSandbox::SettingsFile() const
+{
+    return SettingsFileIn(root_ / "config");
 }
 
 AppSandbox::~AppSandbox()

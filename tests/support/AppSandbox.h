@@ -22,6 +22,8 @@ public:
     // Whether the settings file holds the loopback host and the port.
     bool Ready() const { return ready_; }
     const std::filesystem::path& WorkFolder() const { return work_; }
+    // The application's stored settings.
+    std::filesystem::path SettingsFile() const;
 
     // Points every program started from now on at this sandbox, on `display`
     // (empty: none) with the Qt platform `platform`.
