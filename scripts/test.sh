@@ -29,3 +29,11 @@ echo "== threaded tests under thread sanitizer"
 bash scripts/build.sh build-tsan -DVEXLOR_WITH_UI=OFF -DVEXLOR_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L threads
+
+echo "== the skin archive signature in programs built by clang"
+# One compiler folded the archive's signature into the program's constants once;
+# this builds vexlor with clang and scans it.
+cmake -S "$root" -B "$root/build-clang" -G Ninja \
+  -DVEXLOR_WITH_UI=ON -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+cmake --build "$root/build-clang" -j "$jobs" --target test_skin_signature
+ctest --test-dir build-clang --output-on-failure -R SkinArchiveSignature

@@ -10,6 +10,7 @@
 #include "app/TimerQueue.h"
 #include "settings/ConnectionSettings.h"
 
+#include <algorithm>
 #include <fstream>
 
 CConnectionController::CConnectionController(ISessionCommands& session, ConnectionSettings& settings,
@@ -101,9 +102,49 @@ void CConnectionController::ToggleConnection()
     fullRead_ = reevaluateVisibility_ = rebuildTree_ = reopenPage_ = firstOpen_ = true;
     // A link that never opens must not inherit the flags of the last connection.
     failureShown_ = awaitingConfig_ = versionReceived_ = presetListDone_ = false;
+    presetRequests_.Clear();
+    ResetCompareState();
     ++generation_;
     SetState(ConnectionState::Connecting);
+    ArmConnectWatchdog();
     session_.Connect(settings_);
+}
+
+bool CConnectionController::Connecting() const
+{
+    return state_ == ConnectionState::Connecting || state_ == ConnectionState::Identifying ||
+           state_ == ConnectionState::Reading;
+}
+
+std::chrono::milliseconds CConnectionController::ConnectWatchdogPeriod() const
+{
+    // The session gives one command up after its tries of one reply time-out
+    // each; its own report of that is the better one, so the watchdog waits longer.
+    const std::int64_t retries = std::int64_t{std::max(settings_.tries, 1)} * std::max(settings_.replyTimeoutMs, 1);
+    return std::max(kMinConnectWatchdog, std::chrono::milliseconds(retries + 10000));
+}
+
+void CConnectionController::ArmConnectWatchdog()
+{
+    const std::uint64_t generation = generation_;
+    const std::uint64_t progress = connectProgress_;
+    timers_.StartOnce(ConnectWatchdogPeriod(), [this, generation, progress] { OnConnectWatchdog(generation, progress); });
+}
+
+void CConnectionController::OnConnectWatchdog(std::uint64_t generation, std::uint64_t progress)
+{
+    if (generation != generation_ || !Connecting()) return;
+    if (progress != connectProgress_) {
+        ArmConnectWatchdog();
+        return;
+    }
+    // A step that never ends (an answer the session does not retry) would keep
+    // the progress window up for good.
+    Log("No progress while connecting; the attempt is given up");
+    session_.Disconnect();
+    EnterDisconnectedLayout();
+    failureShown_ = true;
+    views_.main.ShowMessage(texts::kNoResponse, "");
 }
 
 void CConnectionController::ExitApplication()
@@ -116,6 +157,7 @@ void CConnectionController::ExitApplication()
 
 void CConnectionController::OnConnected()
 {
+    ++connectProgress_;
     quitPending_ = false;
     views_.main.SetConnectElement("BtnDisconnect");
     views_.main.SetConnectedLayout(true);
@@ -133,6 +175,7 @@ void CConnectionController::OnVersion(const ByteString& bytes)
     title += ".";
     for (std::size_t i = 1; i < version_.size(); ++i) title += static_cast<char>(version_[i]);
     views_.main.SetTitle(title);
+    ++connectProgress_;
     versionReceived_ = true;
     awaitingConfig_ = true;
     session_.GetConfig(settings_.lockCode);
@@ -171,6 +214,7 @@ bool CConnectionController::SaveAndParseDescription(const ByteString& bytes)
 
 void CConnectionController::OnConfig(const ByteString& bytes)
 {
+    ++connectProgress_;
     awaitingConfig_ = false;
     // An empty description names no model at all.
     if (!IdentifyModel(bytes.empty() ? 0 : bytes[0])) return;
@@ -207,6 +251,7 @@ void CConnectionController::OnParamValue(std::uint32_t packed)
     const auto c = static_cast<std::uint8_t>((packed >> 16) & 0xFF);
     const auto value = static_cast<std::uint8_t>((packed >> 24) & 0xFF);
     if (observer_) observer_->OnParamValue(a, b, c, value);
+    ++connectProgress_;
     if (fullRead_) {
         if (PageNode* root = parser_->Root()) StoreValue(*root, a, b, c, value);
         if (endMarker_ == std::array<std::uint8_t, 3>{a, b, c}) {
@@ -266,16 +311,13 @@ void CConnectionController::ReadParameter(std::uint8_t a, std::uint8_t b, std::u
     if (session_.IsConnected()) session_.ReadParam(a, b, c);
 }
 
-void CConnectionController::OnDisconnected()
+void CConnectionController::EnterDisconnectedLayout()
 {
-    if (quitPending_) {
-        views_.main.QuitMessageLoop(0);
-        return;
-    }
     ++generation_;
     buildingPresetList_ = false;
-    singlePresetRefresh_ = false;
+    presetRequests_.Clear();
     walk_ = false;
+    ResetCompareState();
     views_.main.EnableWindow(true);
     views_.meter.Reset();
     DestroyPage();
@@ -284,6 +326,15 @@ void CConnectionController::OnDisconnected()
     views_.main.SetConnectElement("BtnConnect");
     views_.main.CloseProgress();
     SetState(ConnectionState::Disconnected);
+}
+
+void CConnectionController::OnDisconnected()
+{
+    if (quitPending_) {
+        views_.main.QuitMessageLoop(0);
+        return;
+    }
+    EnterDisconnectedLayout();
     // The session reports one loss of the link twice; tell the operator once.
     if (failureShown_) return;
     if (awaitingConfig_) {

@@ -7,8 +7,10 @@
 #include "description/IConfigErrorSink.h"
 #include "description/Visibility.h"
 #include "presets/PresetModel.h"
+#include "presets/PresetRequests.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -65,6 +67,9 @@ class CConnectionController : private IConfigErrorSink {
 public:
     static constexpr const char* kDescriptionFile = "pccontrol.bin";
     static constexpr std::uint32_t kPresetRequestPauseMs = 15;
+    // A connect that makes no progress for this long is given up, unless the
+    // session's own retries of one command may take longer.
+    static constexpr std::chrono::milliseconds kMinConnectWatchdog{30000};
 
     CConnectionController(ISessionCommands& session, ConnectionSettings& settings,
                           ControllerViews views, ITimerService& timers);
@@ -104,12 +109,18 @@ public:
     bool RefreshWalkRunning() const { return walk_; }
     bool FullReadRunning() const { return fullRead_; }
     bool BuildingPresetList() const { return buildingPresetList_; }
+    // How long the connect sequence may stand still before it is given up.
+    std::chrono::milliseconds ConnectWatchdogPeriod() const;
     const presets::StatusValues& StatusNow() const { return status_; }
 
 private:
     // Connect sequence.
     void OnConnected();
     void OnDisconnected();
+    void EnterDisconnectedLayout();
+    void ArmConnectWatchdog();
+    void OnConnectWatchdog(std::uint64_t generation, std::uint64_t progress);
+    bool Connecting() const;
     void OnVersion(const ByteString& bytes);
     void OnConfig(const ByteString& bytes);
     bool IdentifyModel(std::uint8_t code);
@@ -131,6 +142,7 @@ private:
     void FillTreeView();
     void SetAB(bool a, bool b);
     void ReleaseCompareAfterSave();
+    void ResetCompareState();
 
     // Presets.
     void OnPresetCount(std::uint32_t count);
@@ -140,10 +152,11 @@ private:
     void OnPresetCommand(int command);
     void OnPresetNameChanged(std::uint8_t index);
     void OnPresetSelected(std::uint32_t index);
-    void RequestPreset(std::uint32_t index, bool askForFile);
-    // Whether a preset was sent (a cancelled dialog or empty file sends nothing).
-    bool UploadPreset(std::uint8_t index, bool fromChosenFile);
-    void UpdatePresetRow(std::uint8_t index);
+    void RequestPreset(std::uint32_t index, presets::PresetPurpose purpose);
+    // A cancelled dialog or an empty file sends nothing.
+    void UploadPreset(std::uint8_t index, bool fromChosenFile);
+    void PresetListRowArrived(std::uint8_t index);
+    void UpdatePresetRow(std::uint8_t index, bool insert);
     void FinishPresetList();
 
     // The parser's one-time "Config Error" report, shown as a message box.
@@ -184,12 +197,16 @@ private:
     std::uint32_t presetCount_ = 0;
     bool buildingPresetList_ = false;
     bool presetListDone_ = false;  // this connection's list has been built
-    bool singlePresetRefresh_ = false;
-    std::string presetFileName_;
+    presets::CPresetRequests presetRequests_;
     bool quitPending_ = false;
     // Bumped on every connect and disconnect so that a pending preset-request
     // timer of an earlier connection does nothing.
     std::uint64_t generation_ = 0;
+    // Counts the steps of the connect sequence the watchdog sees as progress.
+    std::uint64_t connectProgress_ = 0;
+    // Set while the controller itself selects the first tree item, whose page
+    // it has just opened.
+    bool selectingFirstItem_ = false;
 
     presets::StatusValues status_;
     presets::StatusValues previous_;

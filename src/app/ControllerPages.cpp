@@ -42,9 +42,14 @@ void CConnectionController::RebuildTree()
     FillTreeView();
     if (views_.main.IsTreeViewChecked()) views_.tree.SetVisible(true);
     if (firstOpen_) {
-        OpenPage(0, true);
-        views_.tree.SelectFirstItem();
         firstOpen_ = false;
+        OpenPage(0, true);
+        // Selecting the item opens its page as a click would; that page is open.
+        selectingFirstItem_ = true;
+        views_.tree.SelectFirstItem();
+        selectingFirstItem_ = false;
+        // Built just now from the current description: nothing left to reopen.
+        reopenPage_ = false;
     } else if (page_) {
         // The rebuild unbound the open page's controls; build it again (or its
         // substitute, when it was hidden) so it keeps following the processor.
@@ -123,6 +128,7 @@ void CConnectionController::DestroyPage()
 
 void CConnectionController::OpenPage(std::size_t index, bool rebuild)
 {
+    if (selectingFirstItem_ && index == currentPage_) return;
     views_.main.HideSettingsPanel();
     if (!session_.IsConnected()) return;
     currentPage_ = index;
@@ -181,6 +187,17 @@ void CConnectionController::ApplyCompareLock(bool on)
         if (!records.empty() && records.front().a == 0) control->SetEnabled(!on);
     }
     views_.main.EnableWindow(true);
+}
+
+void CConnectionController::ResetCompareState()
+{
+    // A new connection learns all of these from the processor's first status.
+    status_ = previous_ = {};
+    localCompare_ = 0;
+    compareLock_ = false;
+    SetAB(false, false);
+    views_.main.EnableAB(false);
+    views_.presets.SetFlags({});
 }
 
 void CConnectionController::ReleaseCompareAfterSave()

@@ -12,6 +12,7 @@
 
 void CConnectionController::OnPresetCount(std::uint32_t count)
 {
+    ++connectProgress_;
     presetCount_ = count;
     buildingPresetList_ = true;
     views_.presets.DeleteAllRows();
@@ -22,54 +23,64 @@ void CConnectionController::OnPresetCount(std::uint32_t count)
         FinishPresetList();
         return;
     }
-    RequestPreset(0, false);
+    RequestPreset(0, presets::PresetPurpose::ListRow);
 }
 
-void CConnectionController::RequestPreset(std::uint32_t index, bool askForFile)
+void CConnectionController::RequestPreset(std::uint32_t index, presets::PresetPurpose purpose)
 {
     if (index >= presetCount_) return;
     const auto n = static_cast<std::uint8_t>(index);
-    presetFileName_ = askForFile ? views_.main.ChoosePresetFileToSave()
-                                 : WorkPath(presets::PresetTempFileName(n));
+    std::string file = purpose == presets::PresetPurpose::SaveToFile ? views_.main.ChoosePresetFileToSave()
+                                                                      : WorkPath(presets::PresetTempFileName(n));
+    presetRequests_.Add(n, {purpose, std::move(file)});
     session_.GetPreset(n);
 }
 
-bool CConnectionController::UploadPreset(std::uint8_t index, bool fromChosenFile)
+void CConnectionController::UploadPreset(std::uint8_t index, bool fromChosenFile)
 {
     const std::string path = fromChosenFile ? views_.main.ChoosePresetFileToLoad()
                                             : WorkPath(presets::PresetTempFileName(index));
-    if (path.empty()) return false;
+    if (path.empty()) return;
     const ByteString data = presets::ReadPresetFile(path, [this](const std::string& line) { Log(line); });
-    if (data.empty()) return false;
-    session_.SendPreset(index, data);
-    return true;
+    if (!data.empty()) session_.SendPreset(index, data);
 }
 
 void CConnectionController::OnPresetData(std::uint8_t index, const ByteString& data)
 {
-    if (!presetFileName_.empty()) presets::WritePresetFile(presetFileName_, data);
+    const auto request = presetRequests_.Take(index);
+    if (request && !request->file.empty()) presets::WritePresetFile(request->file, data);
     if (observer_) observer_->OnPresetData(index, data);
-    if (buildingPresetList_) {
-        UpdatePresetRow(index);
-        if (index + 1u < presetCount_) {
-            // The processor wants a short pause between two requests; a timer
-            // keeps the window responsive meanwhile.
-            const std::uint64_t generation = generation_;
-            const std::uint32_t next = index + 1u;
-            timers_.StartOnce(std::chrono::milliseconds(kPresetRequestPauseMs), [this, generation, next] {
-                if (generation == generation_ && buildingPresetList_) RequestPreset(next, false);
-            });
-        } else {
-            FinishPresetList();
-        }
+    if (!request) {
+        Log("Preset " + std::to_string(index) + " arrived without a request; ignored");
         return;
     }
-    if (singlePresetRefresh_) {
-        if (!presetFileName_.empty()) {
-            UpdatePresetRow(index);
-            if (index == status_.current) session_.LoadPreset(index);
-        }
-        singlePresetRefresh_ = false;
+    switch (request->purpose) {
+    case presets::PresetPurpose::ListRow: PresetListRowArrived(index); break;
+    case presets::PresetPurpose::ReadBack:
+        UpdatePresetRow(index, false);
+        // The processor runs the current preset from its working settings;
+        // loading it makes them take the uploaded data.
+        if (index == status_.current) session_.LoadPreset(index);
+        break;
+    case presets::PresetPurpose::SaveToFile: break;
+    }
+}
+
+void CConnectionController::PresetListRowArrived(std::uint8_t index)
+{
+    ++connectProgress_;
+    UpdatePresetRow(index, buildingPresetList_);
+    if (!buildingPresetList_) return;
+    if (index + 1u < presetCount_) {
+        // The processor wants a short pause between two requests; a timer
+        // keeps the window responsive meanwhile.
+        const std::uint64_t generation = generation_;
+        const std::uint32_t next = index + 1u;
+        timers_.StartOnce(std::chrono::milliseconds(kPresetRequestPauseMs), [this, generation, next] {
+            if (generation == generation_ && buildingPresetList_) RequestPreset(next, presets::PresetPurpose::ListRow);
+        });
+    } else {
+        FinishPresetList();
     }
 }
 
@@ -83,9 +94,9 @@ void CConnectionController::FinishPresetList()
     if (!fullRead_ && state_ == ConnectionState::Reading) SetState(ConnectionState::Ready);
 }
 
-void CConnectionController::UpdatePresetRow(std::uint8_t index)
+void CConnectionController::UpdatePresetRow(std::uint8_t index, bool insert)
 {
-    if (buildingPresetList_) {
+    if (insert) {
         const std::size_t at = std::min<std::size_t>(index, rows_.size());
         rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(at),
                      presets::PresetRow{presets::PresetLabel(index, userPresetCount_), ""});
@@ -103,7 +114,8 @@ void CConnectionController::UpdatePresetRow(std::uint8_t index)
 void CConnectionController::OnPresetSent(std::uint8_t index)
 {
     if (observer_) observer_->OnPresetSent(index);
-    RequestPreset(index, false);
+    // The uploaded preset is read back; its own request says so.
+    RequestPreset(index, presets::PresetPurpose::ReadBack);
 }
 
 void CConnectionController::OnPresetLoaded(std::uint8_t index)
@@ -145,14 +157,14 @@ void CConnectionController::OnPresetCommand(int command)
         break;
     case presets::PresetCommand::Rename: views_.presets.StartRename(n); break;
     case presets::PresetCommand::LoadFromFile:
-        // Only an upload is read back; with nothing sent, the next preset that
-        // arrives must not be taken for the read-back (blank name, reload).
-        if (UploadPreset(n, true)) singlePresetRefresh_ = true;
+        // The processor's report that the upload arrived asks for its read-back.
+        UploadPreset(n, true);
         views_.presets.Deselect(n);
         break;
     case presets::PresetCommand::SaveToFile:
-        RequestPreset(n, true);
-        if (compareLock_) ReleaseCompareAfterSave();
+        // Reading a preset into a file leaves the processor comparing if it
+        // was, so A, B and the lock stay as the processor has them.
+        RequestPreset(n, presets::PresetPurpose::SaveToFile);
         views_.presets.Deselect(n);
         break;
     }

@@ -18,6 +18,12 @@ std::optional<AppMessage> CMessageQueue::TryPop()
     return message;
 }
 
+bool CMessageQueue::Empty()
+{
+    std::lock_guard lock(mutex_);
+    return queue_.empty();
+}
+
 std::optional<AppMessage> CMessageQueue::PopUntil(std::chrono::steady_clock::time_point deadline)
 {
     std::unique_lock lock(mutex_);

@@ -14,6 +14,7 @@ class CMessageQueue : public IMessagePoster {
 public:
     void Post(AppMessage message) override;
     std::optional<AppMessage> TryPop();
+    bool Empty();
     // Waits at most until the deadline for a message.
     std::optional<AppMessage> PopUntil(std::chrono::steady_clock::time_point deadline);
 

@@ -37,6 +37,7 @@ void CPostingSessionSink::OnParamReceive(std::uint8_t a, std::uint8_t b, std::ui
 
 void CPostingSessionSink::OnStatusReceive(const ByteString& status)
 {
+    if (tracker_) tracker_->StatusReplied();
     Post(msg::UM_STATUS, 0, 0, status);
 }
 
@@ -71,7 +72,7 @@ void CPostingSessionSink::OnLog(const std::string& text)
 }
 
 CSessionBridge::CSessionBridge(IMessagePoster& poster, TransportFactory factory)
-    : sink_(poster), session_(std::make_unique<CVexlorSession>(&sink_, std::move(factory)))
+    : sink_(poster, &tracker_), session_(std::make_unique<CVexlorSession>(&sink_, std::move(factory)))
 {
 }
 
@@ -81,22 +82,30 @@ CSessionBridge::~CSessionBridge() = default;
 void CSessionBridge::Connect(ConnectionSettings& settings) { session_->Connect(settings); }
 void CSessionBridge::Disconnect() { session_->Disconnect(); }
 bool CSessionBridge::IsConnected() { return session_->IsConnected(); }
-void CSessionBridge::ReadVersion() { session_->ReadVersion(); }
-void CSessionBridge::ReadParam(std::uint8_t a, std::uint8_t b, std::uint8_t c) { session_->ReadParam(a, b, c); }
+void CSessionBridge::ReadVersion() { Give([](CVexlorSession& s) { s.ReadVersion(); }); }
+void CSessionBridge::ReadParam(std::uint8_t a, std::uint8_t b, std::uint8_t c)
+{
+    Give([&](CVexlorSession& s) { s.ReadParam(a, b, c); });
+}
 void CSessionBridge::WriteParam(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t value)
 {
-    session_->WriteParam(a, b, c, value);
+    Give([&](CVexlorSession& s) { s.WriteParam(a, b, c, value); });
 }
-void CSessionBridge::GetConfig(std::uint32_t lockCode) { session_->GetConfig(lockCode); }
-void CSessionBridge::GetFactoryPresetNumber() { session_->GetFactoryPresetNumber(); }
-void CSessionBridge::GetPreset(std::uint8_t index) { session_->GetPreset(index); }
-void CSessionBridge::SendPreset(std::uint8_t index, const ByteString& data) { session_->SendPreset(index, data); }
-void CSessionBridge::LoadPreset(std::uint8_t index) { session_->LoadPreset(index); }
-void CSessionBridge::SavePreset(std::uint8_t index) { session_->SavePreset(index); }
-void CSessionBridge::SendCompare() { session_->SendCompare(); }
-void CSessionBridge::SendRevert() { session_->SendRevert(); }
+void CSessionBridge::GetConfig(std::uint32_t lockCode) { Give([&](CVexlorSession& s) { s.GetConfig(lockCode); }); }
+void CSessionBridge::GetFactoryPresetNumber() { Give([](CVexlorSession& s) { s.GetFactoryPresetNumber(); }); }
+void CSessionBridge::GetPreset(std::uint8_t index) { Give([&](CVexlorSession& s) { s.GetPreset(index); }); }
+void CSessionBridge::SendPreset(std::uint8_t index, const ByteString& data)
+{
+    Give([&](CVexlorSession& s) { s.SendPreset(index, data); });
+}
+void CSessionBridge::LoadPreset(std::uint8_t index) { Give([&](CVexlorSession& s) { s.LoadPreset(index); }); }
+void CSessionBridge::SavePreset(std::uint8_t index) { Give([&](CVexlorSession& s) { s.SavePreset(index); }); }
+void CSessionBridge::SendCompare() { Give([](CVexlorSession& s) { s.SendCompare(); }); }
+void CSessionBridge::SendRevert() { Give([](CVexlorSession& s) { s.SendRevert(); }); }
 void CSessionBridge::RenamePreset(std::uint8_t index, const ByteString& name15)
 {
-    session_->RenamePreset(index, std::string_view(reinterpret_cast<const char*>(name15.data()), name15.size()));
+    Give([&](CVexlorSession& s) {
+        s.RenamePreset(index, std::string_view(reinterpret_cast<const char*>(name15.data()), name15.size()));
+    });
 }
 void CSessionBridge::EnableStatusUpdates(bool on) { session_->EnableStatusUpdates(on); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CommandTracker.h"
 #include "app/Messages.h"
 #include "app/SessionCommands.h"
 #include "link/SessionSink.h"
@@ -13,7 +14,11 @@ class CVexlorSession;
 // into a message owned by the receiver, posts it and returns at once.
 class CPostingSessionSink : public CSessionSink {
 public:
-    explicit CPostingSessionSink(IMessagePoster& poster) : poster_(poster) {}
+    // tracker, when given, hears of every status reply.
+    explicit CPostingSessionSink(IMessagePoster& poster, CCommandTracker* tracker = nullptr)
+        : poster_(poster), tracker_(tracker)
+    {
+    }
 
     void OnConnect() override;
     void OnDisconnect() override;
@@ -31,6 +36,7 @@ public:
 private:
     void Post(int id, std::uint32_t wParam = 0, std::uint32_t lParam = 0, ByteString data = {});
     IMessagePoster& poster_;
+    CCommandTracker* tracker_;
 };
 
 // The controller's session: a CVexlorSession whose events go to a poster.
@@ -57,8 +63,20 @@ public:
     void EnableStatusUpdates(bool on) override;
 
     CVexlorSession& Session() { return *session_; }
+    // Every command given so far has been answered by the processor and its
+    // events posted. Connect, Disconnect and status switching are no commands.
+    bool AllCommandsAnswered() const { return tracker_.AllAnswered(); }
 
 private:
+    // Runs a command operation of the session and counts it as given.
+    template <typename Command>
+    void Give(Command command)
+    {
+        command(*session_);
+        tracker_.Given();
+    }
+
+    CCommandTracker tracker_;
     CPostingSessionSink sink_;
     std::unique_ptr<CVexlorSession> session_;
 };

@@ -4,7 +4,7 @@
 
 void CTimerQueue::StartOnce(std::chrono::milliseconds delay, std::function<void()> callback)
 {
-    timers_.push_back({Clock::now() + delay, nextOrder_++, std::move(callback)});
+    timers_.push_back({now_() + delay, nextOrder_++, std::move(callback)});
 }
 
 std::optional<CTimerQueue::Clock::time_point> CTimerQueue::NextDue() const

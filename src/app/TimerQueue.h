@@ -18,6 +18,10 @@ public:
 class CTimerQueue : public ITimerService {
 public:
     using Clock = std::chrono::steady_clock;
+    using NowFn = std::function<Clock::time_point()>;
+
+    // `now` tells the time timers are started at; tests hand in a clock they move.
+    explicit CTimerQueue(NowFn now = Clock::now) : now_(std::move(now)) {}
 
     void StartOnce(std::chrono::milliseconds delay, std::function<void()> callback) override;
     std::optional<Clock::time_point> NextDue() const;
@@ -31,6 +35,7 @@ private:
         std::uint64_t order;
         std::function<void()> callback;
     };
+    NowFn now_;
     std::vector<Timer> timers_;
     std::uint64_t nextOrder_ = 0;
 };

@@ -125,6 +125,10 @@ CliExit CCliApp::Run()
     else if (c == "backup") result = Backup();
     else if (c == "restore") result = Restore();
     else if (c == "watch") result = Watch();
+    // A disconnect drops whatever is still queued, such as the Load that makes a
+    // restored current preset take effect: finish first.
+    if (!LinkLost() && !Settle() && result == CliExit::Ok)
+        result = Fail(CliExit::CommandFailed, "the processor did not answer every command");
     if (result != CliExit::Ok && LinkLost()) err_ << "vexlor-cli: the link to the processor was lost\n";
     Disconnect();
     return result;
@@ -157,6 +161,13 @@ CliExit CCliApp::Connect()
         return failed();
     }
     return CliExit::Ok;
+}
+
+bool CCliApp::Settle()
+{
+    // Answered first, then an empty queue: the events of those answers were
+    // posted before the proof arrived, so an empty queue means they are handled.
+    return Wait([this] { return session_->AllCommandsAnswered() && loop_.Queue().Empty(); });
 }
 
 void CCliApp::Disconnect()

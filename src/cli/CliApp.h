@@ -39,6 +39,9 @@ public:
 
 private:
     CliExit Connect();
+    // Runs until the processor has answered every command given so far and the
+    // events they caused are handled; false when it could not.
+    bool Settle();
     void Disconnect();
     CliExit Fail(CliExit code, const std::string& text);
     bool Wait(const std::function<bool()>& done);

@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 
@@ -100,6 +101,11 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argv, 
     }
     if (o.lockText.empty()) {
         error = "--lock CODE is required";
+        return std::nullopt;
+    }
+    // As the settings panel's field: digits only; their count the connect checks.
+    if (!std::all_of(o.lockText.begin(), o.lockText.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        error = "--lock CODE takes digits only";
         return std::nullopt;
     }
     if (portGiven && !o.serialDevice.empty()) {

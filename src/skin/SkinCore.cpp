@@ -2,25 +2,17 @@
 
 #include "skin/SkinParser.h"
 
-#include <array>
-#include <fstream>
-#include <iterator>
-
 namespace {
 
-// Whole file as text; empty optional when it cannot be opened, a text of more
-// than limit bytes reads as limit + 1 bytes.
-std::optional<std::string> ReadText(const std::string& path, std::size_t limit)
+// The description is text: CR LF line ends read as LF, as a text-mode read
+// gives them, so no CR stays in a value.
+std::string TextModeLineEnds(const ByteString& bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
     std::string text;
-    std::array<char, 65536> block{};
-    while (in && text.size() <= limit) {
-        in.read(block.data(), block.size());
-        text.append(block.data(), static_cast<std::size_t>(in.gcount()));
-    }
+    text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n'))
+            text.push_back(static_cast<char>(bytes[i]));
     return text;
 }
 
@@ -43,19 +35,35 @@ bool CSkinCore::Load(const std::string& folder)
         return false;
     files_ = CSkinFiles(folder, files_.ArchivePath(), errors_);
     values_ = {};
-    const SkinFileRef ref = files_.ExtractFile(kDescriptionName);
-    const auto text = ReadText(ref.path, kMaxDescriptionSize);
-    bool ok = true;
-    if (text && text->size() > kMaxDescriptionSize) {
-        if (errors_ != nullptr)
-            errors_->OnSkinError(CSkinParser::ErrorMessage(0, 0), ISkinErrorSink::Icon::Error);
-        ok = false;
-    } else if (text) {
-        ok = CSkinParser::ParseAndReport(*text, values_, errors_);
+    loaded_ = LoadDescription();
+    return loaded_;
+}
+
+bool CSkinCore::LoadDescription()
+{
+    // Read in memory like every other skin file, so that no temporary file can
+    // fail and leave the skin empty.
+    const auto bytes = files_.ReadFile(kDescriptionName, kMaxDescriptionSize);
+    const bool packed = files_.InArchive(kDescriptionName);
+    if (!bytes) {
+        if (!packed && !files_.HasLooseFile(kDescriptionName))
+            return true; // no description anywhere: every value reads as its default
+        return Refuse();
     }
-    files_.ReleaseFile(ref);
-    loaded_ = ok;
-    return ok;
+    if (!CSkinParser::ParseAndReport(TextModeLineEnds(*bytes), values_, errors_))
+        return false;
+    // The program's own skin without a single value would open a 0 x 0 window.
+    if (packed && values_.Empty())
+        return Refuse();
+    return true;
+}
+
+bool CSkinCore::Refuse() const
+{
+    if (errors_ != nullptr)
+        errors_->OnSkinError(std::string("Unable to load description: \"") + kDescriptionName + '"',
+                             ISkinErrorSink::Icon::Error);
+    return false;
 }
 
 std::int32_t CSkinCore::GetLong(std::string_view element, std::string_view property) const

@@ -15,14 +15,18 @@
 class CSkinCore {
 public:
     static constexpr const char* kDescriptionName = "skin.ini";
-    // A description larger than this is refused as damaged.
-    static constexpr std::size_t kMaxDescriptionSize = 16u << 20;
+    // A description larger than this is refused as damaged (the shipped one
+    // holds some 25 KB).
+    static constexpr std::size_t kMaxDescriptionSize = 4u << 20;
 
     explicit CSkinCore(ISkinErrorSink* errors = nullptr, std::string archivePath = CSkinFiles::DefaultArchivePath());
 
-    // Reads and parses "skin.ini" of the skin in folder (e.g. "Skins\Vexlor").
-    // No folder: false. No description anywhere: true with no values. A bad
-    // description: "Error (0) in line n" to the error sink, false.
+    // Reads "skin.ini" of the skin in folder (e.g. "Skins\Vexlor") into memory
+    // and parses it. No folder: false. No description anywhere: true with no
+    // values. A bad description: "Error (0) in line n" to the error sink, false.
+    // A description that is there but cannot be read (too large, damaged) or
+    // an archive's description without a single value: "Unable to load
+    // description: "skin.ini"", false.
     bool Load(const std::string& folder);
 
     bool IsLoaded() const { return loaded_; }
@@ -41,6 +45,9 @@ public:
     std::optional<std::string> GetIconPath(std::string_view element, std::string_view property) const;
 
 private:
+    bool LoadDescription();
+    bool Refuse() const;
+
     ISkinErrorSink* errors_;
     CSkinFiles files_;
     SkinValues values_;

@@ -2,6 +2,7 @@
 
 #include "skin/SkinPack.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -99,9 +100,40 @@ std::string CSkinFiles::JoinFallbackPath(std::string_view folder, std::string_vi
     return ResolveLetterCase(path);
 }
 
+bool CSkinFiles::StaysInsideFolder(std::string_view entryPath)
+{
+    if (entryPath.empty() || entryPath.front() == '/' || entryPath.front() == '\\')
+        return false;
+    if (entryPath.size() >= 2 && entryPath[1] == ':')
+        return false; // a drive letter
+    std::size_t start = 0;
+    while (start <= entryPath.size()) {
+        const std::size_t end = std::min(entryPath.find_first_of("/\\", start), entryPath.size());
+        if (entryPath.substr(start, end - start) == "..")
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 std::string CSkinFiles::FallbackPath(std::string_view entryPath) const
 {
+    // Paths come from the skin's description; none may read outside its folder.
+    if (!StaysInsideFolder(entryPath))
+        return {};
     return JoinFallbackPath(folder_, entryPath);
+}
+
+bool CSkinFiles::InArchive(std::string_view entryPath) const
+{
+    return CSkinPack::Holds(archivePath_, entryPath);
+}
+
+bool CSkinFiles::HasLooseFile(std::string_view entryPath) const
+{
+    const std::string path = FallbackPath(entryPath);
+    std::error_code ec;
+    return !path.empty() && fs::is_regular_file(path, ec);
 }
 
 void CSkinFiles::ReportErrno(int error) const
@@ -140,9 +172,13 @@ void CSkinFiles::ReleaseFile(const SkinFileRef& ref) const
 
 std::optional<ByteString> CSkinFiles::ReadFile(std::string_view entryPath, std::size_t maxSize) const
 {
-    if (auto bytes = CSkinPack::Find(archivePath_, entryPath))
+    const auto limit = static_cast<std::uint32_t>(std::min<std::size_t>(maxSize, CSkinPack::kMaxEntrySize));
+    if (auto bytes = CSkinPack::Find(archivePath_, entryPath, limit))
         return bytes;
-    std::ifstream in(FallbackPath(entryPath), std::ios::binary | std::ios::ate);
+    const std::string path = FallbackPath(entryPath);
+    if (path.empty())
+        return std::nullopt;
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
         return std::nullopt;
     const std::streamoff size = in.tellg();

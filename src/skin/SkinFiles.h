@@ -37,11 +37,18 @@ public:
     void ReleaseFile(const SkinFileRef& ref) const;
 
     // The same file as bytes, without a temporary file: the archive's entry,
-    // else the loose file when it exists and is at most maxSize bytes.
+    // else the loose file when it exists; either at most maxSize bytes.
     std::optional<ByteString> ReadFile(std::string_view entryPath, std::size_t maxSize = kMaxLooseFileSize) const;
+    // Whether the archive lists the entry (whether or not it inflates), and
+    // whether the skin folder has a loose copy.
+    bool InArchive(std::string_view entryPath) const;
+    bool HasLooseFile(std::string_view entryPath) const;
 
-    // Where the loose copy of an entry lives.
+    // Where the loose copy of an entry lives; empty for an entry that would
+    // lead outside the skin folder.
     std::string FallbackPath(std::string_view entryPath) const;
+    // A relative path without ".." parts: one that stays inside the skin folder.
+    static bool StaysInsideFolder(std::string_view entryPath);
     // folder + separator (none when folder ends in one) + entry, with the
     // archive's backslashes turned into this system's separator. An existing
     // file is found whatever the letter case of its path.

@@ -74,26 +74,38 @@ bool SizesPlausible(std::uint32_t packedSize, std::uint32_t size)
 
 } // namespace
 
+namespace {
+
+// The archive's first twelve bytes ("@@@@" and "QuilPack"), each kept one
+// higher than it is. They are lowered at run time by a step read through a
+// volatile, which no compiler may fold into a constant, so the program's own
+// file never holds them and the first-signature scan can only find the
+// appended archive.
+constexpr std::array<std::uint8_t, 12> kRaisedMagic = {'A', 'A', 'A', 'A', 'R', 'v', 'j', 'm', 'Q', 'b', 'd', 'l'};
+volatile std::uint8_t g_magicStep = 1;
+
+const std::array<std::uint8_t, 12>& Magic()
+{
+    static const std::array<std::uint8_t, 12> magic = [] {
+        const std::uint8_t step = g_magicStep;
+        std::array<std::uint8_t, 12> bytes{};
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<std::uint8_t>(kRaisedMagic[i] - step);
+        return bytes;
+    }();
+    return magic;
+}
+
+} // namespace
+
 std::span<const std::uint8_t, 4> CSkinPack::Signature()
 {
-    // Filled at run time, so the executable's file holds no copy of it.
-    static const std::array<std::uint8_t, 4> signature = [] {
-        std::array<std::uint8_t, 4> s{};
-        s.fill(0x40);
-        return s;
-    }();
-    return signature;
+    return std::span<const std::uint8_t, 4>(Magic().data(), 4);
 }
 
 std::span<const std::uint8_t, 8> CSkinPack::ArchiveName()
 {
-    static const std::array<std::uint8_t, 8> name = [] {
-        std::array<std::uint8_t, 8> n{};
-        const char* text = "QuilPack";
-        std::copy(text, text + n.size(), n.begin());
-        return n;
-    }();
-    return name;
+    return std::span<const std::uint8_t, 8>(Magic().data() + 4, 8);
 }
 
 std::string CSkinPack::UpperAscii(std::string_view text)
@@ -231,13 +243,31 @@ CIndexCache& IndexCache()
 
 } // namespace
 
-std::optional<ByteString> CSkinPack::Find(const std::string& executablePath, std::string_view entryPath)
+namespace {
+
+std::shared_ptr<const CSkinPack> IndexOf(const std::string& executablePath, const CFileSource& source)
+{
+    return source.IsOpen() ? IndexCache().Get(executablePath, source) : nullptr;
+}
+
+} // namespace
+
+std::optional<ByteString> CSkinPack::Find(const std::string& executablePath, std::string_view entryPath,
+                                          std::uint32_t maxSize)
 {
     const CFileSource source(executablePath.c_str());
-    if (!source.IsOpen())
+    const auto pack = IndexOf(executablePath, source);
+    const SkinPackEntry* entry = pack ? pack->Lookup(entryPath) : nullptr;
+    if (entry == nullptr || entry->size > maxSize)
         return std::nullopt;
-    const auto pack = IndexCache().Get(executablePath, source);
-    return pack->Read(source, entryPath);
+    return Read(source, *entry);
+}
+
+bool CSkinPack::Holds(const std::string& executablePath, std::string_view entryPath)
+{
+    const CFileSource source(executablePath.c_str());
+    const auto pack = IndexOf(executablePath, source);
+    return pack && pack->Lookup(entryPath) != nullptr;
 }
 
 std::string CSkinPack::ExecutablePath()

@@ -60,17 +60,22 @@ public:
     static std::optional<ByteString> Inflate(std::span<const std::uint8_t> packed, std::uint32_t size);
 
     // The lookup the skin uses: the entry of the archive inside the file at
-    // executablePath. Each file is indexed once per process (again only when it
-    // changes on disk); thread-safe.
-    static std::optional<ByteString> Find(const std::string& executablePath, std::string_view entryPath);
+    // executablePath, not found when it would inflate to more than maxSize bytes.
+    // Each file is indexed once per process (again only when it changes on
+    // disk); thread-safe.
+    static std::optional<ByteString> Find(const std::string& executablePath, std::string_view entryPath,
+                                          std::uint32_t maxSize = kMaxEntrySize);
+    // Whether that archive lists the entry, whether or not it inflates.
+    static bool Holds(const std::string& executablePath, std::string_view entryPath);
     // The running executable's own file.
     static std::string ExecutablePath();
 
     // Upper-cases ASCII letters only, as the archive compares names.
     static std::string UpperAscii(std::string_view text);
 
-    // The signature and name, kept apart in this binary so that the program's own
-    // constants are never mistaken for an archive by the first-signature scan.
+    // The signature and name. They are made at run time and never stored in the
+    // program, so its own bytes cannot be mistaken for an archive by the
+    // first-signature scan.
     static std::span<const std::uint8_t, 4> Signature();
     static std::span<const std::uint8_t, 8> ArchiveName();
 

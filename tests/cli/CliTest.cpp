@@ -2,6 +2,8 @@
 #include "../app/ChildProcess.h"
 #include "SimServer.h"
 #include "cli/CliOptions.h"
+#include "core/PresetImage.h"
+#include "link/Packet.h"
 #include "presets/PresetFile.h"
 
 #include <gtest/gtest.h>
@@ -82,6 +84,10 @@ TEST(CliOptionsTest, HostDefaultsToLoopbackAndBadLinesAreRefused)
              {"--lock", "1234", "--port", "1", "--serial", "/dev/x", "info"},
              {"--lock", "1234", "--bogus", "info"},
              {"--lock", "1234", "--port", "x", "info"},
+             // The lock code is digits only, as the settings panel takes it.
+             {"--lock", "12ab", "info"},
+             {"--lock", " 123", "info"},
+             {"--lock", "+123", "info"},
              // Times that do not fit the loop's clock.
              {"--lock", "1234", "--timeout", "inf", "info"},
              {"--lock", "1234", "--seconds", "1e300", "watch"},
@@ -153,6 +159,34 @@ TEST_F(CliTest, BackupWritesEveryPresetAndRestorePutsOneBackByteIdentical)
     // No temporary preset files are left in the working folder.
     for (const auto& entry : fs::directory_iterator(folder_))
         EXPECT_NE(entry.path().extension(), ".pst") << entry.path();
+}
+
+// The processor runs its current preset from its working settings; a restore
+// into that preset must reach them, which takes the Load queued after the read-back.
+TEST_F(CliTest, RestoreIntoTheCurrentPresetChangesTheWorkingSettings)
+{
+    StartSim(1);
+    vsim::SimDevice& device = sim_->Device();
+    ASSERT_FALSE(device.Handle(BuildLoadPreset(0)).reply.empty());
+    ASSERT_EQ(device.Flags().current, 0);
+    const vsim::PresetLayout layout = vsim::MakePresetLayout(device.GetModel());
+    const std::uint8_t factory2 = static_cast<std::uint8_t>(device.GetModel().userPresets + 1);
+    const ByteString image = *device.PresetImage(factory2);
+    std::string why;
+    const auto content = vsim::DecodePresetImage(layout, image, &why);
+    ASSERT_TRUE(content) << why;
+    bool differs = false;
+    for (std::size_t i = 0; i < layout.addresses.size(); ++i)
+        differs = differs || device.ReadValue(layout.addresses[i]) != content->values[i];
+    ASSERT_TRUE(differs) << "the test needs a preset that sounds different";
+
+    const std::string file = (folder_ / "f2.pst").string();
+    ASSERT_TRUE(presets::WritePresetFile(file, image));
+    const RunResult r = Cli({"restore", "1", file});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(device.Flags().current, 0);
+    for (std::size_t i = 0; i < layout.addresses.size(); ++i)
+        EXPECT_EQ(device.ReadValue(layout.addresses[i]), content->values[i]) << i;
 }
 
 TEST_F(CliTest, RestoreRefusesFactoryPresetsAndMissingFiles)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using namespace skintest;
 
 namespace {
@@ -26,6 +28,17 @@ struct SkinOnDisk {
 
     TempDir dir;
 };
+
+// A description that is there but gives nothing is refused with one message.
+void ExpectDescriptionRefused(const SkinOnDisk& disk)
+{
+    RecordingErrorSink errors;
+    CSkinCore skin(&errors, disk.program());
+    EXPECT_FALSE(skin.Load(disk.folder()));
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0].text, "Unable to load description: \"skin.ini\"");
+    EXPECT_EQ(errors.messages[0].icon, ISkinErrorSink::Icon::Error);
+}
 
 } // namespace
 
@@ -85,13 +98,70 @@ TEST(SkinCore, BadDescriptionShowsTheErrorAndFails)
     EXPECT_EQ(std::string(kSkinErrorCaption), "Skin Error");
 }
 
+// Refused before it is parsed, in the archive as loose.
 TEST(SkinCore, OversizedDescriptionIsRefusedWithTheMessage)
 {
-    const SkinOnDisk disk({});
-    WriteFile(disk.looseFolder() / "skin.ini", std::string(CSkinCore::kMaxDescriptionSize + 1, ' '));
+    EXPECT_LE(CSkinCore::kMaxDescriptionSize, 8u << 20);
+    const std::string big(CSkinCore::kMaxDescriptionSize + 1, ' ');
+    const SkinOnDisk loose({});
+    WriteFile(loose.looseFolder() / "skin.ini", big);
+    const SkinOnDisk packed({{"skin.ini", Bytes(big)}});
+    ExpectDescriptionRefused(loose);
+    ExpectDescriptionRefused(packed);
+    const SkinOnDisk justFits({{"skin.ini", Bytes("LONG(A::x, 1)" + std::string(CSkinCore::kMaxDescriptionSize - 13, ' '))}});
+    CSkinCore skin(nullptr, justFits.program());
+    EXPECT_TRUE(skin.Load(justFits.folder()));
+}
+
+// The description is read in memory: a temporary folder nobody may write to
+// (the kernel's own /proc refuses every new file) changes nothing.
+TEST(SkinCore, UnwritableTemporaryFolderStillLoadsTheArchivesDescription)
+{
+    const SkinOnDisk disk({{"skin.ini", Bytes("LONG(DlgMain::width, 783)")}});
+    const char* old = std::getenv("TMPDIR");
+    const std::string saved = old ? old : "";
+    ::setenv("TMPDIR", "/proc", 1);
     RecordingErrorSink errors;
     CSkinCore skin(&errors, disk.program());
-    EXPECT_FALSE(skin.Load(disk.folder()));
-    ASSERT_EQ(errors.messages.size(), 1u);
-    EXPECT_EQ(errors.messages[0].text, "Error (0) in line 0");
+    const bool loaded = skin.Load(disk.folder());
+    const SkinFileRef extracted = skin.ExtractFile("skin.ini");
+    if (old)
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    EXPECT_FALSE(extracted.temporary);  // the folder really cannot take a file
+    EXPECT_TRUE(loaded);
+    EXPECT_EQ(skin.GetLong("DlgMain", "width"), 783);
+    EXPECT_TRUE(errors.messages.empty());
+}
+
+// The program's own skin that yields nothing would open a 0 x 0 window.
+TEST(SkinCore, ArchivedDescriptionWithoutValuesFailsToLoad)
+{
+    const SkinOnDisk onlyComments({{"skin.ini", Bytes("// nothing here\n/* at all */\n")}});
+    const SkinOnDisk broken({{"skin.ini", Bytes("LONG(A::x, 1)")}});
+    {
+        // Damage the stream of the one entry: its last byte is the checksum's.
+        ByteString bytes = ReadFile(broken.program());
+        bytes.back() ^= 0xFF;
+        WriteFile(broken.program(), bytes);
+    }
+    ExpectDescriptionRefused(onlyComments);
+    ExpectDescriptionRefused(broken);
+    // A loose description of comments only is still an empty skin.
+    const SkinOnDisk loose({});
+    WriteFile(loose.looseFolder() / "skin.ini", "// nothing\n");
+    CSkinCore skin(nullptr, loose.program());
+    EXPECT_TRUE(skin.Load(loose.folder()));
+}
+
+TEST(SkinCore, CrLfLineEndsLeaveNoCarriageReturnInValues)
+{
+    const SkinOnDisk disk({{"skin.ini", Bytes("STRING(A::two, first\r\nsecond)\r\nSTRING(A::end, last\r\n)\r\n"
+                                              "LONG(A::n, 5)\r\n")}});
+    CSkinCore skin(nullptr, disk.program());
+    ASSERT_TRUE(skin.Load(disk.folder()));
+    EXPECT_EQ(skin.GetString("A", "two"), "first\nsecond");
+    EXPECT_EQ(skin.GetString("A", "end"), "last\n");
+    EXPECT_EQ(skin.GetLong("A", "n"), 5);
 }

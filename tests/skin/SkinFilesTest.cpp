@@ -153,3 +153,23 @@ TEST(SkinFiles, OversizedLooseFileIsNotRead)
     EXPECT_EQ(files.ReadFile("big.bin", 100), ByteString(100, 1));
     EXPECT_FALSE(files.ReadFile("missing.bin"));
 }
+
+TEST(SkinFiles, LoosePathsThatLeaveTheSkinFolderAreRefused)
+{
+    for (const char* bad : {"..\\secret.bin", "Buttons\\..\\..\\secret.bin", "../secret.bin", "a/../../secret.bin",
+                            "/etc/passwd", "\\secret.bin", "C:\\secret.bin", "..", ""})
+        EXPECT_FALSE(CSkinFiles::StaysInsideFolder(bad)) << bad;
+    for (const char* good : {"skin.ini", "Buttons\\BtnA_Up.bmp", "a..b.bmp", "x/..y/z.bmp", "./skin.ini"})
+        EXPECT_TRUE(CSkinFiles::StaysInsideFolder(good)) << good;
+
+    const TempDir dir;
+    WriteFile(dir.Path() / "secret.bin", "not a skin file");
+    WriteFile(dir.Path() / "Skin" / "Buttons" / "face.bmp", "face");
+    const CSkinFiles files(dir / "Skin", dir / "no program");
+    EXPECT_FALSE(files.ReadFile("..\\secret.bin"));
+    EXPECT_FALSE(files.ReadFile("Buttons\\..\\..\\secret.bin"));
+    EXPECT_FALSE(files.ReadFile((dir.Path() / "secret.bin").string()));
+    EXPECT_FALSE(files.HasLooseFile("..\\secret.bin"));
+    EXPECT_EQ(files.ExtractFile("..\\secret.bin").path, "");
+    EXPECT_EQ(files.ReadFile("Buttons\\face.bmp"), Bytes("face"));
+}

@@ -59,6 +59,10 @@ TEST(SkinParser, ColourAndNumberConversion)
     EXPECT_EQ(CSkinParser::NumberValue("-2147483649"), -2147483647 - 1);
     EXPECT_EQ(CSkinParser::NumberValue(""), 0);
     EXPECT_EQ(CSkinParser::NumberValue("#FF00FF0"), 0);
+    // Every blank of the C library leads a number: tab, line ends, vertical tab, form feed.
+    EXPECT_EQ(CSkinParser::NumberValue("\t42"), 42);
+    EXPECT_EQ(CSkinParser::NumberValue("\n\v\f\r -7"), -7);
+    EXPECT_EQ(ParseOk("LONG(A::tab,\t 685)").numbers.at("A::tab"), 685);
 }
 
 TEST(SkinParser, StoresImagesIconsAndStringsWithoutQuotesOrEscapes)

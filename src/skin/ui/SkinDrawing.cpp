@@ -89,6 +89,41 @@ std::uint32_t FileValue(QByteArrayView file, qsizetype at, int bytes)
 
 } // namespace
 
+namespace {
+
+// The 16-bit pixels exactly as the file stores them, unused top bit included,
+// in an image of `format`; null when the file does not hold them all.
+QImage StoredPixels(const QImage& decoded, QByteArrayView file, QImage::Format format)
+{
+    const std::uint32_t offset = FileValue(file, 10, 4);
+    const auto width = static_cast<std::int32_t>(FileValue(file, 18, 4));
+    const auto height = static_cast<std::int32_t>(FileValue(file, 22, 4));
+    const qsizetype rows = height < 0 ? -static_cast<qsizetype>(height) : height;
+    if (width != decoded.width() || rows != decoded.height())
+        return {};
+    const qsizetype stride = (static_cast<qsizetype>(width) * 2 + 3) / 4 * 4;
+    if (offset > static_cast<std::uint64_t>(file.size()) || (file.size() - offset) / stride < rows)
+        return {};
+    QImage image(width, static_cast<int>(rows), format);
+    if (image.isNull())
+        return {};
+    for (qsizetype y = 0; y < rows; ++y) {
+        // Rows are stored bottom-up unless the height is negative.
+        const qsizetype stored = height < 0 ? y : rows - 1 - y;
+        std::memcpy(image.scanLine(static_cast<int>(y)), file.data() + offset + stored * stride,
+                    static_cast<std::size_t>(width) * 2);
+    }
+    return image;
+}
+
+QImage SixteenBit(const QImage& decoded, QByteArrayView file, QImage::Format format)
+{
+    const QImage stored = StoredPixels(decoded, file, format);
+    return stored.isNull() ? decoded.convertToFormat(format) : stored;
+}
+
+} // namespace
+
 QImage InFileLayout(const QImage& decoded, QByteArrayView file)
 {
     // File header (14 bytes), then the bitmap header: bit count at 28,
@@ -97,16 +132,16 @@ QImage InFileLayout(const QImage& decoded, QByteArrayView file)
         return decoded;
     const std::uint32_t compression = FileValue(file, 30, 4);
     if (compression == 0)
-        return decoded.convertToFormat(QImage::Format_RGB555);
+        return SixteenBit(decoded, file, QImage::Format_RGB555);
     if (compression != 3 || file.size() < 66)
         return decoded;
     const std::uint32_t red = FileValue(file, 54, 4);
     const std::uint32_t green = FileValue(file, 58, 4);
     const std::uint32_t blue = FileValue(file, 62, 4);
     if (red == 0xF800 && green == 0x07E0 && blue == 0x001F)
-        return decoded.convertToFormat(QImage::Format_RGB16);
+        return SixteenBit(decoded, file, QImage::Format_RGB16);
     if (red == 0x7C00 && green == 0x03E0 && blue == 0x001F)
-        return decoded.convertToFormat(QImage::Format_RGB555);
+        return SixteenBit(decoded, file, QImage::Format_RGB555);
     return decoded;
 }
 

@@ -98,3 +98,13 @@ TEST(SkinSixteenBit, MaskColouredPixelsOfAPlain555BitmapAreCutOut)
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(RegionFromBitmap(image, kMagenta), QRegion(1, 0, 1, 1));
 }
+
+// Pixels are compared as stored: the unused top bit set makes a pixel that is
+// not the mask colour's value, though it shows the same colour.
+TEST(SkinSixteenBit, A555PixelWithItsTopBitSetIsNotCutOut)
+{
+    const QImage image = LoadThroughSkin(SixteenBitBmp({0xFC1F, 0x7C1F, 0x801F}, false));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(RegionFromBitmap(image, kMagenta), QRegion(0, 0, 1, 1) + QRegion(2, 0, 1, 1));
+    EXPECT_EQ(image.pixel(0, 0), image.pixel(1, 0));  // drawn alike
+}
