@@ -97,6 +97,7 @@ const std::map<std::string, Flag>& Flags()
         {"--corrupt", {true, Fraction(&FaultOptions::corrupt), "a fraction 0 to 1"}},
         {"--delay", {true, Fraction(&FaultOptions::delay), "a fraction 0 to 1"}},
         {"--duplicate", {true, Fraction(&FaultOptions::duplicate), "a fraction 0 to 1"}},
+        {"--noise", {true, Fraction(&FaultOptions::noise), "a fraction 0 to 1"}},
         {"--delay-ms", {true, [](SimOptions& o, const std::string& v) {
                             long n = 0;
                             if (!ParseInt(v, 0, 60000, n))
@@ -173,11 +174,14 @@ const char* SimUsage()
            "  --dump-description FILE write the control description to FILE and exit\n"
            "fault injection (fractions 0 to 1 of all replies, blocks and control bytes):\n"
            "  --seed N --drop F --corrupt F --delay F --delay-ms MS --duplicate F\n"
+           "  --noise F               a stray byte or a BREAK (zero byte) in F of the\n"
+           "                          units on the serial line\n"
            "  --cancel-after N        send CAN instead of transfer block N+1\n"
            "  --silent-after N        stop answering after N commands\n"
            "  --corrupt-description   send a damaged control description\n"
            "  --resend-ms MS          resend an unanswered transfer block after MS (default 500)\n"
-           "  --verbose               log every exchange to stderr\n"
+           "  --verbose               log every command received and every reply sent\n"
+           "                          to stderr, one line each\n"
            "  --version               print the version and exit\n";
 }
 

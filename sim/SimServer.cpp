@@ -41,7 +41,11 @@ bool SimServer::Start(std::string* why)
     }
     const LinkOptions link = MakeLinkOptions(options_);
     if (options_.udp) {
-        udp_ = std::make_unique<UdpFrontEnd>(*device_, link, options_.baud);
+        LinkOptions udp = link;
+        udp.name = "udp";
+        udp.faults.noise = 0;  // a datagram arrives whole or not at all
+        udp.faults.duplicateGap = std::chrono::milliseconds(0);
+        udp_ = std::make_unique<UdpFrontEnd>(*device_, udp, options_.baud);
         if (!udp_->Start(options_.port, why)) {
             udp_.reset();
             return false;
@@ -50,6 +54,7 @@ bool SimServer::Start(std::string* why)
     if (options_.serial) {
         // The serial link gets its own fault generator, seeded apart from UDP's.
         LinkOptions serial = link;
+        serial.name = "serial";
         serial.faults.seed = link.faults.seed + 1;
         pty_ = std::make_unique<PtyFrontEnd>(*device_, serial, options_.baud);
         if (!pty_->Start(why)) {

@@ -19,6 +19,7 @@ void FaultInjector::Apply(ByteString reply, std::vector<Output>& out)
     const bool corrupt = Roll(options_.corrupt);
     const bool delay = Roll(options_.delay);
     const bool duplicate = Roll(options_.duplicate);
+    const bool noise = Roll(options_.noise);  // draws nothing while noise is off
     const auto where = rng_();
     const auto bit = rng_();
     if (drop) {
@@ -35,6 +36,8 @@ void FaultInjector::Apply(ByteString reply, std::vector<Output>& out)
         reply[at] ^= static_cast<std::uint8_t>(1u << (bit % 8));
         ++counts_.corrupted;
     }
+    if (noise)
+        AddNoise(reply);
     std::chrono::milliseconds wait{0};
     if (delay) {
         wait = options_.delayMs;
@@ -43,9 +46,22 @@ void FaultInjector::Apply(ByteString reply, std::vector<Output>& out)
     if (duplicate) {
         out.push_back({reply, wait, delay});
         ++counts_.duplicated;
-        wait += kDuplicateGap;
+        wait += options_.duplicateGap;
     }
     out.push_back({std::move(reply), wait, delay || duplicate});
+}
+
+}  // namespace vsim
+
+namespace vsim {
+
+void FaultInjector::AddNoise(ByteString& reply)
+{
+    const auto at = static_cast<std::ptrdiff_t>(rng_() % (reply.size() + 1));
+    const auto kind = rng_();
+    const auto byte = static_cast<std::uint8_t>(kind % 2 == 0 ? 0x00 : (kind >> 8) & 0xFF);
+    reply.insert(reply.begin() + at, byte);
+    ++counts_.noisy;
 }
 
 }  // namespace vsim

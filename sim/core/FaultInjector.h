@@ -9,15 +9,26 @@
 
 namespace vsim {
 
+// Gap between a reply and its duplicate, so that a stream receiver sees two
+// arrivals rather than one run of bytes.
+constexpr std::chrono::milliseconds kDuplicateGap{50};
+
 struct FaultOptions {
     double drop = 0;       // fraction of replies never sent
     double corrupt = 0;    // fraction of replies with one bit flipped (lone control bytes are spared)
     double delay = 0;      // fraction of replies held back by delayMs
     double duplicate = 0;  // fraction of replies sent twice
+    // Fraction of replies with line noise inside or around them: a stray byte,
+    // or a zero byte as a BREAK reads on a line that does not ignore it. Serial
+    // lines only; a datagram carries no noise.
+    double noise = 0;
     std::chrono::milliseconds delayMs{300};
     std::uint32_t seed = 1;
+    // How far behind a duplicate follows. A network repeats a datagram at once;
+    // a late copy is what a delay does.
+    std::chrono::milliseconds duplicateGap = kDuplicateGap;
 
-    bool Any() const { return drop > 0 || corrupt > 0 || delay > 0 || duplicate > 0; }
+    bool Any() const { return drop > 0 || corrupt > 0 || delay > 0 || duplicate > 0 || noise > 0; }
 };
 
 // One unit of output (a reply, a transfer block, a control byte) and how long to
@@ -39,20 +50,18 @@ public:
     void Apply(ByteString reply, std::vector<Output>& out);
 
     struct Counts {
-        std::uint32_t dropped = 0, corrupted = 0, delayed = 0, duplicated = 0;
+        std::uint32_t dropped = 0, corrupted = 0, delayed = 0, duplicated = 0, noisy = 0;
     };
     const Counts& Done() const { return counts_; }
 
 private:
     bool Roll(double fraction);
+    void AddNoise(ByteString& reply);
 
     FaultOptions options_;
     std::mt19937 rng_;
     Counts counts_;
 };
 
-// Gap between a reply and its duplicate, so that a stream receiver sees two
-// arrivals rather than one run of bytes.
-constexpr std::chrono::milliseconds kDuplicateGap{50};
 
 }  // namespace vsim

@@ -72,6 +72,7 @@ public:
     std::uint8_t ReadValue(Address address);
 
     void Log(const std::string& line) const;
+    bool Logging() const { return static_cast<bool>(options_.log); }
 
 private:
     Answer HandleLocked(const ByteString& command);

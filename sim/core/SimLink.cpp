@@ -4,8 +4,37 @@
 #include "link/XModemBlock.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace vsim {
+namespace {
+
+// One unit on the wire as a log shows it: a control byte by name, a transfer
+// block by number, anything else byte by byte.
+std::string Describe(const ByteString& bytes)
+{
+    if (bytes.size() == 1) {
+        switch (bytes[0]) {
+        case XM_EOT: return "EOT";
+        case XM_ACK: return "ACK";
+        case XM_NAK: return "NAK";
+        case XM_CAN: return "CAN";
+        case XM_START: return "C";
+        default: break;
+        }
+    }
+    if (bytes.size() >= kXBlockLength && bytes[0] == XM_SOH)
+        return "block " + std::to_string(bytes[1]) + " (" + std::to_string(bytes.size()) + " bytes)";
+    std::string text;
+    char hex[4];
+    for (std::uint8_t b : bytes) {
+        std::snprintf(hex, sizeof hex, "%s%02X", text.empty() ? "" : " ", b);
+        text += hex;
+    }
+    return text;
+}
+
+}  // namespace
 
 SimLink::SimLink(SimDevice& device, LinkOptions options)
     : device_(device), options_(options), faults_(options.faults)
@@ -46,7 +75,7 @@ std::vector<Output> SimLink::Feed(const std::uint8_t* data, std::size_t length, 
                 mode_ = Mode::Command;
                 continue;
             }
-            device_.Log("dropping an incomplete datagram");
+            Log("dropping an incomplete datagram");
             input_.clear();
             break;
         }
@@ -109,10 +138,28 @@ void SimLink::TakeUnit(std::size_t length, Clock::time_point now)
         OnCommand(unit, now);
 }
 
+void SimLink::Log(const std::string& line) const
+{
+    device_.Log(options_.name + ": " + line);
+}
+
+void SimLink::FailEot(const std::string& answer)
+{
+    Log("protocol error: EOT answered with " + answer + ", not ACK; the transfer failed");
+    ++transfersFailed_;
+}
+
 void SimLink::OnCommand(const ByteString& command, Clock::time_point now)
 {
-    if (mode_ != Mode::Command) {
-        device_.Log("transfer abandoned by the application");
+    if (device_.Logging()) {
+        const std::string name = DescribeCommand(command);
+        Log("< " + (name.empty() ? std::string("?") : name) + " [" + Describe(command) + "]");
+    }
+    if (mode_ == Mode::SendEot) {
+        FailEot("a command");
+        Reset();
+    } else if (mode_ != Mode::Command) {
+        Log("transfer abandoned by the application");
         Reset();
     }
     ++commands_;
@@ -149,8 +196,16 @@ void SimLink::OnCommand(const ByteString& command, Clock::time_point now)
 
 void SimLink::OnSenderInput(std::uint8_t byte, Clock::time_point now)
 {
+    if (device_.Logging())
+        Log("< " + Describe({byte}));
     lastHeard_ = now;
     resends_ = 0;
+    // After EOT only ACK ends a download well; a NAK asks for the EOT again.
+    if (mode_ == Mode::SendEot && byte != XM_ACK && byte != XM_NAK) {
+        FailEot(Describe({byte}));
+        mode_ = Mode::Command;
+        return;
+    }
     if (byte == XM_CAN) {
         mode_ = Mode::Command;
         return;
@@ -178,10 +233,12 @@ void SimLink::OnSenderInput(std::uint8_t byte, Clock::time_point now)
         }
         break;
     case Mode::SendEot:
-        if (byte == XM_NAK)
+        if (byte == XM_NAK) {
             SendControl(XM_EOT, now);
-        else
+        } else {
+            Log("download complete");
             mode_ = Mode::Command;  // the receiver has it all
+        }
         break;
     default: break;
     }
@@ -191,7 +248,7 @@ void SimLink::SendBlock(Clock::time_point now)
 {
     const bool cancel = options_.cancelAfterBlocks >= 0 && block_ >= static_cast<std::size_t>(options_.cancelAfterBlocks);
     if (cancel || sendData_.empty()) {
-        device_.Log(cancel ? "cancelling the transfer" : "nothing to send: cancelling");
+        Log(cancel ? "cancelling the transfer" : "nothing to send: cancelling");
         Emit({XM_CAN});
         mode_ = Mode::Command;
         return;
@@ -214,11 +271,13 @@ void SimLink::SendControl(std::uint8_t byte, Clock::time_point now)
 
 void SimLink::OnReceiverInput(const ByteString& unit, Clock::time_point now)
 {
+    if (device_.Logging())
+        Log("< " + Describe(unit));
     lastHeard_ = now;
     if (unit[0] == XM_EOT) {
         Emit({XM_ACK});
         if (mode_ == Mode::Receive)
-            device_.Log("upload ended before it was complete");
+            Log("upload ended before it was complete");
         Reset();
         return;
     }
@@ -234,7 +293,7 @@ void SimLink::ReceiveBlock(const ByteString& block)
     if (CheckXBlock(block, expectedBlock_) != XBlockVerdict::Valid) {
         // A NAK would ask for the next block, not this one again: the upload
         // cannot be repaired, so it is ended and nothing is stored.
-        device_.Log("damaged upload block " + std::to_string(expectedBlock_) + ": upload refused");
+        Log("damaged upload block " + std::to_string(expectedBlock_) + ": upload refused");
         receiveFailed_ = true;
         Emit({XM_ACK});
         mode_ = Mode::ReceiveDone;
@@ -255,7 +314,20 @@ void SimLink::ReceiveBlock(const ByteString& block)
 
 void SimLink::Emit(ByteString bytes)
 {
+    const std::size_t before = out_.size();
+    const std::string what = device_.Logging() ? Describe(bytes) : std::string();
     faults_.Apply(std::move(bytes), out_);
+    if (!device_.Logging())
+        return;
+    if (out_.size() == before)
+        Log("> " + what + " (dropped)");
+    for (std::size_t i = before; i < out_.size(); ++i) {
+        const Output& o = out_[i];
+        std::string line = "> " + Describe(o.bytes);
+        if (o.delay.count() > 0)
+            line += " (after " + std::to_string(o.delay.count()) + " ms)";
+        Log(line);
+    }
 }
 
 std::vector<Output> SimLink::Poll(Clock::time_point now)
@@ -272,7 +344,7 @@ std::vector<Output> SimLink::Poll(Clock::time_point now)
             }
         }
         if (!input_.empty()) {
-            device_.Log("dropping " + std::to_string(input_.size()) + " stale bytes");
+            Log("dropping " + std::to_string(input_.size()) + " stale bytes");
             input_.clear();
         }
     }
@@ -285,7 +357,7 @@ std::vector<Output> SimLink::Poll(Clock::time_point now)
             SendControl(XM_EOT, now);
     }
     if (mode_ != Mode::Command && now - lastHeard_ >= options_.transferIdle) {
-        device_.Log("transfer abandoned: no answer");
+        Log("transfer abandoned: no answer");
         Reset();
     }
     device_.FlushState();

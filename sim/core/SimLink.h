@@ -5,12 +5,14 @@
 
 #include <chrono>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
 namespace vsim {
 
 struct LinkOptions {
+    std::string name = "link";  // leads every log line of the link
     FaultOptions faults;
     // A download block (or EOT) that nobody answered is sent again after this
     // long, a few times, so a lost block is not taken for the end of a preset.
@@ -49,6 +51,9 @@ public:
     Mode CurrentMode() const { return mode_; }
     const FaultInjector::Counts& Faults() const { return faults_.Done(); }
     std::uint32_t CommandsSeen() const { return commands_; }
+    // Downloads the application ended wrongly: its EOT answered by anything but
+    // ACK (a NAK asks for the EOT again and is fine).
+    std::uint32_t TransfersFailed() const { return transfersFailed_; }
     // True once after the application said goodbye (Disconnect or a dropped link):
     // whatever is still waiting to be sent to it should be forgotten.
     bool TakeGoodbye() { return std::exchange(goodbye_, false); }
@@ -64,6 +69,9 @@ private:
     void SendBlock(Clock::time_point now);
     void SendControl(std::uint8_t byte, Clock::time_point now);
     void Emit(ByteString bytes);
+    // A download whose EOT got no ACK: logged as a protocol error and counted.
+    void FailEot(const std::string& answer);
+    void Log(const std::string& line) const;
     void ReceiveBlock(const ByteString& block);
 
     SimDevice& device_;
@@ -75,6 +83,7 @@ private:
     Clock::time_point inputSince_{};
     Mode mode_ = Mode::Command;
     std::uint32_t commands_ = 0;
+    std::uint32_t transfersFailed_ = 0;
     bool goodbye_ = false;
 
     // Download

@@ -54,6 +54,7 @@ CCliApp::CCliApp(CliOptions options, std::ostream& out, std::ostream& err, const
 {
     settings_.host = options_.host;
     settings_.portNumber = options_.port;
+    settings_.replyTimeoutMs = options_.replyTimeoutMs;
     settings_.transportIndex = options_.serialDevice.empty() ? 0 : 1;
     settings_.portName = options_.serialDevice.empty() ? "TCP" : options_.serialDevice;
     settings_.lockCode = static_cast<std::uint32_t>(std::strtoul(options_.lockText.c_str(), nullptr, 10));

@@ -7,7 +7,7 @@
 const char* CliUsage()
 {
     return "usage: vexlor-cli [--host H] [--port P | --serial DEV] --lock CODE [--log]\n"
-           "                  [--seconds S] [--timeout S] COMMAND\n"
+           "                  [--seconds S] [--timeout S] [--reply-ms MS] COMMAND\n"
            "       vexlor-cli --help | --version\n"
            "commands:\n"
            "  info               version, model, page tree and every parameter\n"
@@ -79,6 +79,13 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argv, 
                 return std::nullopt;
             }
             (arg == "--seconds" ? o.seconds : o.timeoutSeconds) = s;
+        } else if (arg == "--reply-ms") {
+            double ms = 0;
+            if (!value(v) || !ParseNumber(v, ms) || ms < 1 || ms > 60000) {
+                if (error.empty()) error = "--reply-ms needs milliseconds 1 to 60000";
+                return std::nullopt;
+            }
+            o.replyTimeoutMs = static_cast<std::int32_t>(ms);
         } else if (arg.rfind("--", 0) == 0) {
             error = "unknown option " + arg;
             return std::nullopt;

@@ -14,6 +14,7 @@ struct CliOptions {
     bool log = false;
     double seconds = 10;        // watch
     double timeoutSeconds = 120; // connect and each command
+    std::int32_t replyTimeoutMs = 2000;  // the link's wait for each reply
     std::string command;
     std::vector<std::string> args;
 };

@@ -3,6 +3,7 @@
 #include "common/ByteString.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -19,6 +20,8 @@ public:
     virtual void OnPacketReceived(const ByteString& packet) = 0;
     // Length of the packet at the start of the buffer, or nullopt while incomplete.
     virtual std::optional<std::size_t> GetPacketLength(const ByteString& buffered) = 0;
+    // Bytes at the start of the buffer that cannot begin a packet; they are dropped.
+    virtual std::size_t GetJunkLength(const ByteString&) { return 0; }
 };
 
 // A byte transport to the processor: serial line or UDP.
@@ -36,6 +39,16 @@ public:
     virtual void Send(const std::uint8_t* data, std::size_t length) = 0;
 
     void SetSink(ITransportSink* sink) { sink_ = sink; }
+
+    // How long the line must stay silent before a damaged packet counts as over:
+    // a byte stream may still be carrying its tail. Zero where every arrival is
+    // whole (datagrams).
+    virtual std::chrono::milliseconds QuietGap() const { return std::chrono::milliseconds(0); }
+    // When the last bytes arrived (the clock's epoch before any did).
+    std::chrono::steady_clock::time_point LastArrival() const
+    {
+        return std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(lastArrival_.load()));
+    }
 
     // Drops whatever is buffered before the next arrival. The session calls it before
     // each send: the processor answers only what it was asked, so bytes still waiting
@@ -59,4 +72,5 @@ private:
     ITransportSink* sink_;
     ByteString receiveBuffer_;
     std::atomic<bool> discardReceived_{false};
+    std::atomic<std::chrono::steady_clock::rep> lastArrival_{0};
 };

@@ -143,9 +143,10 @@ std::optional<std::size_t> NormalLength(const ByteString& b)
     return length;
 }
 
+constexpr std::uint8_t kSoh = 0x01, kEot = 0x04, kCan = 0x18;
+
 std::optional<std::size_t> TransferLength(const ByteString& b)
 {
-    constexpr std::uint8_t kEot = 0x04, kCan = 0x18;
     constexpr std::size_t kBlockLength = 132;
     if (b.empty())
         return std::nullopt;
@@ -214,4 +215,23 @@ std::string HexLine(std::string_view prefix, const ByteString& bytes)
         line += kHex[bytes[i] & 0x0F];
     }
     return line;
+}
+
+std::size_t GetJunkLength(const ByteString& buffered, bool transferMode)
+{
+    if (!transferMode)
+        return 0;
+    const auto start = std::find_if(buffered.begin(), buffered.end(), [](std::uint8_t b) {
+        return b == kSoh || b == kEot || b == REPLY_ACK || b == REPLY_NAK || b == kCan;
+    });
+    return static_cast<std::size_t>(start - buffered.begin());
+}
+
+bool ReplyAnswers(const ByteString& reply, const ByteString& command)
+{
+    if (reply.size() < 2 || command.empty() || reply[1] != command[0])
+        return false;
+    if (command[0] != CMD_READ_PARAM)
+        return true;
+    return reply.size() >= 5 && command.size() >= 4 && std::equal(command.begin() + 1, command.begin() + 4, reply.begin() + 2);
 }

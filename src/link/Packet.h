@@ -71,6 +71,11 @@ bool ChecksumMatches(const ByteString& packet);
 // A reply is accepted when it starts with ACK and its checksum is right.
 bool IsAcceptedReply(const ByteString& packet);
 
+// True when the reply can be the answer to the command: it echoes the command's
+// opcode, and a Read parameter reply also the address asked for. Anything else
+// (a duplicate, a late answer to an earlier command) answers another command.
+bool ReplyAnswers(const ByteString& reply, const ByteString& command);
+
 // Length of the reply to a command with this opcode (status, opcode and checksum
 // included), or nullopt for an opcode that is not in the command set.
 std::optional<std::size_t> ReplyLength(std::uint8_t opcode);
@@ -78,6 +83,12 @@ std::optional<std::size_t> ReplyLength(std::uint8_t opcode);
 // Length of the packet at the start of the receive buffer, or nullopt while it is
 // incomplete. transferMode selects the rule used while an XModem transfer runs.
 std::optional<std::size_t> GetPacketLength(const ByteString& buffered, bool transferMode);
+
+// Bytes at the start of the buffer that cannot begin a packet. During a transfer
+// only SOH, EOT, ACK, NAK and CAN begin one; anything in front (line noise, the
+// tail of a damaged block) is dropped, so a block starts only at its SOH.
+// Outside a transfer every byte counts (a malformed reply is answered by a retry).
+std::size_t GetJunkLength(const ByteString& buffered, bool transferMode);
 
 // The log line written when the packet goes on the wire; empty for a packet that
 // is not a known command. An empty packet is the link drop and logs "Disconnecting.".

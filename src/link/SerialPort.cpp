@@ -1,5 +1,6 @@
 #include "link/SerialPort.h"
 
+#include "link/SerialLock.h"
 #include "link/SerialTermios.h"
 
 #include <asio/io_context.hpp>
@@ -30,9 +31,8 @@ int CheckNotHeld(int fd)
 
 // Opens a terminal device that no one else holds, without blocking and without
 // making it our controlling terminal. Gives the descriptor or minus the error.
-int OpenDevice(const std::string& portName)
+int OpenDevice(const std::string& path)
 {
-    const std::string path = SerialDevicePath(portName);
     if (path.empty())
         return -ENOENT;
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -44,6 +44,16 @@ int OpenDevice(const std::string& portName)
         return -error;
     }
     return fd;
+}
+
+// Raises the lines in `raised` and drops the other of DTR and RTS. A device
+// without modem lines (a pseudo-terminal) has nothing to set.
+int SetModemLines(int fd, int raised)
+{
+    const int dropped = (TIOCM_DTR | TIOCM_RTS) & ~raised;
+    if ((raised == 0 || ::ioctl(fd, TIOCMBIS, &raised) == 0) && (dropped == 0 || ::ioctl(fd, TIOCMBIC, &dropped) == 0))
+        return 0;
+    return errno == ENOTTY || errno == EINVAL ? 0 : errno;
 }
 
 template <typename Edit>
@@ -72,6 +82,7 @@ int ReadLine(bool open, int fd, Read read)
 struct CSerialPort::Impl {
     explicit Impl(asio::io_context& io) : port(io) {}
     asio::serial_port port;
+    CSerialLock lock;  // held while the port is open
 };
 
 CSerialPort::CSerialPort(asio::io_context& io) : impl_(std::make_unique<Impl>(io)) {}
@@ -92,16 +103,22 @@ int CSerialPort::Open(const std::string& portName)
 {
     if (IsOpen())
         return Store(EALREADY);
-    const int fd = OpenDevice(portName);
-    if (fd < 0)
+    const std::string path = SerialDevicePath(portName);
+    // The lock first: a program that honours it sees the port taken from now on.
+    if (const int busy = path.empty() ? 0 : impl_->lock.Acquire(path); busy != 0)
+        return Store(busy);
+    const int fd = OpenDevice(path);
+    if (fd < 0) {
+        impl_->lock.Release();
         return Store(-fd);
+    }
     // Raw bytes both ways: no echo, no line editing, no character translation.
     int error = EditLine(fd, [](termios& tio) {
         ApplyRaw(tio);
         return 0;
     });
-    // Exclusive mode keeps other openers out; the lock also keeps out programs
-    // running with the rights to pass exclusive mode.
+    // Exclusive mode keeps other openers out; the advisory lock and the lock
+    // file also keep out programs running with the rights to pass it.
     if (error == 0 && ::ioctl(fd, TIOCEXCL) != 0)
         error = errno;
     std::error_code ec;
@@ -112,6 +129,7 @@ int CSerialPort::Open(const std::string& portName)
     if (error != 0) {
         ::ioctl(fd, TIOCNXCL);
         ::close(fd);
+        impl_->lock.Release();
     }
     return Store(error);
 }
@@ -125,6 +143,7 @@ int CSerialPort::Close()
     ::ioctl(NativeHandle(), TIOCNXCL);
     std::error_code ec;
     impl_->port.close(ec);
+    impl_->lock.Release();
     return Store(ec.value());
 }
 
@@ -139,7 +158,10 @@ int CSerialPort::SetupHandshaking(SerialHandshake mode)
 {
     if (!IsOpen())
         return Store(EBADF);
-    return Store(EditLine(NativeHandle(), [&](termios& tio) { return ApplyHandshaking(tio, mode); }));
+    const int error = EditLine(NativeHandle(), [&](termios& tio) { return ApplyHandshaking(tio, mode); });
+    if (error != 0)
+        return Store(error);
+    return Store(SetModemLines(NativeHandle(), ModemLinesFor(mode)));
 }
 
 int CSerialPort::GetBaudRate() const { return ReadLine(IsOpen(), NativeHandle(), BaudRateOf); }
@@ -166,10 +188,12 @@ void CSerialPort::Cancel()
 
 PortCheck CSerialPort::CheckPort(const std::string& portName)
 {
-    const int fd = OpenDevice(portName);
+    const std::string path = SerialDevicePath(portName);
+    const int fd = OpenDevice(path);
     if (fd >= 0) {
         ::close(fd);
-        return PortCheck::Available;
+        // A program that opened the port plainly shows only by its lock.
+        return CSerialLock::IsHeld(path) ? PortCheck::InUse : PortCheck::Available;
     }
     switch (-fd) {
     case ENOENT:

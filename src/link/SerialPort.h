@@ -13,7 +13,8 @@ namespace asio {
 class io_context;
 }
 
-// One serial device, opened exclusively. Every operation returns 0 or the error
+// One serial device, opened exclusively and holding the device's lock file
+// while open (CSerialLock). Every operation returns 0 or the error
 // number it also keeps as the last error. Not thread-safe: the owner serialises
 // calls, and the asynchronous operations complete on the io_context's thread.
 class CSerialPort {

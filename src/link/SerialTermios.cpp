@@ -3,6 +3,8 @@
 #include <array>
 #include <cerrno>
 
+#include <sys/ioctl.h>
+
 namespace {
 
 struct SpeedEntry {
@@ -90,9 +92,18 @@ int ApplyHandshaking(termios& tio, SerialHandshake mode)
     return EINVAL;
 }
 
+int ModemLinesFor(SerialHandshake mode)
+{
+    // Handshaking raises both lines while the port is ready; otherwise they are
+    // held low ("disabled"), as the processor's line expects.
+    return mode == SerialHandshake::Hardware ? TIOCM_DTR | TIOCM_RTS : 0;
+}
+
 void ApplyRaw(termios& tio)
 {
     ::cfmakeraw(&tio);
+    // A BREAK on the line would otherwise read as a 0x00 byte inside a reply.
+    tio.c_iflag |= IGNBRK;
     tio.c_cflag |= CREAD | CLOCAL;
     tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 0;

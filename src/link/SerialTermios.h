@@ -14,7 +14,10 @@
 int ApplyLine(termios& tio, std::uint32_t baudRate, std::uint32_t dataBits, SerialParity parity,
               SerialStopBits stopBits);
 int ApplyHandshaking(termios& tio, SerialHandshake mode);
+// Raw bytes both ways; a BREAK is ignored rather than read as a zero byte.
 void ApplyRaw(termios& tio);
+// The modem lines (TIOCM_DTR, TIOCM_RTS) raised in the mode; the others are dropped.
+int ModemLinesFor(SerialHandshake mode);
 
 // The settings the attributes hold; 0 for a speed or size outside the table.
 int BaudRateOf(const termios& tio);

@@ -93,7 +93,9 @@ void CTransportCOM::Close()
 void CTransportCOM::Send(const std::uint8_t* data, std::size_t length)
 {
     std::lock_guard lock(impl_->lock);
-    impl_->output.assign(data, data + length);
+    // Queued behind what is still waiting: the ACK that ends a download must not
+    // be replaced by the command that follows it.
+    impl_->output.insert(impl_->output.end(), data, data + length);
     asio::post(impl_->thread.Context(), [this] {
         int error = 0;
         {

@@ -14,8 +14,14 @@ public:
 
     void Open(const ConnectionSettings& settings) override;
     void Close() override;
-    // Replaces output not yet handed to the line; the transport's thread writes it.
+    // Queues the bytes behind any output not yet on the line; the transport's
+    // thread writes everything, in order.
     void Send(const std::uint8_t* data, std::size_t length) override;
+
+    // Longer than any pause inside a block on a busy line or a USB adapter,
+    // well short of the reply time-out.
+    static constexpr std::chrono::milliseconds kQuietGap{100};
+    std::chrono::milliseconds QuietGap() const override { return kQuietGap; }
 
     static constexpr int kErrorOpenFailed = -1;
     static constexpr int kErrorNotOpen = -2;

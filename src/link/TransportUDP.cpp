@@ -39,7 +39,8 @@ std::error_code ResolveEndpoint(asio::io_context& io, const std::string& host, s
 struct CTransportUDP::Impl {
     CAsioThread thread;
     udp::socket socket{thread.Context()};
-    std::array<std::uint8_t, kReceiveSize> buffer{};
+    // One byte more than is taken in, so a datagram that did not fit shows.
+    std::array<std::uint8_t, kReceiveSize + 1> buffer{};
     std::mutex lock;  // guards the socket between Send, Close and the receive loop
 };
 
@@ -129,6 +130,12 @@ void CTransportUDP::OnReceived(const std::error_code& ec, std::size_t length)
 {
     if (ec == asio::error::operation_aborted)
         return;  // the socket was closed
+    // A datagram cut to the buffer is a failed receive: its first bytes alone
+    // would be taken for a packet. (Windows reports the cut as message_size.)
+    if (ec == asio::error::message_size || (!ec && length > kReceiveSize)) {
+        StartReceive();
+        return;
+    }
     if (ec) {
         NotifyError(TransportErrorCode(ec));
         // An ICMP "port unreachable" shows up once on the next receive; the

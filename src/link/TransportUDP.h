@@ -17,6 +17,7 @@ public:
     void Send(const std::uint8_t* data, std::size_t length) override;
 
     // Largest datagram taken in; the longest packet of the protocol is 132 bytes.
+    // A longer one is dropped whole, never cut.
     static constexpr std::size_t kReceiveSize = 260;
 
 private:

@@ -236,15 +236,42 @@ void CVexlorSession::CloseTransport()
     }
 }
 
+CVexlorSession::Clock::duration CVexlorSession::ReplyTimeout()
+{
+    Lock lock(lock_);
+    return std::chrono::milliseconds(std::max(settings_.replyTimeoutMs, 1));
+}
+
 void CVexlorSession::StartReplyTimer()
 {
-    Clock::duration timeout;
-    {
-        Lock lock(lock_);
-        timeout = std::chrono::milliseconds(std::max(settings_.replyTimeoutMs, 1));
-    }
+    const Clock::duration timeout = ReplyTimeout();
     std::lock_guard<std::mutex> wake(wakeMutex_);
     replyDue_ = Clock::now() + timeout;
+}
+
+std::optional<CVexlorSession::Clock::time_point> CVexlorSession::LineQuietAt()
+{
+    std::lock_guard<std::mutex> life(transportMutex_);
+    if (!transport_ || transport_->QuietGap() <= Clock::duration::zero())
+        return std::nullopt;
+    return transport_->LastArrival() + transport_->QuietGap();
+}
+
+void CVexlorSession::WaitForQuietLine()
+{
+    const auto limit = Clock::now() + ReplyTimeout();
+    for (;;) {
+        const auto quietAt = LineQuietAt();
+        if (!quietAt)
+            return;
+        const auto due = std::min(*quietAt, limit);
+        std::unique_lock<std::mutex> wake(wakeMutex_);
+        if (Clock::now() >= due)
+            return;
+        // Woken early by a state change or the quit: the caller finds out which.
+        if (wake_.wait_until(wake, due, [&] { return quit_ || stateEvent_; }))
+            return;
+    }
 }
 
 // ---- transport reports -------------------------------------------------------
@@ -277,6 +304,11 @@ std::optional<std::size_t> CVexlorSession::GetPacketLength(const ByteString& buf
     return ::GetPacketLength(buffered, transferMode_.load(std::memory_order_acquire));
 }
 
+std::size_t CVexlorSession::GetJunkLength(const ByteString& buffered)
+{
+    return ::GetJunkLength(buffered, transferMode_.load(std::memory_order_acquire));
+}
+
 void CVexlorSession::OnPacketReceived(const ByteString& packet)
 {
     if (sink_)
@@ -303,10 +335,15 @@ void CVexlorSession::ProcessPacket(const ByteString& p)
         SetState(SessionState::REPLYERROR, lastCommand_);
         return;
     }
-    const bool lastIs = !lastCommand_.empty();
-    auto lastPreset = [&](std::uint8_t opcode, std::uint8_t fallback) {
-        return lastIs && lastCommand_[0] == opcode && lastCommand_.size() >= 3 ? lastCommand_[1] : fallback;
-    };
+    // A reply for another command (a duplicate, a late answer to an earlier
+    // try) is not this one's answer: the wait goes on, under the same time-out
+    // and retry rules.
+    if (!ReplyAnswers(p, lastCommand_)) {
+        LogLine(HexLine("Stale reply ignored", p));
+        return;
+    }
+    // The preset of a transfer is the one its own command named.
+    const std::uint8_t commandPreset = lastCommand_.size() >= 3 ? lastCommand_[1] : 0;
     switch (p[1]) {
     case CMD_READ_VERSION:
         SetState(SessionState::WAITSEND);
@@ -346,12 +383,12 @@ void CVexlorSession::ProcessPacket(const ByteString& p)
         break;
     case CMD_GET_PRESET:
         transferKind_ = kTransferPresetDownload;
-        downloadPreset_ = lastPreset(CMD_GET_PRESET, downloadPreset_);
+        downloadPreset_ = commandPreset;
         SetState(SessionState::XSTARTRECV, ByteString{'C'});
         break;
     case CMD_SEND_PRESET:
         transferKind_ = kTransferPresetUpload;
-        uploadPreset_ = lastPreset(CMD_SEND_PRESET, uploadPreset_);
+        uploadPreset_ = commandPreset;
         transferBuffer_ = lastUpload_;
         SetState(SessionState::XSTARTSEND);
         break;

@@ -88,6 +88,7 @@ public:
     void OnTransportError(int code) override;
     void OnPacketReceived(const ByteString& packet) override;
     std::optional<std::size_t> GetPacketLength(const ByteString& buffered) override;
+    std::size_t GetJunkLength(const ByteString& buffered) override;
 
     // Longest transfer accepted from the processor; a block past it is refused.
     static constexpr std::size_t kMaxTransferBytes = 4 * 1024 * 1024;
@@ -149,6 +150,12 @@ private:
     void SendOnTransport(const ByteString& packet);
     void CloseTransport();
     void StartReplyTimer();
+    Clock::duration ReplyTimeout();
+    // Waits until the line has been silent for the transport's quiet gap, so the
+    // tail of a damaged packet is not taken for the start of the next one.
+    // Bounded by the reply time-out; a state change or the quit ends it early.
+    void WaitForQuietLine();
+    std::optional<Clock::time_point> LineQuietAt();
 
     void MainThread();
     Wake WaitForWork();

@@ -187,20 +187,27 @@ void CVexlorSession::DoWaitReply(const ByteString& packet)
 
 void CVexlorSession::DoReplyError(const ByteString& packet)
 {
+    {
+        Lock lock(lock_);
+        if (state_ != SessionState::REPLYERROR)
+            return;
+        ++tries_;
+        Log("Try: %d", static_cast<int>(tries_));
+        if (static_cast<std::int64_t>(tries_) >= settings_.tries) {
+            Log("Too many tries. Disconnecting.");
+            SetState(SessionState::DISCONNECTED);
+            return;
+        }
+        if (packet.empty()) {
+            SetState(SessionState::WAITSEND);  // nothing to resend: idle again
+            return;
+        }
+    }
+    // The rest of a damaged reply must not sit in front of the next one.
+    WaitForQuietLine();
     Lock lock(lock_);
     if (state_ != SessionState::REPLYERROR)
-        return;
-    ++tries_;
-    Log("Try: %d", static_cast<int>(tries_));
-    if (static_cast<std::int64_t>(tries_) >= settings_.tries) {
-        Log("Too many tries. Disconnecting.");
-        SetState(SessionState::DISCONNECTED);
-        return;
-    }
-    if (packet.empty()) {
-        SetState(SessionState::WAITSEND);  // nothing to resend: idle again
-        return;
-    }
+        return;  // a Disconnect or a drop came in meanwhile
     LogLine(HexLine("Command retry send", packet));
     // Straight back out, keeping the try count (SendPacket would zero it).
     lastCommand_ = packet;

@@ -22,9 +22,12 @@ void CVexlorSession::DoXStartRecv(const ByteString& packet)
 }
 
 // XSENDACK, XSENDNAK (and the tail of XSTARTRECV): wait for a block, then send
-// the answer, so a block that comes at once already finds the wait.
+// the answer, so a block that comes at once already finds the wait. A NAK waits
+// for the rest of the bad block first, or it would shift the block resent.
 void CVexlorSession::DoXSend(const ByteString& packet)
 {
+    if (takenUp_ == SessionState::XSENDNAK)
+        WaitForQuietLine();
     if (Advance(takenUp_, SessionState::XWAITBLOCK, packet))
         SendOnTransport(packet);
 }
@@ -157,6 +160,10 @@ void CVexlorSession::OnXBlock(const ByteString& packet)
 {
     switch (CheckXBlock(packet, blockNumber_)) {
     case XBlockVerdict::Eot:
+        // Every download carries data. An EOT before the first block is a late
+        // copy of the previous transfer's end, not this one's: asked again.
+        if (blockNumber_ == 1)
+            break;
         SetState(SessionState::XFINALACK, ByteString{XM_ACK});
         return;
     case XBlockVerdict::Cancel:

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -26,7 +27,12 @@ bool FromVariant(const QVariant& v, std::string& out)
 {
     if (!v.canConvert<QString>())
         return false;
-    out = v.toString().toStdString();
+    const QString text = v.toString();
+    // Host and port names never hold control characters; one that does is a
+    // damaged line (an open quote that ran into the lines after it).
+    if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20; }))
+        return false;
+    out = text.toStdString();
     return true;
 }
 
@@ -54,22 +60,35 @@ CRegistryValue<T>::CRegistryValue(std::string name, T fallback) : name_(std::mov
 template <typename T>
 CRegistryValue<T>::~CRegistryValue()
 {
-    if (!deleted_)
+    if (WrittenAtExit())
         Write();  // failures at exit are ignored
+}
+
+template <typename T>
+bool CRegistryValue<T>::WrittenAtExit() const
+{
+    return !deleted_ && !(unreadable_ && value_ == *unreadable_);
 }
 
 template <typename T>
 void CRegistryValue<T>::Read()
 {
     auto store = OpenStore();
-    if (store->status() != QSettings::NoError) {
+    // A malformed line elsewhere in the file (a format error) leaves every
+    // readable value readable; only a store that cannot be opened has none.
+    if (store->status() == QSettings::AccessError) {
         status_ = RegistryStatus::KeyNotOpened;
         return;
     }
     const QVariant stored = store->value(QString::fromStdString(name_));
     T read{};
-    if (!stored.isValid() || !FromVariant(stored, read)) {
+    if (!stored.isValid()) {
         status_ = RegistryStatus::ValueNotRead;
+        return;
+    }
+    if (!FromVariant(stored, read)) {
+        status_ = RegistryStatus::ValueNotRead;
+        unreadable_ = value_;
         return;
     }
     value_ = std::move(read);
@@ -83,6 +102,8 @@ void CRegistryValue<T>::Write()
     store->setValue(QString::fromStdString(name_), ToVariant(value_));
     store->sync();
     status_ = store->status() == QSettings::NoError ? RegistryStatus::Success : RegistryStatus::ValueNotWritten;
+    if (status_ == RegistryStatus::Success)
+        unreadable_.reset();
 }
 
 template <typename T>

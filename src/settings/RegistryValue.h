@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // Status codes of a registry value.
@@ -17,6 +18,8 @@ enum class RegistryStatus : int {
 // destruction unless deleted. The store is the registry on Windows and an INI
 // file elsewhere (organisation "Tessavorn", application "Vexlor", group
 // "Settings"); failures fall back to the default silently and show in Status().
+// A value the store holds but that cannot be read keeps its default and is not
+// written back over the stored text unless it is changed.
 // T is std::string (string values) or std::uint32_t (DWORD values).
 template <typename T>
 class CRegistryValue {
@@ -45,8 +48,15 @@ public:
 private:
     void Read();
 
+    // Whether the value goes back to the store at exit: not when the store holds
+    // something unreadable and the value is still the default taken instead, so
+    // that what the store holds is not overwritten by a default.
+    bool WrittenAtExit() const;
+
     std::string name_;
     T value_;
+    // The default taken in place of an unreadable stored value.
+    std::optional<T> unreadable_;
     RegistryStatus status_ = RegistryStatus::Success;
     bool deleted_ = false;
 };

@@ -136,6 +136,30 @@ TEST(PacketLength, TransferModeCutsControlBytesAndWholeBlocks)
     EXPECT_EQ(GetPacketLength({}, true), std::nullopt);
 }
 
+TEST(PacketLength, DuringATransferOnlyControlBytesAndSohStartAPacket)
+{
+    EXPECT_EQ(GetJunkLength({0x00, 0x7F, 0x43, 0x01, 0x02}, true), 3u);
+    EXPECT_EQ(GetJunkLength({0x00, 0x00}, true), 2u);
+    for (std::uint8_t start : ByteString{0x01, 0x04, 0x06, 0x15, 0x18})
+        EXPECT_EQ(GetJunkLength({start, 0x00}, true), 0u) << int(start);
+    // Outside a transfer a bad first byte is a malformed reply, answered by a retry.
+    EXPECT_EQ(GetJunkLength({0x00, 0x80}, false), 0u);
+}
+
+TEST(PacketReply, AReplyAnswersOnlyTheCommandItEchoes)
+{
+    const ByteString version{0x06, 0x80, '1', '0', '3', 0x18};
+    EXPECT_TRUE(ReplyAnswers(version, BuildReadVersion()));
+    EXPECT_FALSE(ReplyAnswers(version, BuildGetPreset(2)));
+    EXPECT_FALSE(ReplyAnswers(version, {}));
+    // A Read parameter reply names its address; one for another address is stale.
+    const ByteString param{0x06, 0x81, 5, 1, 0, 0x20, 0xAD};
+    EXPECT_TRUE(ReplyAnswers(param, BuildReadParam(5, 1, 0)));
+    EXPECT_FALSE(ReplyAnswers(param, BuildReadParam(5, 1, 1)));
+    // A Write parameter reply's bytes are not read: its opcode is enough.
+    EXPECT_TRUE(ReplyAnswers({0x06, 0x01, 9, 9, 9, 9, 0x2A}, BuildWriteParam(1, 2, 3, 4)));
+}
+
 TEST(PacketLog, CommandLinesMatchTheWireLog)
 {
     EXPECT_EQ(DescribeCommand(BuildWriteParam(0x0a, 0x1b, 0x2c, 0xff)), "Write : 0a - 1b - 2c - ff");

@@ -1,5 +1,7 @@
 #include "link/SerialPort.h"
 
+#include "link/SerialLock.h"
+
 #include "TransportTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -7,9 +9,13 @@
 #include <asio/io_context.hpp>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -17,10 +23,79 @@ using namespace transport_test;
 
 class SerialPortTest : public ::testing::Test {
 protected:
+    // Lock files go to a folder of the test's own.
+    void SetUp() override
+    {
+        char folder[] = "/tmp/vexlor-lock-XXXXXX";
+        ASSERT_NE(::mkdtemp(folder), nullptr);
+        lockFolder_ = folder;
+        CSerialLock::SetFolder(lockFolder_);
+    }
+    void TearDown() override
+    {
+        port.Close();
+        CSerialLock::SetFolder("/var/lock");
+        std::filesystem::remove_all(lockFolder_);
+    }
+    std::string LockFile() const { return CSerialLock::LockFilePath(pty.Path()); }
+    void WriteLock(const std::string& text) const { std::ofstream(LockFile(), std::ios::trunc) << text; }
+    std::string ReadLock() const
+    {
+        std::ifstream in(LockFile());
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    static std::string PidText(pid_t pid)
+    {
+        char text[16];
+        std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(pid));
+        return text;
+    }
+    // The id of a process that has ended.
+    static pid_t EndedProcess()
+    {
+        const pid_t child = ::fork();
+        if (child == 0)
+            ::_exit(0);
+        ::waitpid(child, nullptr, 0);
+        return child;
+    }
+
+    std::string lockFolder_;
     asio::io_context io;
     PtyPair pty;
     CSerialPort port{io};
 };
+
+// A terminal program that opened the port plainly shows only by its lock file.
+TEST_F(SerialPortTest, PortLockedByARunningProgramIsInUse)
+{
+    const int plain = ::open(pty.Path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(plain, 0);
+    WriteLock(PidText(1));  // process 1 always runs
+    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::InUse);
+    EXPECT_EQ(port.Open(pty.Path()), EBUSY);
+    EXPECT_EQ(ReadLock(), PidText(1));
+    ::close(plain);
+}
+
+TEST_F(SerialPortTest, StaleLockIsTakenOverHeldWhileOpenAndGivenBackOnClose)
+{
+    for (const std::string& stale : {PidText(EndedProcess()), std::string("no process\n")}) {
+        WriteLock(stale);
+        EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::Available) << stale;
+        ASSERT_EQ(port.Open(pty.Path()), 0) << stale;
+        EXPECT_EQ(ReadLock(), PidText(::getpid()));
+        EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::InUse);
+        EXPECT_EQ(port.Close(), 0);
+        EXPECT_FALSE(std::filesystem::exists(LockFile()));
+    }
+}
+
+TEST_F(SerialPortTest, LockFileIsNamedAfterTheDeviceBelowDev)
+{
+    EXPECT_EQ(CSerialLock::LockFilePath("/dev/ttyS0"), lockFolder_ + "/LCK..ttyS0");
+    EXPECT_EQ(CSerialLock::LockFilePath("/dev/pts/7"), lockFolder_ + "/LCK..pts_7");
+}
 
 TEST_F(SerialPortTest, OpensAPathAndAppliesTheLine)
 {

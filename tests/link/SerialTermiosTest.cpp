@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/ioctl.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -65,6 +67,19 @@ TEST(SerialTermios, HandshakingModesSwitchEachOther)
     ASSERT_EQ(ApplyHandshaking(tio, SerialHandshake::None), 0);
     EXPECT_FALSE(tio.c_cflag & CRTSCTS);
     EXPECT_EQ(HandshakingOf(tio), SerialHandshake::None);
+    // DTR and RTS are raised only while handshaking; otherwise held low.
+    EXPECT_EQ(ModemLinesFor(SerialHandshake::Hardware), TIOCM_DTR | TIOCM_RTS);
+    EXPECT_EQ(ModemLinesFor(SerialHandshake::None), 0);
+    EXPECT_EQ(ModemLinesFor(SerialHandshake::Software), 0);
+}
+
+TEST(SerialTermios, ABreakIsIgnoredRatherThanReadAsAZeroByte)
+{
+    termios tio{};
+    tio.c_iflag = BRKINT | PARMRK;
+    ApplyRaw(tio);
+    EXPECT_TRUE(tio.c_iflag & IGNBRK);
+    EXPECT_FALSE(tio.c_iflag & (BRKINT | PARMRK));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "PeerEndpoint.h"
 #include "TransportTestSupport.h"
+#include "link/XModemBlock.h"
 #include "support/RecordingSessionSink.h"
 
 #include <gtest/gtest.h>
@@ -100,6 +101,79 @@ TEST_P(SessionOverTransportTest, DisconnectClosesTheLink)
     session->ReadVersion();
     EXPECT_TRUE(sink.WaitFor("version"));
 }
+
+// A reply answers only the command whose opcode it echoes. A stale one (a
+// duplicate, a late answer to an earlier try) is dropped and the wait goes on,
+// so the command is sent again when its own reply does not come.
+class StaleReplyTest : public SessionOverTransportTest {
+protected:
+    // The first time `command` arrives, the processor sends `stale` instead of
+    // its answer.
+    void AnswerFirstWith(const ByteString& command, const ByteString& stale)
+    {
+        Peer().Configure([=, done = false](ScriptedPeer& peer) mutable {
+            peer.answer = [=](const ByteString& b) mutable -> std::optional<ByteString> {
+                if (b != command || done)
+                    return std::nullopt;
+                done = true;
+                return stale;
+            };
+        });
+    }
+    const ByteString versionReply = ScriptedPeer::Reply({0x06, CMD_READ_VERSION, '1', '0', '3'});
+};
+
+TEST_P(StaleReplyTest, DuplicateBeforeAGetPresetDoesNotStallTheTransfer)
+{
+    session->ReadVersion();
+    ASSERT_TRUE(sink.WaitFor("version"));
+    AnswerFirstWith(BuildGetPreset(2), versionReply);
+    Peer().Configure([](ScriptedPeer& peer) { peer.presets[2] = ByteString(128, 0x22); });
+    session->GetPreset(2);
+    ASSERT_TRUE(sink.WaitFor("preset"));
+    EXPECT_EQ(sink.Events("preset")[0].bytes, ByteString(128, 0x22));
+    EXPECT_EQ(sink.Count("version"), 1u);
+    EXPECT_EQ(Peer().CountOf(BuildGetPreset(2)), 2u);
+    EXPECT_EQ(sink.LogCount(HexLine("Stale reply ignored", versionReply)), 1u);
+}
+
+TEST_P(StaleReplyTest, LostWriteIsResentInsteadOfTakingAStaleReadValue)
+{
+    session->ReadParam(1, 2, 3);
+    ASSERT_TRUE(sink.WaitFor("param"));
+    const ByteString staleRead = ScriptedPeer::Reply({0x06, CMD_READ_PARAM, 1, 2, 3, 0});
+    AnswerFirstWith(BuildWriteParam(1, 2, 3, 0x42), staleRead);
+    session->WriteParam(1, 2, 3, 0x42);
+    session->ReadParam(1, 2, 3);
+    ASSERT_TRUE(sink.WaitFor("param", 2));
+    EXPECT_EQ(Peer().CountOf(BuildWriteParam(1, 2, 3, 0x42)), 2u);
+    const auto params = sink.Events("param");
+    ASSERT_EQ(params.size(), 2u);
+    EXPECT_EQ(params[1].bytes, (ByteString{1, 2, 3, 0x42}));
+}
+
+TEST_P(StaleReplyTest, LateReadReplyIsNotTakenForTheNextRead)
+{
+    session->WriteParam(4, 5, 6, 0x66);
+    AnswerFirstWith(BuildReadParam(4, 5, 6), ScriptedPeer::Reply({0x06, CMD_READ_PARAM, 1, 2, 3, 0x11}));
+    session->ReadParam(4, 5, 6);
+    ASSERT_TRUE(sink.WaitFor("param"));
+    EXPECT_EQ(sink.Events("param")[0].bytes, (ByteString{4, 5, 6, 0x66}));
+    EXPECT_EQ(Peer().CountOf(BuildReadParam(4, 5, 6)), 2u);
+}
+
+TEST_P(StaleReplyTest, UpgradeReplyToReadVersionStartsNoUpload)
+{
+    AnswerFirstWith(BuildReadVersion(), ScriptedPeer::Reply({0x06, CMD_SEND_UPGRADE}));
+    session->ReadVersion();
+    ASSERT_TRUE(sink.WaitFor("version"));
+    EXPECT_EQ(Peer().CountOf(BuildReadVersion()), 2u);
+    for (const ByteString& sent : Peer().Packets())
+        EXPECT_NE(sent.size(), kXBlockLength) << "an XModem block went out";
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, StaleReplyTest, ::testing::Values("udp", "serial"),
+                         [](const auto& param) { return param.param; });
 
 INSTANTIATE_TEST_SUITE_P(Transports, SessionOverTransportTest, ::testing::Values("udp", "serial"),
                          [](const auto& param) { return param.param; });

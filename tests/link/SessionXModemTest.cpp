@@ -50,6 +50,25 @@ TEST_F(SessionTest, CorruptBlockIsRefusedWithNakAndTakenWhenResent)
     EXPECT_EQ(peer.CountOf(kNak), 1u);
 }
 
+// A duplicated EOT of the transfer before comes in just after the next "C".
+TEST_F(SessionTest, EotBeforeTheFirstBlockIsAskedAgainNotTakenAsAnEmptyTransfer)
+{
+    const ByteString block = BuildXBlock(1, Counting(128).data(), 128);
+    peer.answer = [&](const ByteString& b) -> std::optional<ByteString> {
+        if (b == ByteString{'C'})
+            return kEot;  // the stale one
+        if (b == kNak)
+            return block;
+        return std::nullopt;
+    };
+    peer.presets[3] = Counting(128);
+    ConnectNow();
+    session->GetPreset(3);
+    ASSERT_TRUE(sink.WaitFor("preset"));
+    EXPECT_EQ(sink.Events("preset")[0].bytes, Counting(128));
+    EXPECT_EQ(peer.CountOf(kNak), 1u);
+}
+
 TEST_F(SessionTest, CancelAfterTwoBlocksDeliversWhatArrived)
 {
     peer.description = Counting(1000);

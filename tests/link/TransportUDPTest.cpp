@@ -122,6 +122,28 @@ TEST_F(TransportUDPTest, TwoRepliesInOneDatagramAreNotDelivered)
     EXPECT_TRUE(sink.Inspect([&] { return sink.packets.empty(); }));
 }
 
+TEST(TransportUDPReceive, OversizedDatagramIsDroppedWholeNotCut)
+{
+    UdpPeer peer;
+    RecordingSink sink([](const ByteString& buffered) { return std::optional<std::size_t>(buffered.size()); });
+    CTransportUDP transport(&sink);
+    transport.Open(LoopbackSettings(peer.Port()));
+    const ByteString command{0x80, 0x80};
+    transport.Send(command.data(), command.size());
+    ASSERT_EQ(peer.Receive(), command);
+    // Cut to the buffer, its front would pass for an XModem block.
+    ByteString oversized(CTransportUDP::kReceiveSize + 40, 0x11);
+    oversized[0] = 0x01;
+    peer.Reply(oversized);
+    peer.Reply(ByteString(CTransportUDP::kReceiveSize, 0x22));  // just fits
+    peer.Reply({0x06});
+    ASSERT_TRUE(sink.WaitUntil([&] { return sink.packets.size() >= 2; }));
+    sink.Inspect([&] {
+        EXPECT_EQ(sink.packets[0], ByteString(CTransportUDP::kReceiveSize, 0x22));
+        EXPECT_EQ(sink.packets[1], ByteString{0x06});
+    });
+}
+
 TEST_F(TransportUDPTest, DatagramsFromAnotherAddressAreIgnored)
 {
     Connect();

@@ -118,6 +118,48 @@ TEST_F(RegistrySettingsTest, UnreadableNumberFallsBackToDefault)
     EXPECT_EQ(baud.Value(), 1u);
 }
 
+// One damaged line must not cost the other values, and a value that cannot be
+// read must not be replaced by its default in the file at exit.
+TEST_F(RegistrySettingsTest, MalformedLinesKeepEveryReadableValueAndTheirOwnText)
+{
+    QDir().mkpath(dir_.path() + "/Tessavorn");
+    {
+        QFile ini(IniPath());
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[Settings\n"  // a format error for the whole file
+                  "sPortName=/dev/ttyS1\n"
+                  "dwPort=12o3\n"
+                  "dwBaud=2\n"
+                  "sHost=\"127.0.0.7\n"  // an open quote runs into the next line
+                  "#\n");
+    }
+    {
+        CRegistrySettings stored;
+        ConnectionSettings settings;
+        SettingsFromRegistry(stored, settings);
+        EXPECT_EQ(settings.portName, "/dev/ttyS1");
+        EXPECT_EQ(settings.transportIndex, 1);
+        EXPECT_EQ(settings.baudRate, 2u);
+        EXPECT_EQ(settings.portNumber, 1203u);
+        EXPECT_EQ(stored.port.Status(), RegistryStatus::ValueNotRead);
+        EXPECT_EQ(settings.host, "192.168.0.127");
+        settings.lockCode = 77;  // the operator changed only the lock code
+        SettingsToRegistry(settings, stored);
+    }
+    EXPECT_EQ(Stored("sPortName").toString(), "/dev/ttyS1");
+    EXPECT_EQ(Stored("dwPort").toString(), "12o3");
+    EXPECT_EQ(Stored("dwBaud").toUInt(), 2u);
+    EXPECT_NE(Stored("sHost").toString(), "192.168.0.127");
+    EXPECT_EQ(Stored("dwLockCode").toUInt(), 77u);
+
+    // A value the operator does change is written, damaged or not before.
+    {
+        CRegistryValue<std::uint32_t> port("dwPort", 1203);
+        port = 4000;
+    }
+    EXPECT_EQ(Stored("dwPort").toUInt(), 4000u);
+}
+
 TEST_F(RegistrySettingsTest, UnwritableStoreReportsWriteFailure)
 {
     // The store's folder is a file: nothing can be created below it.

@@ -269,6 +269,47 @@ TEST_F(SimLinkTest, DisconnectEndsATransferAndIsNotAnswered)
     EXPECT_TRUE(Poll(5000).empty());
 }
 
+// A strict processor: after its EOT only ACK ends a download well.
+TEST_F(SimLinkTest, EotAnsweredByAnythingButAckIsAFailedTransfer)
+{
+    auto toEot = [&](int ms) {
+        Reply(BuildGetPreset(3), ms);
+        Reply({XM_START}, ms);
+        ASSERT_EQ(Reply({XM_ACK}, ms), ByteString{XM_EOT});
+    };
+    toEot(0);
+    EXPECT_EQ(Reply({XM_NAK}), ByteString{XM_EOT});  // asked again: fine
+    EXPECT_TRUE(Reply({XM_ACK}).empty());
+    EXPECT_EQ(link->TransfersFailed(), 0u);
+
+    toEot(10);
+    // The ACK was lost and the next command came instead: it is still answered.
+    EXPECT_TRUE(IsAcceptedReply(Reply(BuildReadVersion(), 10)));
+    EXPECT_EQ(link->TransfersFailed(), 1u);
+
+    toEot(20);
+    EXPECT_TRUE(Reply({XM_START}, 20).empty());
+    EXPECT_EQ(link->TransfersFailed(), 2u);
+    EXPECT_EQ(link->CurrentMode(), SimLink::Mode::Command);
+}
+
+TEST_F(SimLinkTest, VerboseLogHasALineForEveryCommandAndEveryReply)
+{
+    std::vector<std::string> lines;
+    DeviceOptions d;
+    d.log = [&](const std::string& line) { lines.push_back(line); };
+    SimDevice logged(*MakeModel(1), d);
+    LinkOptions o;
+    o.name = "serial";
+    o.faults.duplicate = 1;
+    SimLink verbose(logged, o);
+    const ByteString command = BuildReadVersion();
+    const auto out = verbose.Feed(command.data(), command.size(), now, true);
+    ASSERT_EQ(out.size(), 2u);
+    const std::string reply = "serial: > 06 80 33 31 32 1C";  // version 3.12 of model 1
+    EXPECT_EQ(lines, (std::vector<std::string>{"serial: < Read version [80 80]", reply, reply + " (after 50 ms)"}));
+}
+
 TEST(FaultInjector, EachSwitchDoesWhatItSays)
 {
     auto run = [](FaultOptions o) {
@@ -294,6 +335,36 @@ TEST(FaultInjector, EachSwitchDoesWhatItSays)
     ASSERT_EQ(twice.size(), 2u);
     EXPECT_EQ(twice[0].bytes, twice[1].bytes);
     EXPECT_EQ(twice[1].delay, kDuplicateGap);
+}
+
+TEST(FaultInjector, NoiseAddsAStrayOrZeroByteSomewhereInTheUnit)
+{
+    FaultOptions o;
+    o.noise = 1;
+    FaultInjector f(o);
+    std::vector<Output> out;
+    const ByteString block = BuildXBlock(1, ByteString(128, 0x55).data(), 128);
+    int zeros = 0;
+    for (int i = 0; i < 200; ++i)
+        f.Apply(block, out);
+    for (const Output& noisy : out) {
+        ASSERT_EQ(noisy.bytes.size(), block.size() + 1);
+        // Taking one byte out somewhere gives the block back.
+        bool found = false;
+        for (std::size_t at = 0; at < noisy.bytes.size() && !found; ++at) {
+            ByteString less = noisy.bytes;
+            const std::uint8_t stray = less[at];
+            less.erase(less.begin() + static_cast<long>(at));
+            if (less == block) {
+                found = true;
+                zeros += stray == 0;
+            }
+        }
+        EXPECT_TRUE(found);
+    }
+    EXPECT_GT(zeros, 50);   // BREAKs...
+    EXPECT_LT(zeros, 150);  // ...and other strays
+    EXPECT_EQ(f.Done().noisy, 200u);
 }
 
 TEST(FaultInjector, FractionsHoldOverManyRepliesAndTheSeedRepeatsARun)

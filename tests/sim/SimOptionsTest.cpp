@@ -30,7 +30,7 @@ TEST(SimOptions, EverySwitchIsRead)
 {
     const auto o = Parse({"--model", "12", "--port=0", "--serial", "--baud", "19200", "--lock", "42", "--state",
                           "s.json", "--seed", "7", "--drop", "0.1", "--corrupt", "0.01", "--delay", "0.5",
-                          "--delay-ms", "80", "--duplicate", "0.2", "--cancel-after", "2", "--silent-after", "9",
+                          "--delay-ms", "80", "--duplicate", "0.2", "--noise", "0.05", "--cancel-after", "2", "--silent-after", "9",
                           "--corrupt-description", "--resend-ms", "50", "--verbose"});
     ASSERT_TRUE(o);
     EXPECT_EQ(o->model, 12);
@@ -45,6 +45,7 @@ TEST(SimOptions, EverySwitchIsRead)
     EXPECT_DOUBLE_EQ(o->faults.delay, 0.5);
     EXPECT_EQ(o->faults.delayMs.count(), 80);
     EXPECT_DOUBLE_EQ(o->faults.duplicate, 0.2);
+    EXPECT_DOUBLE_EQ(o->faults.noise, 0.05);
     EXPECT_EQ(o->cancelAfterBlocks, 2);
     EXPECT_EQ(o->silentAfterCommands, 9);
     EXPECT_TRUE(o->corruptDescription);

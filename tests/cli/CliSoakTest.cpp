@@ -1,0 +1,101 @@
+// Soaks: vexlor-cli lists the presets of a simulated processor that misbehaves
+// like a busy network or a noisy serial line. Every run, whatever the faults,
+// must end with the list a clean run gives.
+#include "../app/ChildProcess.h"
+#include "SimServer.h"
+#include "frontend/PtyFrontEnd.h"
+#include "frontend/UdpFrontEnd.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kLock = 4711;
+constexpr int kModel = 5;
+// Short waits keep each fault cheap; the faults decide how often they come.
+constexpr int kReplyMs = 300;
+
+struct Faults {
+    double drop, delay, duplicate, noise;
+};
+
+class CliSoakTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder_ = fs::temp_directory_path() /
+                  ("vexlor_soak_" + std::to_string(getpid()) + "_" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    // The presets listed against a fresh simulator with these faults. The
+    // simulator must have seen every download end with its ACK.
+    std::string ListPresets(bool serial, const Faults& f, std::uint32_t seed)
+    {
+        vsim::SimOptions o;
+        o.model = kModel;
+        o.port = 0;
+        o.lock = kLock;
+        o.udp = !serial;
+        o.serial = serial;
+        o.baud = serial ? 19200 : 0;  // the serial line at its real pace
+        o.resendMs = kReplyMs / 2;
+        // Delays stay within the reply time-out: a datagram later than that is
+        // lost to the protocol, and its late copy could pass for a block of the
+        // next transfer (blocks carry no more than their number).
+        o.faults = {f.drop, 0, f.delay, f.duplicate, f.noise, std::chrono::milliseconds(kReplyMs / 2), seed};
+        vsim::SimServer sim(o);
+        std::string why;
+        EXPECT_TRUE(sim.Start(&why)) << why;
+        std::vector<std::string> args{"--lock", std::to_string(kLock), "--timeout", "60", "--reply-ms",
+                                      std::to_string(kReplyMs)};
+        if (serial)
+            args.insert(args.end(), {"--serial", sim.SerialPath()});
+        else
+            args.insert(args.end(), {"--port", std::to_string(sim.UdpPort())});
+        args.push_back("presets");
+        const RunResult run = RunProgram(VEXLOR_CLI_PATH, args, 90s, folder_.string());
+        sim.Stop();
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        const vsim::SimLink& link = serial ? sim.Pty()->Link() : sim.Udp()->Link();
+        EXPECT_EQ(link.TransfersFailed(), 0u);
+        faultsSeen_ += link.Faults().dropped + link.Faults().delayed + link.Faults().duplicated + link.Faults().noisy;
+        return run.out;
+    }
+
+    // A clean run, then one run per seed with the faults.
+    void Soak(bool serial, const Faults& faults)
+    {
+        const std::string clean = ListPresets(serial, {0, 0, 0, 0}, 1);
+        ASSERT_NE(clean.find("U1:"), std::string::npos) << clean;
+        faultsSeen_ = 0;
+        for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+            SCOPED_TRACE("seed " + std::to_string(seed));
+            EXPECT_EQ(ListPresets(serial, faults, seed), clean);
+        }
+        EXPECT_GT(faultsSeen_, 10u);  // the runs did meet trouble
+    }
+
+    fs::path folder_;
+    std::uint32_t faultsSeen_ = 0;
+};
+
+TEST_F(CliSoakTest, UdpWithDuplicatesDelaysAndDropsEndsWithTheCleanList)
+{
+    Soak(false, {0.03, 0.03, 0.05, 0});
+}
+
+TEST_F(CliSoakTest, PacedSerialLineWithDuplicatesAndNoiseEndsWithTheCleanList)
+{
+    Soak(true, {0, 0, 0.03, 0.03});
+}
+
+}  // namespace
