@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 #include <memory>
 
@@ -28,7 +29,6 @@ struct AppSettings {
 int RunApplication(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    app.setWindowIcon(ApplicationIcon());
     AppSettings settings;
 
     CSingleInstanceGuard guard;
@@ -45,6 +45,9 @@ int RunApplication(int argc, char* argv[])
     {
         CVexlorDlg window(manager, settings.record, settings.stored);
         window.show();
+        // The icon at all its sizes costs more than the first picture of the
+        // window; it follows right after.
+        QTimer::singleShot(0, &app, [] { QApplication::setWindowIcon(ApplicationIcon()); });
         code = app.exec();
     }
     return code;

@@ -72,7 +72,6 @@ CVexlorDlg::CVexlorDlg(CSkinManager& manager, ConnectionSettings& settings, CReg
     Clear();
     debug_ = std::make_unique<CDebugWindow>();
     SetConnectedLayout(false);
-    setWindowIcon(QApplication::windowIcon());
 }
 
 CVexlorDlg::~CVexlorDlg()
