@@ -292,6 +292,14 @@ TEST_P(MainWindowTest, ConnectsOpensEveryPageWritesASliderComparesAndDisconnects
     const std::uint8_t raw = slider->Raw();
     EXPECT_TRUE(RunUntil([&] { return sim_->Device().ReadValue({record.a, record.b, record.c}) == raw; }));
 
+    // While the window is disabled, keys reach no control; then the slider has them again.
+    QApplication::setActiveWindow(window_.get());
+    slider->setFocus();
+    window_->EnableWindow(false);
+    EXPECT_NE(QApplication::focusWidget(), slider);
+    window_->EnableWindow(true);
+    EXPECT_EQ(QApplication::focusWidget(), slider);
+
     // The edit lights A and B; B compares, locking the controls of address group 0.
     ASSERT_TRUE(RunUntil([&] { return Button("BtnB")->isEnabled(); }));
     Click(Button("BtnB"));

@@ -286,12 +286,19 @@ void CVexlorDlg::HideSettingsPanel()
 
 void CVexlorDlg::EnableWindow(bool enabled)
 {
+    if (enabled == shield_->isHidden()) return;
     shield_->setGeometry(rect());
-    shield_->setVisible(!enabled);
     if (!enabled) {
+        // The keys go nowhere meanwhile; the control that had them gets them back.
+        focusBeforeShield_ = QApplication::focusWidget();
+        shield_->show();
         shield_->raise();
         shield_->setFocus();
+        return;
     }
+    shield_->hide();
+    if (focusBeforeShield_) focusBeforeShield_->setFocus();
+    focusBeforeShield_.clear();
 }
 
 void CVexlorDlg::ShowProgress()

@@ -145,6 +145,7 @@ private:
     CSkinScrollButton* scrollUp_ = nullptr;
     CSkinScrollButton* scrollDown_ = nullptr;
     QWidget* shield_ = nullptr;
+    QPointer<QWidget> focusBeforeShield_;
     Qt::KeyboardModifiers minimizeModifiers_;
     FileChooser chooseFile_;
 
