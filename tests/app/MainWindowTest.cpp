@@ -95,12 +95,10 @@ enum class Link { Udp, Serial };
 
 class MainWindowTest : public ::testing::TestWithParam<Link> {
 protected:
-    static void SetUpTestSuite()
-    {
-        // The stored settings of these tests live in a folder of their own.
-        static const fs::path config = fs::temp_directory_path() / ("vexlor-window-" + std::to_string(getpid()));
-        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    }
+    // The stored settings of these tests live in a folder of their own.
+    static fs::path ConfigFolder() { return fs::temp_directory_path() / ("vexlor-window-" + std::to_string(getpid())); }
+    static void SetUpTestSuite() { setenv("XDG_CONFIG_HOME", ConfigFolder().c_str(), 1); }
+    static void TearDownTestSuite() { fs::remove_all(ConfigFolder()); }
 
     void SetUp() override
     {
