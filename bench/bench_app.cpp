@@ -87,18 +87,14 @@ int main(int argc, char* argv[])
     if (argc > 1 && std::string(argv[1]) == "--hello") return HelloWindow(argc, argv);
     const int idleSeconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
 
-    vsim::SimOptions options;
-    options.model = 12;
-    options.port = 0;
-    options.lock = 1234;
-    vsim::SimServer sim(options);
     std::string why;
-    if (!sim.Start(&why)) {
+    const auto sim = vsim::SimServer::StartOnLoopback(12, 1234, &why);
+    if (!sim) {
         std::fprintf(stderr, "simulator: %s\n", why.c_str());
         return 1;
     }
     XvfbServer xvfb(std::chrono::seconds(120 + idleSeconds));
-    AppSandbox sandbox(sim.UdpPort(), 1234);
+    AppSandbox sandbox(sim->UdpPort(), 1234);
     if (!xvfb.Started() || !sandbox.Ready()) {
         std::fprintf(stderr, "needs Xvfb and xdotool (scripts/setup.sh)\n");
         return 1;

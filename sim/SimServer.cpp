@@ -33,6 +33,17 @@ SimServer::~SimServer()
     Stop();
 }
 
+std::unique_ptr<SimServer> SimServer::StartOnLoopback(int model, int lock, std::string* why, LogFn log)
+{
+    SimOptions options;
+    options.model = model;
+    options.port = 0;  // any free port
+    options.lock = lock;
+    auto server = std::make_unique<SimServer>(options, std::move(log));
+    if (!server->Start(why)) return nullptr;
+    return server;
+}
+
 bool SimServer::Start(std::string* why)
 {
     if (!device_->LoadState(why)) {

@@ -19,6 +19,10 @@ public:
     SimServer(const SimOptions& options, LogFn log = {});
     ~SimServer();
 
+    // An in-process processor of `model` on a free UDP port of 127.0.0.1 with
+    // that lock code, started; none (and why) when it cannot start.
+    static std::unique_ptr<SimServer> StartOnLoopback(int model, int lock, std::string* why, LogFn log = {});
+
     // Loads the state file and opens the ports. False and why on failure.
     bool Start(std::string* why);
     // Closes the ports and writes the state file.

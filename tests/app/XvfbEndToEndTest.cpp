@@ -38,16 +38,12 @@ protected:
     void SetUp() override
     {
         if (!XvfbServer::Available()) GTEST_SKIP() << "Xvfb or xdotool missing (scripts/setup.sh installs them)";
-        vsim::SimOptions options;
-        options.model = 12;
-        options.port = 0;
-        options.lock = kLock;
-        sim_ = std::make_unique<vsim::SimServer>(options, [this](const std::string& line) {
+        std::string why;
+        sim_ = vsim::SimServer::StartOnLoopback(12, kLock, &why, [this](const std::string& line) {
             std::lock_guard<std::mutex> lock(logMutex_);
             simLog_.push_back(line);
         });
-        std::string why;
-        ASSERT_TRUE(sim_->Start(&why)) << why;
+        ASSERT_TRUE(sim_) << why;
         sandbox_ = std::make_unique<AppSandbox>(sim_->UdpPort(), kLock);
         ASSERT_TRUE(sandbox_->Ready());
         xvfb_ = std::make_unique<XvfbServer>(120s);

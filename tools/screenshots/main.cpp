@@ -98,13 +98,9 @@ int main(int argc, char* argv[])
     QDir folder(QString::fromStdString(output));
     folder.mkpath(".");
 
-    vsim::SimOptions options;
-    options.model = model;
-    options.port = 0;
-    options.lock = 1234;
-    vsim::SimServer sim(options);
     std::string why;
-    if (!sim.Start(&why)) {
+    const auto sim = vsim::SimServer::StartOnLoopback(model, 1234, &why);
+    if (!sim) {
         std::fprintf(stderr, "simulator: %s\n", why.c_str());
         return 1;
     }
@@ -113,7 +109,7 @@ int main(int argc, char* argv[])
 
     CRegistrySettings stored;
     stored.host = std::string("127.0.0.1");
-    stored.port = sim.UdpPort();
+    stored.port = sim->UdpPort();
     stored.portName = std::string("TCP");
     stored.lockCode = 1234;
     ConnectionSettings settings;
