@@ -10,7 +10,6 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
 bash scripts/setup.sh
-source /work/ccache.env 2>/dev/null || true
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build -j "$(nproc)" --target vexlor vexlor-sim
 
