@@ -57,9 +57,16 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 # No display: a private X server that ends by itself at the latest after 5 minutes.
-exec 3< <(exec timeout 300 Xvfb -displayfd 1 -nolisten tcp -screen 0 1024x768x24 2>/dev/null)
+rm -f "$run/display"
+timeout 300 Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$run/display" 2>/dev/null &
 pids+=($!)
-read -r -t 15 display <&3 || { echo "Xvfb did not start"; exit 1; }
+display=""
+for _ in $(seq 150); do
+  display="$(cat "$run/display" 2>/dev/null || true)"
+  [ -n "$display" ] && break
+  sleep 0.1
+done
+[ -n "$display" ] || { echo "Xvfb did not start"; exit 1; }
 export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
 timeout 120 "$root/build/src/app/vexlor" &
 app=$!
