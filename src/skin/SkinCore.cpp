@@ -25,7 +25,7 @@ auto FindValue(const Map& map, std::string_view element, std::string_view proper
 } // namespace
 
 CSkinCore::CSkinCore(ISkinErrorSink* errors, std::string archivePath)
-    : errors_(errors), files_({}, std::move(archivePath), errors)
+    : errors_(errors), archivePath_(std::move(archivePath)), files_({}, {}, errors)
 {
 }
 
@@ -33,7 +33,8 @@ bool CSkinCore::Load(const std::string& folder)
 {
     if (folder.empty())
         return false;
-    files_ = CSkinFiles(folder, files_.ArchivePath(), errors_);
+    // Each load opens the archive afresh: a reloaded skin reads what the file holds now.
+    files_ = CSkinFiles(folder, archivePath_, errors_);
     values_ = {};
     loaded_ = LoadDescription();
     return loaded_;

@@ -49,7 +49,8 @@ private:
     bool Refuse() const;
 
     ISkinErrorSink* errors_;
-    CSkinFiles files_;
+    std::string archivePath_;
+    CSkinFiles files_; // no folder and no archive before the first Load
     SkinValues values_;
     bool loaded_ = false;
 };

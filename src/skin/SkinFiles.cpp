@@ -1,5 +1,6 @@
 #include "skin/SkinFiles.h"
 
+#include "skin/SkinArchive.h"
 #include "skin/SkinPack.h"
 
 #include <algorithm>
@@ -78,7 +79,10 @@ bool WriteAll(int fd, const ByteString& data)
 } // namespace
 
 CSkinFiles::CSkinFiles(std::string skinFolder, std::string archivePath, ISkinErrorSink* errors)
-    : folder_(std::move(skinFolder)), archivePath_(std::move(archivePath)), errors_(errors)
+    : folder_(std::move(skinFolder))
+    , archivePath_(std::move(archivePath))
+    , archive_(std::make_shared<const CSkinArchive>(archivePath_))
+    , errors_(errors)
 {
 }
 
@@ -126,7 +130,7 @@ std::string CSkinFiles::FallbackPath(std::string_view entryPath) const
 
 bool CSkinFiles::InArchive(std::string_view entryPath) const
 {
-    return CSkinPack::Holds(archivePath_, entryPath);
+    return archive_->Holds(entryPath);
 }
 
 bool CSkinFiles::HasLooseFile(std::string_view entryPath) const
@@ -150,7 +154,7 @@ SkinFileRef CSkinFiles::ExtractFile(std::string_view entryPath) const
     std::string name = ((ec ? fs::path("/tmp") : folder) / "qseXXXXXX").string() + suffix;
     const int fd = ::mkstemps(name.data(), static_cast<int>(suffix.size()));
 
-    const auto bytes = CSkinPack::Find(archivePath_, entryPath);
+    const auto bytes = archive_->Read(entryPath);
     if (fd >= 0) {
         const bool written = bytes && WriteAll(fd, *bytes);
         const bool closed = ::close(fd) == 0;
@@ -173,7 +177,7 @@ void CSkinFiles::ReleaseFile(const SkinFileRef& ref) const
 std::optional<ByteString> CSkinFiles::ReadFile(std::string_view entryPath, std::size_t maxSize) const
 {
     const auto limit = static_cast<std::uint32_t>(std::min<std::size_t>(maxSize, CSkinPack::kMaxEntrySize));
-    if (auto bytes = CSkinPack::Find(archivePath_, entryPath, limit))
+    if (auto bytes = archive_->Read(entryPath, limit))
         return bytes;
     const std::string path = FallbackPath(entryPath);
     if (path.empty())

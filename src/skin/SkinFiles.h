@@ -3,7 +3,10 @@
 #include "common/ByteString.h"
 #include "skin/SkinErrors.h"
 
+class CSkinArchive;
+
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,7 +23,8 @@ struct SkinFileRef {
 class CSkinFiles {
 public:
     // skinFolder: e.g. "Skins\Vexlor" (either separator). archivePath: the file
-    // that carries the archive, normally the running executable.
+    // that carries the archive, normally the running executable; it is opened
+    // and indexed here, once, and read from until the last copy goes.
     explicit CSkinFiles(std::string skinFolder, std::string archivePath = DefaultArchivePath(),
                         ISkinErrorSink* errors = nullptr);
 
@@ -62,5 +66,6 @@ private:
 
     std::string folder_;
     std::string archivePath_;
+    std::shared_ptr<const CSkinArchive> archive_;
     ISkinErrorSink* errors_ = nullptr;
 };

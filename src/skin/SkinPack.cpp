@@ -1,13 +1,12 @@
 #include "skin/SkinPack.h"
 
+#include "skin/SkinArchive.h"
+
 #include <zlib.h>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <map>
-#include <memory>
-#include <mutex>
 
 namespace {
 
@@ -38,8 +37,62 @@ bool IsSignatureAt(const std::uint8_t* p)
     return std::equal(sig.begin(), sig.end(), p) && std::equal(name.begin(), name.end(), p + sig.size());
 }
 
-// The first k with k + 32 < size where the signature and name stand.
-std::optional<std::uint64_t> FindSignature(const ISkinPackSource& source)
+std::uint64_t LittleEndian64(const std::uint8_t* p)
+{
+    return static_cast<std::uint64_t>(LittleEndian32(p)) | static_cast<std::uint64_t>(LittleEndian32(p + 4)) << 32;
+}
+
+std::uint16_t LittleEndian16(const std::uint8_t* p)
+{
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+
+// The end of the furthest of `count` records of `entrySize` bytes at `offset`,
+// each giving its own extent (offset at `at`, size at `at` + sizeAt, both
+// 64-bit); records for which `skip` holds are not counted. 0 when unreadable.
+template <typename Skip>
+std::uint64_t FurthestExtent(const ISkinPackSource& source, std::uint64_t offset, std::uint16_t count,
+                             std::uint16_t entrySize, std::size_t at, std::size_t sizeAt, Skip skip)
+{
+    if (entrySize < at + sizeAt + 8)
+        return 0;
+    std::vector<std::uint8_t> table(static_cast<std::size_t>(count) * entrySize);
+    if (!source.ReadAt(offset, table))
+        return 0;
+    std::uint64_t end = offset + table.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t* record = table.data() + i * entrySize;
+        if (skip(record))
+            continue;
+        const std::uint64_t start = LittleEndian64(record + at);
+        const std::uint64_t length = LittleEndian64(record + at + sizeAt);
+        if (start > source.Size() || length > source.Size() - start)
+            return 0;
+        end = std::max(end, start + length);
+    }
+    return end;
+}
+
+// Where the bytes of a 64-bit little-endian ELF program end: past its headers,
+// segments and sections. 0 for anything else, or when the headers do not add up.
+std::uint64_t ProgramImageEnd(const ISkinPackSource& source)
+{
+    constexpr std::uint32_t kSectionWithoutBytes = 8; // SHT_NOBITS
+    std::array<std::uint8_t, 64> header{};
+    if (!source.ReadAt(0, header) || header[0] != 0x7F || header[1] != 'E' || header[2] != 'L' || header[3] != 'F' ||
+        header[4] != 2 || header[5] != 1)
+        return 0;
+    const std::uint64_t segments =
+        FurthestExtent(source, LittleEndian64(&header[0x20]), LittleEndian16(&header[0x38]),
+                       LittleEndian16(&header[0x36]), 8, 24, [](const std::uint8_t*) { return false; });
+    const std::uint64_t sections = FurthestExtent(
+        source, LittleEndian64(&header[0x28]), LittleEndian16(&header[0x3C]), LittleEndian16(&header[0x3A]), 24, 8,
+        [](const std::uint8_t* record) { return LittleEndian32(record + 4) == kSectionWithoutBytes; });
+    return segments == 0 || sections == 0 ? 0 : std::max(segments, sections);
+}
+
+// The first k in [from, size - 32) where the signature and name stand.
+std::optional<std::uint64_t> FindSignatureFrom(const ISkinPackSource& source, std::uint64_t from)
 {
     const std::uint64_t size = source.Size();
     if (size <= CSkinPack::kHeaderSize)
@@ -47,7 +100,7 @@ std::optional<std::uint64_t> FindSignature(const ISkinPackSource& source)
     const std::uint64_t lastStart = size - CSkinPack::kHeaderSize - 1;
     std::vector<std::uint8_t> chunk(static_cast<std::size_t>(
         std::min<std::uint64_t>(kScanChunk + kSignatureLength - 1, size)));
-    for (std::uint64_t base = 0; base <= lastStart; base += kScanChunk) {
+    for (std::uint64_t base = from; base <= lastStart; base += kScanChunk) {
         const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), size - base));
         if (!source.ReadAt(base, std::span(chunk.data(), length)))
             return std::nullopt;
@@ -64,6 +117,19 @@ std::optional<std::uint64_t> FindSignature(const ISkinPackSource& source)
         }
     }
     return std::nullopt;
+}
+
+// The first signature in the file. A program's own bytes never hold it (see
+// Magic below), so in a program the search starts where its image ends and
+// reads only the appended archive, not megabytes of code and debug data; only
+// when nothing follows the image is the whole file searched.
+std::optional<std::uint64_t> FindSignature(const ISkinPackSource& source)
+{
+    const std::uint64_t imageEnd = ProgramImageEnd(source);
+    if (imageEnd > 0)
+        if (const auto found = FindSignatureFrom(source, imageEnd))
+            return found;
+    return FindSignatureFrom(source, 0);
 }
 
 bool SizesPlausible(std::uint32_t packedSize, std::uint32_t size)
@@ -206,68 +272,15 @@ std::optional<ByteString> CSkinPack::Inflate(std::span<const std::uint8_t> packe
     return out;
 }
 
-namespace {
-
-struct CachedIndex {
-    CFileSource::FileId id;
-    std::shared_ptr<const CSkinPack> pack;
-};
-
-// Each executable is scanned once; a file that changes on disk is scanned anew.
-class CIndexCache {
-public:
-    std::shared_ptr<const CSkinPack> Get(const std::string& path, const CFileSource& source)
-    {
-        std::lock_guard lock(mutex_);
-        auto it = cache_.find(path);
-        if (it != cache_.end() && it->second.id == source.Identity())
-            return it->second.pack;
-        if (it == cache_.end() && cache_.size() >= kMaxFiles)
-            cache_.clear();
-        auto pack = std::make_shared<const CSkinPack>(CSkinPack::Index(source));
-        cache_[path] = {source.Identity(), pack};
-        return pack;
-    }
-
-private:
-    static constexpr std::size_t kMaxFiles = 16;
-    std::mutex mutex_;
-    std::map<std::string, CachedIndex> cache_;
-};
-
-CIndexCache& IndexCache()
-{
-    static CIndexCache cache;
-    return cache;
-}
-
-} // namespace
-
-namespace {
-
-std::shared_ptr<const CSkinPack> IndexOf(const std::string& executablePath, const CFileSource& source)
-{
-    return source.IsOpen() ? IndexCache().Get(executablePath, source) : nullptr;
-}
-
-} // namespace
-
 std::optional<ByteString> CSkinPack::Find(const std::string& executablePath, std::string_view entryPath,
                                           std::uint32_t maxSize)
 {
-    const CFileSource source(executablePath.c_str());
-    const auto pack = IndexOf(executablePath, source);
-    const SkinPackEntry* entry = pack ? pack->Lookup(entryPath) : nullptr;
-    if (entry == nullptr || entry->size > maxSize)
-        return std::nullopt;
-    return Read(source, *entry);
+    return CSkinArchive(executablePath).Read(entryPath, maxSize);
 }
 
 bool CSkinPack::Holds(const std::string& executablePath, std::string_view entryPath)
 {
-    const CFileSource source(executablePath.c_str());
-    const auto pack = IndexOf(executablePath, source);
-    return pack && pack->Lookup(entryPath) != nullptr;
+    return CSkinArchive(executablePath).Holds(entryPath);
 }
 
 std::string CSkinPack::ExecutablePath()

@@ -37,9 +37,11 @@ public:
     // Bounds the index of a hostile file made of tiny entries.
     static constexpr std::size_t kMaxEntries = 65536;
 
-    // Scans the source for the archive and records every usable entry. An entry
-    // with an over-long path or an impossible size is left out; a truncated
-    // entry ends the walk.
+    // Scans the source for the archive and records every usable entry. In an
+    // ELF program the scan starts past the program's own image, which never
+    // holds the signature, and covers the image only when nothing follows it.
+    // An entry with an over-long path or an impossible size is left out; a
+    // truncated entry ends the walk.
     static CSkinPack Index(const ISkinPackSource& source);
 
     bool HasArchive() const { return archiveOffset_.has_value(); }
@@ -59,10 +61,9 @@ public:
     // One-shot inflation of one zlib stream that must end with exactly size bytes.
     static std::optional<ByteString> Inflate(std::span<const std::uint8_t> packed, std::uint32_t size);
 
-    // The lookup the skin uses: the entry of the archive inside the file at
-    // executablePath, not found when it would inflate to more than maxSize bytes.
-    // Each file is indexed once per process (again only when it changes on
-    // disk); thread-safe.
+    // One lookup in the archive inside the file at executablePath (opened and
+    // indexed for this call; CSkinArchive keeps them for many lookups): not
+    // found when it would inflate to more than maxSize bytes. Thread-safe.
     static std::optional<ByteString> Find(const std::string& executablePath, std::string_view entryPath,
                                           std::uint32_t maxSize = kMaxEntrySize);
     // Whether that archive lists the entry, whether or not it inflates.

@@ -90,6 +90,61 @@ TEST(SkinPack, TheFirstSignatureInTheFileIsTheArchive)
     EXPECT_FALSE(packed.pack.EndsCleanly());
 }
 
+namespace {
+
+void PutLittleEndian(ByteString& bytes, std::size_t at, std::uint64_t value, int width)
+{
+    for (int i = 0; i < width; ++i)
+        bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+// A 64-bit ELF program of `size` bytes: one segment over the whole image and
+// its one section header last; `inside` is copied into its code at offset 256.
+ByteString ElfProgram(std::size_t size, const ByteString& inside)
+{
+    ByteString program = FakeProgram(size);
+    const std::uint8_t ident[] = {0x7F, 'E', 'L', 'F', 2, 1, 1, 0};
+    std::copy(std::begin(ident), std::end(ident), program.begin());
+    const std::size_t sections = size - 64;
+    PutLittleEndian(program, 0x20, 64, 8);        // program headers
+    PutLittleEndian(program, 0x28, sections, 8);  // section headers
+    PutLittleEndian(program, 0x36, 56, 2);
+    PutLittleEndian(program, 0x38, 1, 2);
+    PutLittleEndian(program, 0x3A, 64, 2);
+    PutLittleEndian(program, 0x3C, 1, 2);
+    PutLittleEndian(program, 64 + 8, 0, 8);       // the segment: offset 0 ...
+    PutLittleEndian(program, 64 + 32, 200, 8);    // ... 200 bytes
+    PutLittleEndian(program, sections + 4, 1, 4); // a section with bytes ...
+    PutLittleEndian(program, sections + 24, 256, 8);
+    PutLittleEndian(program, sections + 32, inside.size(), 8); // ... over `inside`
+    std::copy(inside.begin(), inside.end(), program.begin() + 256);
+    return program;
+}
+
+} // namespace
+
+TEST(SkinPack, AProgramsArchiveIsTheFirstSignatureAfterItsOwnImage)
+{
+    // A signature inside the program's own bytes is not its archive when one is
+    // appended; without one, the whole file is searched as before.
+    const ByteString stray = CSkinPackWriter::Build({{"stray.txt", Bytes("inside")}});
+    const ByteString program = ElfProgram(4000, stray);
+    const Packed appended(CSkinPackWriter::Build(kFiles), program);
+    EXPECT_EQ(*appended.pack.ArchiveOffset(), appended.archiveOffset);
+    EXPECT_EQ(appended.Read("skin.ini"), kFiles[0].data);
+    EXPECT_FALSE(appended.Read("stray.txt"));
+
+    const Packed bare({}, program);
+    EXPECT_EQ(bare.pack.ArchiveOffset(), 256u);
+    EXPECT_EQ(bare.Read("stray.txt"), Bytes("inside"));
+
+    // Headers that point past the file: searched from the start.
+    ByteString broken = program;
+    PutLittleEndian(broken, 0x28, 1u << 30, 8);
+    const Packed fromStart(CSkinPackWriter::Build(kFiles), broken);
+    EXPECT_EQ(fromStart.pack.ArchiveOffset(), 256u);
+}
+
 TEST(SkinPack, SignatureWithTooFewBytesAfterItIsNotAnArchive)
 {
     // The header needs 32 bytes and at least one more after it.

@@ -10,9 +10,9 @@
 
 using namespace skintest;
 
-// Several threads looking up entries of files that are indexed for the first
-// time, or again after a change, all get the right bytes.
-TEST(SkinPackThreads, ConcurrentFindsShareOneIndexPerFile)
+// Several threads looking up entries of several files at once all get the
+// right bytes.
+TEST(SkinPackThreads, ConcurrentFindsEachReadTheirOwnFile)
 {
     const TempDir dir;
     std::vector<std::string> programs;

@@ -1,0 +1,21 @@
+#include "skin/SkinArchive.h"
+
+CSkinArchive::CSkinArchive(const std::string& path)
+    : source_(path.c_str())
+{
+    if (source_.IsOpen())
+        pack_ = CSkinPack::Index(source_);
+}
+
+bool CSkinArchive::Holds(std::string_view entryPath) const
+{
+    return pack_.Lookup(entryPath) != nullptr;
+}
+
+std::optional<ByteString> CSkinArchive::Read(std::string_view entryPath, std::uint32_t maxSize) const
+{
+    const SkinPackEntry* entry = pack_.Lookup(entryPath);
+    if (entry == nullptr || entry->size > maxSize)
+        return std::nullopt;
+    return CSkinPack::Read(source_, *entry);
+}
