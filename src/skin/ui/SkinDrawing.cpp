@@ -44,6 +44,24 @@ void CopyBlock(const QImage& from, int sx, int sy, int w, int h, QImage& to, int
     }
 }
 
+// Copies column x of every row onto the count - 1 columns right of it, as far
+// as the image reaches: row by row, doubling the copied run each step.
+void RepeatColumn(QImage& image, int x, int count)
+{
+    if (x < 0 || x >= image.width() || count < 2)
+        return;
+    const auto bpp = static_cast<std::size_t>(image.depth() / 8);
+    const auto total = static_cast<std::size_t>(std::min(count, image.width() - x));
+    for (int y = 0; y < image.height(); ++y) {
+        uchar* run = image.scanLine(y) + static_cast<std::size_t>(x) * bpp;
+        for (std::size_t filled = 1; filled < total;) {
+            const std::size_t more = std::min(filled, total - filled);
+            std::memcpy(run + filled * bpp, run, more * bpp);
+            filled += more;
+        }
+    }
+}
+
 } // namespace
 
 QImage StretchByResizeLines(const QImage& sourceIn, int rx, int ry, int width, int height)
@@ -70,8 +88,7 @@ QImage StretchByResizeLines(const QImage& sourceIn, int rx, int ry, int width, i
     CopyBlock(source, 0, ry, rx + 1, h - ry, target, 0, ry + dy);
     CopyBlock(source, rx, 0, w - rx, ry + 1, target, rx + dx, 0);
     CopyBlock(source, rx, ry, w - rx, h - ry, target, rx + dx, ry + dy);
-    for (int i = 1; i < dx; ++i)
-        CopyBlock(target, rx, 0, 1, height, target, rx + i, 0);
+    RepeatColumn(target, rx, dx);
     for (int j = 1; j < dy; ++j)
         CopyBlock(target, 0, ry, width, 1, target, 0, ry + j);
     return target;
@@ -164,6 +181,7 @@ class MaskTest {
 public:
     MaskTest(const QImage& image, std::uint32_t maskColour)
         : image_(image)
+        , format_(image.format())
     {
         const QRgb rgb = SkinColourToRgb(maskColour);
         const unsigned r = static_cast<unsigned>(qRed(rgb));
@@ -182,43 +200,52 @@ public:
 
     void Row(int y, std::vector<char>& transparent) const
     {
+        // One loop per layout: the layout is settled once per row, not per pixel.
         const uchar* line = image_.constScanLine(y);
-        const int w = image_.width();
-        for (int x = 0; x < w; ++x)
-            transparent[static_cast<std::size_t>(x)] = Pixel(line, x);
+        const auto* pixels16 = reinterpret_cast<const quint16*>(line);
+        const auto* pixels32 = reinterpret_cast<const QRgb*>(line);
+        switch (format_) {
+        case QImage::Format_Indexed8:
+            return Mark(transparent, [&](std::size_t x) {
+                const std::size_t index = line[x];
+                return index < indexMatches_.size() && indexMatches_[index];
+            });
+        case QImage::Format_RGB16:
+            return Mark(transparent, [&](std::size_t x) { return pixels16[x] == rgb565_; });
+        case QImage::Format_RGB555:
+            return Mark(transparent, [&](std::size_t x) { return pixels16[x] == rgb555_; });
+        case QImage::Format_RGB888:
+            return Mark(transparent, [&](std::size_t x) {
+                const uchar* p = line + 3 * x;
+                return p[0] == bytes_[0] && p[1] == bytes_[1] && p[2] == bytes_[2];
+            });
+        case QImage::Format_BGR888:
+            return Mark(transparent, [&](std::size_t x) {
+                const uchar* p = line + 3 * x;
+                return p[0] == bytes_[2] && p[1] == bytes_[1] && p[2] == bytes_[0];
+            });
+        case QImage::Format_RGB32: // Qt keeps the unused byte at 0xFF
+            return Mark(transparent, [&](std::size_t x) { return (pixels32[x] & 0x00FFFFFFu) == rgb_; });
+        default: // ARGB32 and ARGB32_Premultiplied: only the opaque mask colour
+            return Mark(transparent, [&](std::size_t x) { return pixels32[x] == (0xFF000000u | rgb_); });
+        }
     }
 
 private:
-    bool Pixel(const uchar* line, int x) const
+    template <typename IsMask>
+    static void Mark(std::vector<char>& transparent, IsMask isMask)
     {
-        switch (image_.format()) {
-        case QImage::Format_Indexed8: {
-            const std::size_t index = line[x];
-            return index < indexMatches_.size() && indexMatches_[index];
-        }
-        case QImage::Format_RGB16:
-            return reinterpret_cast<const quint16*>(line)[x] == rgb565_;
-        case QImage::Format_RGB555:
-            return reinterpret_cast<const quint16*>(line)[x] == rgb555_;
-        case QImage::Format_RGB888:
-            return std::memcmp(line + 3 * x, bytes_, 3) == 0;
-        case QImage::Format_BGR888: {
-            const uchar* p = line + 3 * x;
-            return p[0] == bytes_[2] && p[1] == bytes_[1] && p[2] == bytes_[0];
-        }
-        case QImage::Format_RGB32: // Qt keeps the unused byte at 0xFF
-            return (reinterpret_cast<const QRgb*>(line)[x] & 0x00FFFFFFu) == rgb_;
-        default: // ARGB32 and ARGB32_Premultiplied: only the opaque mask colour
-            return reinterpret_cast<const QRgb*>(line)[x] == (0xFF000000u | rgb_);
-        }
+        for (std::size_t x = 0; x < transparent.size(); ++x)
+            transparent[x] = isMask(x);
     }
 
     const QImage& image_;
+    const QImage::Format format_;
     QRgb rgb_ = 0;
     quint16 rgb565_ = 0;
     quint16 rgb555_ = 0;
     uchar bytes_[3] = {};
-    std::vector<bool> indexMatches_;
+    std::vector<char> indexMatches_;
 };
 
 bool HasOwnMaskTest(QImage::Format format)
