@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -160,6 +161,39 @@ QImage InFileLayout(const QImage& decoded, QByteArrayView file)
     if (red == 0x7C00 && green == 0x03E0 && blue == 0x001F)
         return SixteenBit(decoded, file, QImage::Format_RGB555);
     return decoded;
+}
+
+QImage DecodePlainBitmap(QByteArrayView file)
+{
+    // File header (14 bytes) and a 40-byte bitmap header: pixel data offset at
+    // 10, width at 18, height at 22 (negative: rows stored top-down), planes at
+    // 26, bit count at 28, compression at 30, resolution at 38 and 42.
+    constexpr std::uint32_t kHeadersSize = 54;
+    if (file.size() < kHeadersSize || file[0] != 'B' || file[1] != 'M' || FileValue(file, 14, 4) != 40
+        || FileValue(file, 26, 2) != 1 || FileValue(file, 28, 2) != 24 || FileValue(file, 30, 4) != 0)
+        return {};
+    const std::uint32_t offset = FileValue(file, 10, 4);
+    const auto width = static_cast<std::int32_t>(FileValue(file, 18, 4));
+    const auto height = static_cast<std::int32_t>(FileValue(file, 22, 4));
+    if (width <= 0 || height == 0 || height == std::numeric_limits<std::int32_t>::min() || offset < kHeadersSize)
+        return {};
+    const qsizetype rows = height < 0 ? -static_cast<qsizetype>(height) : height;
+    const qsizetype stride = (static_cast<qsizetype>(width) * 3 + 3) / 4 * 4;
+    if (offset > static_cast<std::uint64_t>(file.size()) || (file.size() - offset) / stride < rows)
+        return {};
+    QImage image(width, static_cast<int>(rows), QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    const auto* pixels = reinterpret_cast<const uchar*>(file.data()) + offset;
+    for (qsizetype y = 0; y < rows; ++y) {
+        const uchar* in = pixels + (height < 0 ? y : rows - 1 - y) * stride;
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(y)));
+        for (int x = 0; x < width; ++x, in += 3)
+            out[x] = qRgb(in[2], in[1], in[0]);
+    }
+    image.setDotsPerMeterX(static_cast<std::int32_t>(FileValue(file, 38, 4)));
+    image.setDotsPerMeterY(static_cast<std::int32_t>(FileValue(file, 42, 4)));
+    return image;
 }
 
 QRgb SkinColourToRgb(std::uint32_t colour)

@@ -32,6 +32,12 @@ QRegion RegionFromBitmap(const QImage& bitmap, std::uint32_t maskColour);
 // compare against the stored values. Any other image comes back unchanged.
 QImage InFileLayout(const QImage& decoded, QByteArrayView file);
 
+// The uncompressed 24-bit bitmap file that skin images normally are, decoded
+// straight into the image the image reader makes of it (32-bit RGB, its
+// resolution kept); a null image for any other or incomplete file, which is
+// left to the image reader.
+QImage DecodePlainBitmap(QByteArrayView file);
+
 // 0x00BBGGRR to an opaque QRgb and back.
 QRgb SkinColourToRgb(std::uint32_t colour);
 std::uint32_t RgbToSkinColour(QRgb rgb);

@@ -1,6 +1,11 @@
+#include "skin/SkinPack.h"
+#include "skin/SkinPackSource.h"
 #include "skin/ui/SkinDrawing.h"
 
 #include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImageReader>
 
 #include <functional>
 
@@ -216,6 +221,91 @@ TEST(Region, BlackIsTheMaskWhenTheSkinGivesNone)
     image.fill(qRgb(0, 0, 0));
     image.setPixel(1, 1, qRgb(9, 9, 9));
     EXPECT_TRUE(SameShape(RegionFromBitmap(image, 0), QRegion(1, 1, 1, 1)));
+}
+
+QByteArray BitmapFile(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return bytes;
+}
+
+QImage ReaderImage(QByteArray bytes)
+{
+    QBuffer buffer(&bytes);
+    return QImageReader(&buffer, "BMP").read();
+}
+
+void ExpectSameImage(const QImage& a, const QImage& b)
+{
+    ASSERT_FALSE(a.isNull());
+    EXPECT_EQ(a.format(), b.format());
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(a.dotsPerMeterX(), b.dotsPerMeterX());
+    EXPECT_EQ(a.dotsPerMeterY(), b.dotsPerMeterY());
+}
+
+TEST(PlainBitmap, DecodesAsTheImageReaderDoes)
+{
+    // Widths 1 to 5 cover every amount of row padding.
+    for (int width = 1; width <= 5; ++width) {
+        QImage image = PatternImage(width, 3, QImage::Format_RGB32);
+        image.setDotsPerMeterX(2835);
+        image.setDotsPerMeterY(3000);
+        const QByteArray file = BitmapFile(image);
+        ASSERT_EQ(file[28], 24) << "Qt writes these as 24-bit bitmaps";
+        ExpectSameImage(DecodePlainBitmap(file), ReaderImage(file));
+    }
+}
+
+TEST(PlainBitmap, EveryShippedBitmapDecodesAsTheImageReaderDoes)
+{
+    const CFileSource program(CSkinPack::ExecutablePath().c_str());
+    const CSkinPack pack = CSkinPack::Index(program);
+    int decoded = 0;
+    for (const SkinPackEntry& entry : pack.Entries()) {
+        if (!entry.path.ends_with(".bmp"))
+            continue;
+        const auto bytes = CSkinPack::Read(program, entry);
+        ASSERT_TRUE(bytes) << entry.path;
+        const QByteArray file(reinterpret_cast<const char*>(bytes->data()), static_cast<qsizetype>(bytes->size()));
+        SCOPED_TRACE(entry.path);
+        ExpectSameImage(DecodePlainBitmap(file), ReaderImage(file));
+        ++decoded;
+    }
+    EXPECT_GT(decoded, 100);
+}
+
+TEST(PlainBitmap, ReadsTopDownRowsAndTheDataOffset)
+{
+    const QImage image = PatternImage(3, 4, QImage::Format_RGB32);
+    const QByteArray bottomUp = BitmapFile(image);
+    // The same rows stored top-down with a negative height, two spare bytes
+    // before them that the data offset skips.
+    QByteArray topDown = bottomUp.left(54) + QByteArray(2, '\x7F');
+    const qsizetype stride = 12;
+    for (int row = 3; row >= 0; --row)
+        topDown += bottomUp.mid(54 + row * stride, stride);
+    const auto put32 = [&topDown](int at, std::int32_t value) {
+        for (int i = 0; i < 4; ++i)
+            topDown[at + i] = static_cast<char>((static_cast<std::uint32_t>(value) >> (8 * i)) & 0xFF);
+    };
+    put32(10, 56);
+    put32(22, -4);
+    EXPECT_EQ(DecodePlainBitmap(topDown), DecodePlainBitmap(bottomUp));
+    ExpectSameImage(DecodePlainBitmap(topDown), ReaderImage(topDown));
+}
+
+TEST(PlainBitmap, LeavesOtherOrIncompleteFilesToTheReader)
+{
+    const QByteArray plain = BitmapFile(PatternImage(4, 4, QImage::Format_RGB32));
+    EXPECT_TRUE(DecodePlainBitmap(BitmapFile(IndexedPattern(4, 4))).isNull());
+    EXPECT_TRUE(DecodePlainBitmap(plain.left(plain.size() - 1)).isNull());
+    EXPECT_TRUE(DecodePlainBitmap(plain.left(40)).isNull());
+    EXPECT_TRUE(DecodePlainBitmap(QByteArray("not a bitmap at all, but long enough to hold a header....."))
+                    .isNull());
 }
 
 } // namespace
