@@ -210,7 +210,10 @@ std::uint32_t RgbToSkinColour(QRgb rgb)
 
 namespace {
 
-// Marks the mask-coloured pixels of one row; one function per pixel layout.
+using Spans = std::vector<std::pair<int, int>>;
+
+// Finds the runs of pixels that are not the mask colour, row by row; one loop
+// per pixel layout.
 class MaskTest {
 public:
     MaskTest(const QImage& image, std::uint32_t maskColour)
@@ -232,7 +235,9 @@ public:
             indexMatches_.push_back((entry & 0x00FFFFFFu) == rgb_);
     }
 
-    void Row(int y, std::vector<char>& transparent) const
+    // The runs of pixels that are not the mask colour in row y, left to right,
+    // each from its first pixel up to but not including the next mask pixel.
+    void RowSpans(int y, Spans& spans) const
     {
         // One loop per layout: the layout is settled once per row, not per pixel.
         const uchar* line = image_.constScanLine(y);
@@ -240,37 +245,47 @@ public:
         const auto* pixels32 = reinterpret_cast<const QRgb*>(line);
         switch (format_) {
         case QImage::Format_Indexed8:
-            return Mark(transparent, [&](std::size_t x) {
+            return Runs(spans, [&](std::size_t x) {
                 const std::size_t index = line[x];
                 return index < indexMatches_.size() && indexMatches_[index];
             });
         case QImage::Format_RGB16:
-            return Mark(transparent, [&](std::size_t x) { return pixels16[x] == rgb565_; });
+            return Runs(spans, [&](std::size_t x) { return pixels16[x] == rgb565_; });
         case QImage::Format_RGB555:
-            return Mark(transparent, [&](std::size_t x) { return pixels16[x] == rgb555_; });
+            return Runs(spans, [&](std::size_t x) { return pixels16[x] == rgb555_; });
         case QImage::Format_RGB888:
-            return Mark(transparent, [&](std::size_t x) {
+            return Runs(spans, [&](std::size_t x) {
                 const uchar* p = line + 3 * x;
                 return p[0] == bytes_[0] && p[1] == bytes_[1] && p[2] == bytes_[2];
             });
         case QImage::Format_BGR888:
-            return Mark(transparent, [&](std::size_t x) {
+            return Runs(spans, [&](std::size_t x) {
                 const uchar* p = line + 3 * x;
                 return p[0] == bytes_[2] && p[1] == bytes_[1] && p[2] == bytes_[0];
             });
         case QImage::Format_RGB32: // Qt keeps the unused byte at 0xFF
-            return Mark(transparent, [&](std::size_t x) { return (pixels32[x] & 0x00FFFFFFu) == rgb_; });
+            return Runs(spans, [&](std::size_t x) { return (pixels32[x] & 0x00FFFFFFu) == rgb_; });
         default: // ARGB32 and ARGB32_Premultiplied: only the opaque mask colour
-            return Mark(transparent, [&](std::size_t x) { return pixels32[x] == (0xFF000000u | rgb_); });
+            return Runs(spans, [&](std::size_t x) { return pixels32[x] == (0xFF000000u | rgb_); });
         }
     }
 
 private:
     template <typename IsMask>
-    static void Mark(std::vector<char>& transparent, IsMask isMask)
+    void Runs(Spans& spans, IsMask isMask) const
     {
-        for (std::size_t x = 0; x < transparent.size(); ++x)
-            transparent[x] = isMask(x);
+        spans.clear();
+        const auto width = static_cast<std::size_t>(image_.width());
+        std::size_t x = 0;
+        while (x < width) {
+            while (x < width && isMask(x))
+                ++x;
+            const std::size_t start = x;
+            while (x < width && !isMask(x))
+                ++x;
+            if (x > start)
+                spans.emplace_back(static_cast<int>(start), static_cast<int>(x));
+        }
     }
 
     const QImage& image_;
@@ -299,24 +314,6 @@ bool HasOwnMaskTest(QImage::Format format)
     }
 }
 
-using Spans = std::vector<std::pair<int, int>>;
-
-void RowSpans(const std::vector<char>& transparent, Spans& spans)
-{
-    spans.clear();
-    const int w = static_cast<int>(transparent.size());
-    int x = 0;
-    while (x < w) {
-        while (x < w && transparent[static_cast<std::size_t>(x)])
-            ++x;
-        const int x0 = x;
-        while (x < w && !transparent[static_cast<std::size_t>(x)])
-            ++x;
-        if (x > x0)
-            spans.emplace_back(x0, x);
-    }
-}
-
 } // namespace
 
 QRegion RegionFromBitmap(const QImage& bitmapIn, std::uint32_t maskColour)
@@ -327,7 +324,6 @@ QRegion RegionFromBitmap(const QImage& bitmapIn, std::uint32_t maskColour)
                               ? bitmapIn
                               : bitmapIn.convertToFormat(QImage::Format_ARGB32);
     const MaskTest test(bitmap, maskColour);
-    std::vector<char> transparent(static_cast<std::size_t>(bitmap.width()));
 
     // Rows with the same runs are merged into one band, the canonical form
     // QRegion itself uses, so the result compares equal to a region built by
@@ -341,8 +337,7 @@ QRegion RegionFromBitmap(const QImage& bitmapIn, std::uint32_t maskColour)
             rects.emplace_back(x0, bandTop, x1 - x0, bandEnd - bandTop);
     };
     for (int y = 0; y < bitmap.height(); ++y) {
-        test.Row(y, transparent);
-        RowSpans(transparent, row);
+        test.RowSpans(y, row);
         if (y > 0 && row == band)
             continue;
         flush(y);
