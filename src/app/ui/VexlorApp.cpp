@@ -8,12 +8,10 @@
 #include "skin/ui/SkinManager.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QMessageBox>
 #include <QTimer>
 
 #include <memory>
-#include <thread>
 
 namespace {
 
@@ -31,10 +29,6 @@ struct AppSettings {
 int RunApplication(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    // The font system reads its whole configuration the first time any text is
-    // measured; on a thread of its own it is ready by the time the window lays
-    // out its captions, while this thread loads the skin and its images.
-    const std::jthread fonts([] { QFontDatabase::families(); });
     AppSettings settings;
 
     CSingleInstanceGuard guard;
