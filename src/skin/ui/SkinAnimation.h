@@ -20,7 +20,9 @@ class CSkinAnimation : public QWidget, public CSkinClient {
     Q_OBJECT
 public:
     // Where the lit group is and which way it runs.
-    struct Run {
+    // Aligned to its size so that std::atomic<Run> is lock-free with every compiler
+    // (clang otherwise calls into libatomic).
+    struct alignas(8) Run {
         int position = 0;
         bool forward = true;
         bool operator==(const Run&) const = default;
