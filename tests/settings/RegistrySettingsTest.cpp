@@ -41,7 +41,7 @@ TEST_F(RegistrySettingsTest, FirstRunGivesEthernetDefaults)
     settings.transportIndex = 5;
     SettingsFromRegistry(stored, settings);
     EXPECT_EQ(settings.transportIndex, 0);
-    EXPECT_EQ(settings.host, "192.168.0.127");
+    EXPECT_EQ(settings.host, ConnectionSettings{}.host);
     EXPECT_EQ(settings.portNumber, 1203u);
     EXPECT_EQ(settings.portName, "TCP");
     EXPECT_EQ(settings.lockCode, kDefaultLockCode);
@@ -142,14 +142,14 @@ TEST_F(RegistrySettingsTest, MalformedLinesKeepEveryReadableValueAndTheirOwnText
         EXPECT_EQ(settings.baudRate, 2u);
         EXPECT_EQ(settings.portNumber, 1203u);
         EXPECT_EQ(stored.port.Status(), RegistryStatus::ValueNotRead);
-        EXPECT_EQ(settings.host, "192.168.0.127");
+        EXPECT_EQ(settings.host, ConnectionSettings{}.host);
         settings.lockCode = 77;  // the operator changed only the lock code
         SettingsToRegistry(settings, stored);
     }
     EXPECT_EQ(Stored("sPortName").toString(), "/dev/ttyS1");
     EXPECT_EQ(Stored("dwPort").toString(), "12o3");
     EXPECT_EQ(Stored("dwBaud").toUInt(), 2u);
-    EXPECT_NE(Stored("sHost").toString(), "192.168.0.127");
+    EXPECT_NE(Stored("sHost").toString().toStdString(), ConnectionSettings{}.host);
     EXPECT_EQ(Stored("dwLockCode").toUInt(), 77u);
 
     // A value the operator does change is written, damaged or not before.

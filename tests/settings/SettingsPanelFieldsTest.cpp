@@ -16,10 +16,10 @@ TEST(SettingsPanelFields, ApplyWritesTheFieldsAndTheFixedLineSettings)
     s.baudRate = 7;
     s.parity = 2;
     s.tries = 3;
-    ApplyPanelFields({2, "COM4", "10.1.2.3", "1300", "0042"}, s);
+    ApplyPanelFields({2, "COM4", "127.0.0.3", "1300", "0042"}, s);
     EXPECT_EQ(s.transportIndex, 2);
     EXPECT_EQ(s.portName, "COM4");
-    EXPECT_EQ(s.host, "10.1.2.3");
+    EXPECT_EQ(s.host, "127.0.0.3");
     EXPECT_EQ(s.portNumber, 1300u);
     EXPECT_EQ(s.lockCode, 42u);
     EXPECT_EQ(s.baudRate, 1u);

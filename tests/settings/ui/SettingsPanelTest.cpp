@@ -58,14 +58,14 @@ protected:
 TEST_F(SettingsPanelTest, FillsItselfFromTheStoredSettings)
 {
     stored_->lockCode = 7u;
-    stored_->host = std::string("10.0.0.9");
+    stored_->host = std::string("127.0.0.9");
     stored_->port = 4000u;
     auto panel = MakePanel();
     EXPECT_EQ(panel->Entries(), (std::vector<std::string>{"Ethernet", "COM1", "COM3", "/dev/ttyUSB0"}));
     EXPECT_EQ(panel->Chooser().findChildren<CSkinButton*>().size(), 4);
     EXPECT_EQ(panel->Chooser().GetSelected(), 0);
     EXPECT_EQ(panel->CodeEdit().text(), "0007");
-    EXPECT_EQ(panel->HostEdit().text(), "10.0.0.9");
+    EXPECT_EQ(panel->HostEdit().text(), "127.0.0.9");
     EXPECT_EQ(panel->PortEdit().text(), "4000");
     EXPECT_TRUE(panel->HostEdit().isEnabled());
     EXPECT_TRUE(panel->PortEdit().isEnabled());
