@@ -1,0 +1,368 @@
+#include "web/WebLink.h"
+
+#include "app/ModelTable.h"
+#include "presets/PresetFile.h"
+#include "web/WebMeter.h"
+#include "web/WebPage.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <filesystem>
+
+using nlohmann::json;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr auto kPublishPeriod = std::chrono::milliseconds(50);
+constexpr auto kReconnectPause = std::chrono::seconds(3);
+// Another remote's change reaches the browsers within this, plus one walk.
+constexpr auto kWalkPeriod = std::chrono::milliseconds(100);
+constexpr auto kFileWait = std::chrono::seconds(20);
+
+std::uint32_t Key(std::uint8_t a, std::uint8_t b, std::uint8_t c)
+{
+    return a | b << 8 | c << 16;
+}
+
+const char* StateText(ConnectionState state)
+{
+    switch (state) {
+    case ConnectionState::Disconnected: return "disconnected";
+    case ConnectionState::Connecting: return "connecting";
+    case ConnectionState::Identifying: return "identifying";
+    case ConnectionState::Reading: return "reading";
+    case ConnectionState::Ready: return "ready";
+    case ConnectionState::Quitting: return "quitting";
+    }
+    return "?";
+}
+
+}  // namespace
+
+CWebLink::CWebLink(std::size_t index, WebProcessorConfig config, std::string workFolder, IWebClients& clients,
+                   std::function<void(const std::string&)> log)
+    : index_(index), config_(std::move(config)), workFolder_(std::move(workFolder)), clients_(clients),
+      log_(std::move(log))
+{
+    settings_.host = config_.host;
+    settings_.portNumber = static_cast<std::uint32_t>(config_.port);
+    settings_.transportIndex = config_.device.empty() ? 0 : 1;
+    settings_.portName = config_.device.empty() ? "TCP" : config_.device;
+    settings_.lockCode = static_cast<std::uint32_t>(std::strtoul(config_.lock.c_str(), nullptr, 10));
+    views_.lockCodeText = config_.lock;
+    session_ = std::make_unique<CSessionBridge>(loop_.Queue());
+    controller_ = std::make_unique<CConnectionController>(
+        *session_, settings_, ControllerViews{views_, views_, views_, views_, views_, views_, views_}, loop_.Timers());
+    controller_->SetObserver(this);
+    controller_->SetWorkFolder(workFolder_);
+    views_.onSelectPage = [this](int record) { controller_->OpenPage(static_cast<std::size_t>(record), true); };
+    loop_.Attach(*controller_);
+    summary_ = json{{"name", config_.name}, {"state", "disconnected"}, {"model", ""}, {"title", ""}}.dump();
+}
+
+CWebLink::~CWebLink()
+{
+    Stop();
+    // The session's threads post into the loop's queue; stop them first.
+    session_.reset();
+}
+
+void CWebLink::Start()
+{
+    thread_ = std::thread([this] { Run(); });
+}
+
+void CWebLink::Stop()
+{
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+}
+
+void CWebLink::Run()
+{
+    loop_.RunUntil([this] {
+        RunTasks();
+        Tick();
+        return stop_.load();
+    }, Clock::time_point::max());
+    if (session_->IsConnected()) {
+        controller_->ExitApplication();
+        loop_.RunFor(std::chrono::seconds(3), [this] { return !session_->IsConnected(); });
+    }
+    if (fileWait_) fileWait_->done.set_value({});
+}
+
+void CWebLink::Post(std::function<void()> task)
+{
+    std::lock_guard lock(tasksMutex_);
+    if (tasks_.size() < 1024) tasks_.push_back(std::move(task));
+}
+
+void CWebLink::RunTasks()
+{
+    std::vector<std::function<void()>> tasks;
+    {
+        std::lock_guard lock(tasksMutex_);
+        tasks.swap(tasks_);
+    }
+    for (auto& task : tasks) task();
+}
+
+std::uint32_t CWebLink::NowMs() const
+{
+    return static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count());
+}
+
+bool CWebLink::Ready() const
+{
+    return controller_->State() == ConnectionState::Ready;
+}
+
+void CWebLink::Tick()
+{
+    const auto now = Clock::now();
+    KeepConnected();
+    // A transfer the processor never finished must not hold up the next one.
+    if (fileWait_ && now > fileWait_->deadline) {
+        fileWait_->done.set_value({});
+        fileWait_.reset();
+    }
+    for (const auto& [address, value] : pacer_.Due(NowMs()))
+        Write(address, value, echoes_[Key(address.a, address.b, address.c)], "");
+    if (now < nextPublish_) return;
+    nextPublish_ = now + kPublishPeriod;
+    // Re-reading the open page is how a change by another remote shows here.
+    if (Ready() && !controller_->RefreshWalkRunning() && !controller_->FullReadRunning() && now >= nextWalk_) {
+        nextWalk_ = now + kWalkPeriod;
+        controller_->OpenPage(controller_->CurrentPageIndex(), false);
+    }
+    PublishChanges();
+}
+
+void CWebLink::KeepConnected()
+{
+    const auto now = Clock::now();
+    if (controller_->State() != ConnectionState::Disconnected || now < nextConnect_) return;
+    nextConnect_ = now + kReconnectPause;
+    views_.messages.clear();
+    controller_->ToggleConnection();
+}
+
+void CWebLink::PublishIfChanged(std::string& last, std::string text)
+{
+    if (text == last) return;
+    last = std::move(text);
+    clients_.Broadcast(index_, last, false);
+}
+
+void CWebLink::PublishChanges()
+{
+    PublishIfChanged(lastState_, StateJson());
+    PublishIfChanged(lastTree_, TreeJson());
+    PublishIfChanged(lastPresets_, PresetsJson());
+    const int model = controller_->Model() ? controller_->Model()->code : 0;
+    PublishIfChanged(lastLayout_, json{{"t", "meterLayout"}, {"layout", MeterLayoutJson(model)}}.dump());
+    if (!newValues_.empty()) {
+        clients_.Broadcast(index_, json{{"t", "values"}, {"v", newValues_}}.dump(), false);
+        newValues_.clear();
+    }
+    std::lock_guard lock(summaryMutex_);
+    summary_ = json{{"name", config_.name}, {"state", StateText(controller_->State())},
+                    {"model", controller_->Model() ? controller_->Model()->name : ""}, {"title", views_.title}}
+                   .dump();
+}
+
+std::string CWebLink::Summary()
+{
+    std::lock_guard lock(summaryMutex_);
+    return summary_;
+}
+
+std::string CWebLink::StateJson() const
+{
+    const std::string message = views_.messages.empty() ? std::string() : views_.messages.back().text;
+    return json{{"t", "state"},
+                {"name", config_.name},
+                {"state", StateText(controller_->State())},
+                {"title", views_.title},
+                {"model", controller_->Model() ? controller_->Model()->name : ""},
+                {"message", message},
+                {"abEnabled", views_.abEnabled},
+                {"a", views_.aChecked},
+                {"b", views_.bChecked},
+                {"compareLock", controller_->CompareLock()}}
+        .dump();
+}
+
+std::string CWebLink::TreeJson() const
+{
+    return json{{"t", "tree"}, {"pages", PageTreeJson(controller_->PageTree())}}.dump();
+}
+
+std::string CWebLink::PresetsJson() const
+{
+    json rows = json::array();
+    for (const auto& row : controller_->PresetRows()) rows.push_back({row.label, row.name});
+    const auto& f = views_.flags;
+    return json{{"t", "presets"},
+                {"rows", rows},
+                {"users", controller_->UserPresetCount()},
+                {"tr", f.tr},
+                {"dp", f.dp},
+                {"def", f.def},
+                {"current", f.current},
+                {"change", f.change}}
+        .dump();
+}
+
+std::string CWebLink::PageText(std::size_t index)
+{
+    const PageTreeRecord* record = controller_->PageTree().Record(index);
+    if (!record || !record->node) return json{{"t", "page"}, {"index", index}, {"page", nullptr}}.dump();
+    const auto choices = presets::PresetChoiceTexts(controller_->PresetRows());
+    return json{{"t", "page"}, {"index", index}, {"page", PageJson(*record->node, record->path, choices)}}.dump();
+}
+
+void CWebLink::Join(std::uint64_t client)
+{
+    Post([this, client] {
+        for (const std::string* text : {&lastState_, &lastTree_, &lastPresets_, &lastLayout_, &lastMeter_})
+            if (!text->empty()) clients_.Send(client, *text);
+        json all = json::array();
+        for (const auto& [key, value] : values_)
+            all.push_back({key & 0xFF, (key >> 8) & 0xFF, (key >> 16) & 0xFF, value});
+        clients_.Send(client, json{{"t", "values"}, {"v", all}}.dump());
+    });
+}
+
+ClientContext CWebLink::Context(WebRole role) const
+{
+    return {controller_->Root(), controller_->PageTree().Records().size(), controller_->PresetRows().size(),
+            controller_->UserPresetCount(), controller_->CompareLock(), role};
+}
+
+void CWebLink::Submit(std::uint64_t client, const std::string& user, WebRole role, const std::string& text)
+{
+    Post([this, client, user, role, text] {
+        const ClientCheck check = Ready() ? CheckClientMessage(text, Context(role))
+                                          : ClientCheck{std::nullopt, "the processor is not ready"};
+        if (!check.message) {
+            log_("refused a message of " + user + " for " + config_.name + ": " + check.refusal);
+            clients_.Send(client, json{{"t", "refused"}, {"text", check.refusal}}.dump());
+            return;
+        }
+        Handle(client, user, *check.message);
+    });
+}
+
+void CWebLink::Handle(std::uint64_t client, const std::string& user, const ClientMessage& message)
+{
+    if (const auto* w = std::get_if<ClientWrite>(&message)) {
+        echoes_[Key(w->address.a, w->address.b, w->address.c)] = w->drivesVisibility;
+        if (const auto value = pacer_.Offer(w->address, w->value, w->release, NowMs()))
+            Write(w->address, *value, w->drivesVisibility, user);
+    } else if (const auto* o = std::get_if<ClientOpenPage>(&message)) {
+        std::size_t index = o->index;
+        const PageTreeRecord* record = controller_->PageTree().Record(index);
+        if (record && record->hidden) index = controller_->PageTree().Substitute(index);
+        clients_.Send(client, PageText(index));
+        if (controller_->PageTree().Record(index) && controller_->PageTree().Record(index)->hasPage)
+            controller_->OpenPage(index, true);
+    } else if (const auto* p = std::get_if<ClientPreset>(&message)) {
+        log_(user + " " + presets::PresetCommandText(p->command) + " preset " + std::to_string(p->index + 1) +
+             " of " + config_.name + (p->name.empty() ? "" : " as \"" + p->name + "\""));
+        views_.selectedRow = p->index;
+        if (p->command == presets::PresetCommand::Rename) {
+            if (p->index < views_.rows.size()) views_.rows[p->index].second = p->name;
+            controller_->HandleMessage({msg::UM_PRESET_NAME_CHANGED, p->index, 0, {}});
+        } else {
+            controller_->HandleMessage({msg::UM_PRESET_COMMAND, p->index, static_cast<std::uint32_t>(p->command), {}});
+        }
+    } else if (const auto* ab = std::get_if<ClientCompare>(&message)) {
+        log_(user + " chose " + (ab->b ? "B" : "A") + " on " + config_.name);
+        ab->b ? controller_->SelectB() : controller_->SelectA();
+    }
+}
+
+void CWebLink::Write(ParamAddress address, std::uint8_t value, bool echo, const std::string& user)
+{
+    log_("write " + (user.empty() ? std::string("(paced)") : user) + " " + config_.name + " " +
+         std::to_string(address.a) + " " + std::to_string(address.b) + " " + std::to_string(address.c) + " = " +
+         std::to_string(value));
+    controller_->WriteParameter(address.a, address.b, address.c, value, echo);
+    // Every browser sees the write at once; the next walk confirms it.
+    OnParamValue(address.a, address.b, address.c, value);
+}
+
+void CWebLink::OnParamValue(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t value)
+{
+    auto [it, inserted] = values_.try_emplace(Key(a, b, c), value);
+    if (!inserted && it->second == value) return;
+    it->second = value;
+    newValues_.push_back({a, b, c, value});
+}
+
+void CWebLink::OnStatus(const ByteString& packet)
+{
+    const int model = controller_->Model() ? controller_->Model()->code : 0;
+    std::string frame = json{{"t", "meter"}, {"leds", MeterFrame(model, packet, true)}}.dump();
+    if (frame == lastMeter_) return;
+    lastMeter_ = std::move(frame);
+    clients_.Broadcast(index_, lastMeter_, true);
+}
+
+void CWebLink::OnPresetData(std::uint8_t index, const ByteString& data)
+{
+    if (!fileWait_ || fileWait_->upload || fileWait_->index != index) return;
+    // The controller has written the file; its bytes are the download.
+    fileWait_->done.set_value(data.empty() ? ByteString{} : presets::ReadPresetFile(fileWait_->path));
+    fileWait_.reset();
+}
+
+void CWebLink::OnPresetSent(std::uint8_t index)
+{
+    if (!fileWait_ || !fileWait_->upload || fileWait_->index != index) return;
+    fileWait_->done.set_value(ByteString{1});
+    fileWait_.reset();
+}
+
+ByteString CWebLink::DownloadPreset(unsigned index, const std::string& user)
+{
+    auto promise = std::make_shared<std::promise<ByteString>>();
+    auto result = promise->get_future();
+    const std::string path = (std::filesystem::path(workFolder_) / ("download-" + std::to_string(index) + ".pst")).string();
+    Post([this, index, path, user, promise] {
+        if (fileWait_ || !Ready() || index >= controller_->PresetRows().size()) return promise->set_value({});
+        log_(user + " downloads preset " + std::to_string(index + 1) + " of " + config_.name);
+        views_.fileToSave = path;
+        views_.selectedRow = index;
+        fileWait_ = FileWait{index, false, path, std::move(*promise), Clock::now() + kFileWait};
+        controller_->HandleMessage({msg::UM_PRESET_COMMAND, index,
+                                    static_cast<std::uint32_t>(presets::PresetCommand::SaveToFile), {}});
+    });
+    if (result.wait_for(kFileWait) != std::future_status::ready) return {};
+    return result.get();
+}
+
+bool CWebLink::UploadPreset(unsigned index, const ByteString& bytes, const std::string& user)
+{
+    auto promise = std::make_shared<std::promise<ByteString>>();
+    auto result = promise->get_future();
+    const std::string path = (std::filesystem::path(workFolder_) / ("upload-" + std::to_string(index) + ".pst")).string();
+    Post([this, index, path, user, bytes, promise] {
+        if (fileWait_ || !Ready() || !presets::IsCommandAllowed(presets::PresetCommand::LoadFromFile, index,
+                                                                controller_->UserPresetCount()) ||
+            !presets::WritePresetFile(path, bytes))
+            return promise->set_value({});
+        log_(user + " uploads preset " + std::to_string(index + 1) + " of " + config_.name);
+        views_.fileToLoad = path;
+        views_.selectedRow = index;
+        fileWait_ = FileWait{index, true, path, std::move(*promise), Clock::now() + kFileWait};
+        controller_->HandleMessage({msg::UM_PRESET_COMMAND, index,
+                                    static_cast<std::uint32_t>(presets::PresetCommand::LoadFromFile), {}});
+    });
+    return result.wait_for(kFileWait) == std::future_status::ready && !result.get().empty();
+}
