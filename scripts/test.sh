@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds everything and runs every test:
 #   1. the full build (application, simulator, tools, all tests);
-#   2. the Debian package made from that build, installed into a throwaway root;
-#   3. the core tests under AddressSanitizer + UndefinedBehaviorSanitizer;
-#   4. the threaded link tests under ThreadSanitizer.
+#   2. the browser remote in headless chromium against the simulator;
+#   3. the Debian package made from that build, installed into a throwaway root;
+#   4. the core tests under AddressSanitizer + UndefinedBehaviorSanitizer;
+#   5. the threaded link tests under ThreadSanitizer.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -16,6 +17,9 @@ jobs="$(nproc)"
 echo "== full build and tests"
 bash scripts/build.sh build -DVEXLOR_WERROR=ON
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== the browser remote end to end in headless chromium"
+bash tests/web/run-browser-test.sh build build/web-shots
 
 echo "== the Debian package"
 bash scripts/check-package.sh build

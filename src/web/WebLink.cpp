@@ -135,8 +135,10 @@ void CWebLink::Tick()
     if (now < nextPublish_) return;
     nextPublish_ = now + kPublishPeriod;
     // Re-reading the open page is how a change by another remote shows here.
-    if (Ready() && !controller_->RefreshWalkRunning() && !controller_->FullReadRunning() && now >= nextWalk_) {
+    if (Ready() && statusSinceWalk_ && !controller_->RefreshWalkRunning() && !controller_->FullReadRunning() &&
+        now >= nextWalk_) {
         nextWalk_ = now + kWalkPeriod;
+        statusSinceWalk_ = false;
         controller_->OpenPage(controller_->CurrentPageIndex(), false);
     }
     PublishChanges();
@@ -307,6 +309,7 @@ void CWebLink::OnParamValue(std::uint8_t a, std::uint8_t b, std::uint8_t c, std:
 
 void CWebLink::OnStatus(const ByteString& packet)
 {
+    statusSinceWalk_ = true;
     const int model = controller_->Model() ? controller_->Model()->code : 0;
     std::string frame = json{{"t", "meter"}, {"leds", MeterFrame(model, packet, true)}}.dump();
     if (frame == lastMeter_) return;

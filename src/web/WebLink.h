@@ -115,8 +115,9 @@ private:
     std::map<std::uint32_t, std::uint8_t> values_;
     std::map<std::uint32_t, bool> echoes_;  // whether a paced write re-evaluates visibility
     std::vector<std::array<std::uint8_t, 4>> newValues_;
-    ByteString status_;
-    bool statusValid_ = false;
+    // Walks alternate with status reports: a walk holds the reports back, and
+    // back-to-back walks would stop the meters.
+    bool statusSinceWalk_ = false;
     std::string lastState_, lastTree_, lastPresets_, lastLayout_, lastMeter_;
     std::chrono::steady_clock::time_point nextPublish_{};
     std::chrono::steady_clock::time_point nextConnect_{};

@@ -9,7 +9,8 @@
 // then for every status packet one short frame that names each LED's image,
 // computed by the same rules as the desktop panel.
 
-// {"width", "height", "leds": [[x, y, bar], ...], "bars": [{"label", "x", "y"}, ...]}
+// {"width", "height", "leds": [[x, y, bar], ...], "bars": [{"label", "x", "y"}, ...],
+//  "background": the path of the model's panel background, or empty}
 nlohmann::json MeterLayoutJson(int code);
 
 // One digit per LED in layout order: the skin image ("led1" .. "led7") that

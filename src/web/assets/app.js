@@ -113,7 +113,7 @@
       case 'state': state = m; showState(); break;
       case 'tree': pages = m.pages; showTree(); break;
       case 'presets': presets = m; showPresets(); break;
-      case 'meterLayout': meterLayout = m.layout; break;
+      case 'meterLayout': setMeterLayout(m.layout); break;
       case 'meter': meterFrame = m.leds; break;
       case 'values': for (const [a, b, c, v] of m.v) { values.set(key([a, b, c]), v); } refreshBound(); break;
       case 'page': showPage(m); break;
@@ -260,7 +260,7 @@
     });
     area.append(set);
     bound.push({ addr: item.address, controls: buttons, update: (v) => buttons.forEach((b, i) => b.setAttribute('aria-pressed', String(i === v))) });
-    return [item.left, item.top, item.width, 24 + 24 * item.labels.length];
+    return [item.left, item.top, item.width, 14 + 16 * item.labels.length];
   }
 
   function spin(area, item) {
@@ -268,11 +268,16 @@
     place(caption, item.captionRect);
     const box = el('div', 'spin');
     place(box, item.rect);
-    // Fields come in record order; the first record's field stands first.
+    // Each field where the spin's own layout puts it (the first record's field stands last).
     for (const field of item.fields) {
-      if (field.separator) box.append(el('span', '', field.separator));
+      if (field.separator) {
+        const sep = el('span', '', field.separator);
+        place(sep, field.separatorRect);
+        box.append(sep);
+      }
       const select = el('select');
-      select.setAttribute('aria-label', item.caption);
+      select.setAttribute('aria-label', item.caption + (field.separator ? ' ' + field.separator : ''));
+      place(select, field.edit);
       const raws = field.raws || field.texts.map((_, i) => i);
       field.texts.forEach((t, i) => { const o = el('option', '', t); o.value = raws[i]; select.append(o); });
       select.addEventListener('change', () => send({ t: 'set', a: field.address[0], b: field.address[1], c: field.address[2], v: Number(select.value), release: true }));
@@ -379,13 +384,19 @@
     1: ['#1E3A2C', 11, 6], 2: ['#3DDC84', 11, 6], 3: ['#EB5757', 11, 6],
     4: ['#1E3A2C', 7, 5], 5: ['#3DDC84', 7, 5], 6: ['#EB5757', 7, 5], 7: ['#F2C94C', 7, 5],
   };
-  function drawMeter() {
-    const canvas = $('meter');
-    const g = canvas.getContext('2d');
-    g.fillStyle = '#131519';
-    g.fillRect(0, 0, canvas.width, canvas.height);
-    if (!meterLayout) return;
-    g.font = '10px "DejaVu Sans", sans-serif';
+  let meterBackground = null;
+  function setMeterLayout(layout) {
+    meterLayout = layout;
+    meterBackground = null;
+    if (!layout.background) return;
+    const img = new Image();
+    img.onload = () => { if (meterLayout === layout) meterBackground = img; };
+    img.src = layout.background;
+  }
+
+  // Without the skin's background, each bar gets its label under it.
+  function drawLabels(g, height) {
+    g.font = '9px "DejaVu Sans", sans-serif';
     g.fillStyle = '#9AA3AE';
     g.textAlign = 'center';
     const lowest = new Map();
@@ -395,8 +406,18 @@
     });
     meterLayout.bars.forEach((b, i) => {
       const l = lowest.get(i);
-      if (l && l[1] + 18 <= canvas.height) g.fillText(b.label, l[0] + 5, l[1] + 17);
+      if (l && l[1] + 16 <= height) g.fillText(b.label.split('_').pop(), l[0] + 5, l[1] + 15);
     });
+  }
+
+  function drawMeter() {
+    const canvas = $('meter');
+    const g = canvas.getContext('2d');
+    g.fillStyle = '#131519';
+    g.fillRect(0, 0, canvas.width, canvas.height);
+    if (!meterLayout) return;
+    if (meterBackground) g.drawImage(meterBackground, 0, 0);
+    else drawLabels(g, canvas.height);
     meterLayout.leds.forEach(([x, y], i) => {
       const look = kLed[meterFrame[i]] || kLed[1];
       g.fillStyle = look[0];
