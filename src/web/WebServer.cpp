@@ -127,6 +127,7 @@ bool CWebServer::Start(std::string& error)
              " without TLS; passwords and cookies cross the network in clear text");
     log_("web remote at " + std::string(config_.Tls() ? "https://" : "http://") + config_.listen + ":" +
          std::to_string(port_) + "/");
+    writer_ = std::thread([this] { WriteLoop(); });
     for (std::size_t i = 0; i < config_.processors.size(); ++i) {
         links_.push_back(std::make_unique<CWebLink>(i, config_.processors[i], workFolder_, *this, log_));
         links_.back()->Start();
@@ -139,6 +140,9 @@ void CWebServer::Stop()
     if (context_) mg_stop(context_);
     context_ = nullptr;
     links_.clear();
+    writing_ = false;
+    outbox_.Stop();
+    if (writer_.joinable()) writer_.join();
     if (!tlsFile_.empty()) std::filesystem::remove(tlsFile_);
 }
 
@@ -300,6 +304,7 @@ void CWebServer::HandleWsReady(mg_connection* conn)
         it->second.ready = true;
         link = it->second.link;
     }
+    outbox_.Add(id, link);
     links_[link]->Join(id);
 }
 
@@ -328,27 +333,38 @@ int CWebServer::HandleWsData(mg_connection* conn, int bits, const char* data, st
 void CWebServer::HandleWsClose(const mg_connection* conn)
 {
     const auto id = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(mg_get_user_connection_data(conn)));
+    outbox_.Remove(id);
     std::lock_guard lock(clientsMutex_);
     clients_.erase(id);
 }
 
-void CWebServer::Write(mg_connection* conn, const std::string& text)
+void CWebServer::WriteLoop()
 {
-    mg_lock_connection(conn);
-    mg_websocket_write(conn, MG_WEBSOCKET_OPCODE_TEXT, text.data(), text.size());
-    mg_unlock_connection(conn);
+    for (;;) {
+        auto batches = outbox_.Take(std::chrono::milliseconds(200));
+        if (!writing_ && batches.empty()) return;
+        std::lock_guard lock(clientsMutex_);
+        for (const auto& batch : batches) {
+            const auto it = clients_.find(batch.client);
+            if (it == clients_.end() || !it->second.ready) continue;
+            mg_connection* conn = it->second.conn;
+            mg_lock_connection(conn);
+            if (batch.overflow) {
+                log_("dropped the WebSocket of " + it->second.user + ": it fell behind");
+                mg_websocket_write(conn, MG_WEBSOCKET_OPCODE_CONNECTION_CLOSE, "", 0);
+            }
+            for (const auto& text : batch.texts) mg_websocket_write(conn, MG_WEBSOCKET_OPCODE_TEXT, text->data(), text->size());
+            mg_unlock_connection(conn);
+        }
+    }
 }
 
-void CWebServer::Broadcast(std::size_t link, const std::string& text, bool)
+void CWebServer::Broadcast(std::size_t link, const std::string& text, bool meter)
 {
-    std::lock_guard lock(clientsMutex_);
-    for (const auto& [id, client] : clients_)
-        if (client.link == link && client.ready) Write(client.conn, text);
+    outbox_.Broadcast(link, text, meter);
 }
 
 void CWebServer::Send(std::uint64_t client, const std::string& text)
 {
-    std::lock_guard lock(clientsMutex_);
-    const auto it = clients_.find(client);
-    if (it != clients_.end() && it->second.ready) Write(it->second.conn, text);
+    outbox_.Send(client, text);
 }

@@ -3,13 +3,16 @@
 #include "web/WebAuth.h"
 #include "web/WebConfig.h"
 #include "web/WebLink.h"
+#include "web/WebOutbox.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 struct mg_connection;
@@ -60,7 +63,7 @@ private:
     int PresetFile(mg_connection* conn, const WebSession& session);
     int Asset(mg_connection* conn, const std::string& path);
     std::optional<std::size_t> LinkOf(const mg_connection* conn) const;
-    void Write(mg_connection* conn, const std::string& text);
+    void WriteLoop();
 
     WebConfig config_;
     std::string workFolder_;
@@ -76,6 +79,9 @@ private:
 
     // Held while writing, so a closing connection is never written to.
     std::mutex clientsMutex_;
+    CWebOutbox outbox_;
+    std::thread writer_;
+    std::atomic<bool> writing_{true};
     std::map<std::uint64_t, Client> clients_;
     std::uint64_t nextClient_ = 1;
 };
