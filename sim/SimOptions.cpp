@@ -98,6 +98,7 @@ const std::map<std::string, Flag>& Flags()
         {"--delay", {true, Fraction(&FaultOptions::delay), "a fraction 0 to 1"}},
         {"--duplicate", {true, Fraction(&FaultOptions::duplicate), "a fraction 0 to 1"}},
         {"--noise", {true, Fraction(&FaultOptions::noise), "a fraction 0 to 1"}},
+        {"--stray", {true, Fraction(&FaultOptions::stray), "a fraction 0 to 1"}},
         {"--delay-ms", {true, [](SimOptions& o, const std::string& v) {
                             long n = 0;
                             if (!ParseInt(v, 0, 60000, n))
@@ -176,6 +177,7 @@ const char* SimUsage()
            "  --seed N --drop F --corrupt F --delay F --delay-ms MS --duplicate F\n"
            "  --noise F               a stray byte or a BREAK (zero byte) in F of the\n"
            "                          units on the serial line\n"
+           "  --stray F               a lone EOT or CAN byte before F of the units\n"
            "  --cancel-after N        send CAN instead of transfer block N+1\n"
            "  --silent-after N        stop answering after N commands\n"
            "  --corrupt-description   send a damaged control description\n"

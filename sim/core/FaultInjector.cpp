@@ -20,6 +20,10 @@ void FaultInjector::Apply(ByteString reply, std::vector<Output>& out)
     const bool delay = Roll(options_.delay);
     const bool duplicate = Roll(options_.duplicate);
     const bool noise = Roll(options_.noise);  // draws nothing while noise is off
+    if (Roll(options_.stray)) {                // nor does this while strays are off
+        out.push_back({ByteString{rng_() % 2 == 0 ? std::uint8_t{0x04} : std::uint8_t{0x18}}, {}, true});
+        ++counts_.strays;
+    }
     const auto where = rng_();
     const auto bit = rng_();
     if (drop) {

@@ -27,8 +27,11 @@ struct FaultOptions {
     // How far behind a duplicate follows. A network repeats a datagram at once;
     // a late copy is what a delay does.
     std::chrono::milliseconds duplicateGap = kDuplicateGap;
+    // Fraction of units preceded by a lone EOT or CAN byte on its own, as a
+    // stray control byte arrives: a datagram of its own, or a byte kept apart.
+    double stray = 0;
 
-    bool Any() const { return drop > 0 || corrupt > 0 || delay > 0 || duplicate > 0 || noise > 0; }
+    bool Any() const { return drop > 0 || corrupt > 0 || delay > 0 || duplicate > 0 || noise > 0 || stray > 0; }
 };
 
 // One unit of output (a reply, a transfer block, a control byte) and how long to
@@ -50,7 +53,7 @@ public:
     void Apply(ByteString reply, std::vector<Output>& out);
 
     struct Counts {
-        std::uint32_t dropped = 0, corrupted = 0, delayed = 0, duplicated = 0, noisy = 0;
+        std::uint32_t dropped = 0, corrupted = 0, delayed = 0, duplicated = 0, noisy = 0, strays = 0;
     };
     const Counts& Done() const { return counts_; }
 

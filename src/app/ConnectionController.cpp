@@ -316,6 +316,7 @@ void CConnectionController::EnterDisconnectedLayout()
     ++generation_;
     buildingPresetList_ = false;
     presetRequests_.Clear();
+    restored_.reset();
     walk_ = false;
     ResetCompareState();
     views_.main.EnableWindow(true);

@@ -156,6 +156,9 @@ private:
     // A cancelled dialog or an empty file sends nothing.
     void UploadPreset(std::uint8_t index, bool fromChosenFile);
     void PresetListRowArrived(std::uint8_t index);
+    // The read-back of a preset loaded from a file: tells the operator when the
+    // processor did not take the file's bytes.
+    void CheckRestoredPreset(std::uint8_t index, const ByteString& readBack);
     void UpdatePresetRow(std::uint8_t index, bool insert);
     void FinishPresetList();
 
@@ -198,6 +201,13 @@ private:
     bool buildingPresetList_ = false;
     bool presetListDone_ = false;  // this connection's list has been built
     presets::CPresetRequests presetRequests_;
+    // A preset file sent to the processor, until its read-back arrives.
+    struct RestoredPreset {
+        std::uint8_t index = 0;
+        ByteString bytes;
+        std::string path;
+    };
+    std::optional<RestoredPreset> restored_;
     bool quitPending_ = false;
     // Bumped on every connect and disconnect so that a pending preset-request
     // timer of an earlier connection does nothing.

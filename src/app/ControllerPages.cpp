@@ -9,6 +9,9 @@
 
 void CConnectionController::OnStatus(const ByteString& packet)
 {
+    // Until this connection's description is in, a report (a late one of the
+    // link before) would act on the previous processor's pages and addresses.
+    if (state_ != ConnectionState::Reading && state_ != ConnectionState::Ready) return;
     if (reevaluateVisibility_) ReevaluateVisibility();
     if (rebuildTree_) RebuildTree();
     if (reopenPage_) ReopenPage();

@@ -1,12 +1,14 @@
 // The preset list and its commands.
 #include "app/ConnectionController.h"
 
+#include "app/ControllerTexts.h"
 #include "app/DebugLineStore.h"
 #include "app/DescriptionAccess.h"
 #include "app/SessionCommands.h"
 #include "app/TimerQueue.h"
 #include "presets/PresetFile.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -42,7 +44,23 @@ void CConnectionController::UploadPreset(std::uint8_t index, bool fromChosenFile
                                             : WorkPath(presets::PresetTempFileName(index));
     if (path.empty()) return;
     const ByteString data = presets::ReadPresetFile(path, [this](const std::string& line) { Log(line); });
-    if (!data.empty()) session_.SendPreset(index, data);
+    if (data.empty()) return;
+    if (fromChosenFile) restored_ = RestoredPreset{index, data, path};
+    session_.SendPreset(index, data);
+}
+
+void CConnectionController::CheckRestoredPreset(std::uint8_t index, const ByteString& readBack)
+{
+    if (!restored_ || restored_->index != index) return;
+    const RestoredPreset sent = std::move(*restored_);
+    restored_.reset();
+    // The read-back carries the transfer's padding; the file's bytes lead it.
+    if (readBack.size() >= sent.bytes.size() && std::equal(sent.bytes.begin(), sent.bytes.end(), readBack.begin()))
+        return;
+    // A file that is too short, too long or of another model: the processor
+    // keeps its own preset, and the operator's file is left as it is.
+    Log("Preset file refused by the processor: " + sent.path);
+    views_.main.ShowMessage(texts::kPresetFileRefused + sent.path, "");
 }
 
 void CConnectionController::OnPresetData(std::uint8_t index, const ByteString& data)
@@ -57,6 +75,7 @@ void CConnectionController::OnPresetData(std::uint8_t index, const ByteString& d
     switch (request->purpose) {
     case presets::PresetPurpose::ListRow: PresetListRowArrived(index); break;
     case presets::PresetPurpose::ReadBack:
+        CheckRestoredPreset(index, data);
         UpdatePresetRow(index, false);
         // The processor runs the current preset from its working settings;
         // loading it makes them take the uploaded data.

@@ -20,4 +20,9 @@ inline constexpr const char* kPermissionsError =
     "permissions. \n"
     "Please run the apllication from a folder with write access permissions.";
 
+// Followed by the path of the file.
+inline constexpr const char* kPresetFileRefused =
+    "The processor did not take the preset file; its preset is unchanged. The file was "
+    "not changed either:\n";
+
 }  // namespace texts

@@ -40,6 +40,12 @@ public:
 
     void SetSink(ITransportSink* sink) { sink_ = sink; }
 
+    // Called before a request that nothing sent earlier may answer (one that
+    // starts a transfer, a retry after a time-out): where the transport can, it
+    // moves to a fresh address so that anything still on its way to the old one
+    // is lost instead of read. A byte stream has no such address; it does nothing.
+    virtual void Renew() {}
+
     // How long the line must stay silent before a damaged packet counts as over:
     // a byte stream may still be carrying its tail. Zero where every arrival is
     // whole (datagrams).

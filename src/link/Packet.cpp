@@ -231,7 +231,26 @@ bool ReplyAnswers(const ByteString& reply, const ByteString& command)
 {
     if (reply.size() < 2 || command.empty() || reply[1] != command[0])
         return false;
-    if (command[0] != CMD_READ_PARAM)
-        return true;
-    return reply.size() >= 5 && command.size() >= 4 && std::equal(command.begin() + 1, command.begin() + 4, reply.begin() + 2);
+    // Bytes of the command that its reply repeats from offset 2: an address, or a
+    // preset number. A Write reply's value is what the processor holds, which may
+    // differ from what was asked, so only its address has to match.
+    std::size_t echoed = 0;
+    switch (command[0]) {
+    case CMD_READ_PARAM:
+    case CMD_WRITE_PARAM: echoed = 3; break;
+    case CMD_SEND_PRESET:
+    case CMD_LOAD_PRESET:
+    case CMD_SAVE_PRESET:
+    case CMD_RENAME_PRESET:
+    case CMD_GET_PRESET: echoed = 1; break;
+    default: return true;
+    }
+    return reply.size() >= 2 + echoed && command.size() >= 1 + echoed &&
+           std::equal(command.begin() + 1, command.begin() + 1 + static_cast<std::ptrdiff_t>(echoed), reply.begin() + 2);
+}
+
+bool StartsTransfer(std::uint8_t opcode)
+{
+    return opcode == CMD_GET_CONFIG || opcode == CMD_GET_PRESET || opcode == CMD_SEND_PRESET ||
+           opcode == CMD_SEND_UPGRADE;
 }

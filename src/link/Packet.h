@@ -72,9 +72,13 @@ bool ChecksumMatches(const ByteString& packet);
 bool IsAcceptedReply(const ByteString& packet);
 
 // True when the reply can be the answer to the command: it echoes the command's
-// opcode, and a Read parameter reply also the address asked for. Anything else
+// opcode, and what it repeats of the command (the address of a parameter, the
+// number of a preset) is what was asked. Anything else
 // (a duplicate, a late answer to an earlier command) answers another command.
 bool ReplyAnswers(const ByteString& reply, const ByteString& command);
+
+// True for the commands whose accepted reply starts an XModem transfer.
+bool StartsTransfer(std::uint8_t opcode);
 
 // Length of the reply to a command with this opcode (status, opcode and checksum
 // included), or nullopt for an opcode that is not in the command set.

@@ -1,9 +1,12 @@
 #include "link/SerialLock.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <mutex>
 
@@ -22,15 +25,27 @@ std::string Folder()
     return g_folder;
 }
 
-// The process id a lock file names; 0 when it names none.
+// The process id a lock file names; 0 when it names none. Two forms exist: the
+// id as decimal text, and the older one of exactly four bytes holding the id as
+// a binary integer. Four bytes with a zero among them, or that are no number
+// as text, can only be the binary form (text of any real id has no zero byte).
 pid_t HolderOf(const std::string& lockFile)
 {
     std::ifstream in(lockFile, std::ios::binary);
     char text[32] = {};
     in.read(text, sizeof text - 1);
+    const std::streamsize size = in.gcount();
     char* end = nullptr;
-    const long pid = std::strtol(text, &end, 10);
-    return end != text && pid > 0 && pid <= INT_MAX ? static_cast<pid_t>(pid) : 0;
+    long pid = std::strtol(text, &end, 10);
+    const bool binary = size == 4 && (end == text || std::find(text, text + 4, '\0') != text + 4);
+    if (binary) {
+        std::int32_t raw = 0;
+        std::memcpy(&raw, text, sizeof raw);
+        pid = raw;
+    } else if (end == text) {
+        return 0;
+    }
+    return pid > 0 && pid <= INT_MAX ? static_cast<pid_t>(pid) : 0;
 }
 
 bool Running(pid_t pid)

@@ -36,23 +36,56 @@ std::error_code ResolveEndpoint(asio::io_context& io, const std::string& host, s
 
 }  // namespace
 
-struct CTransportUDP::Impl {
-    CAsioThread thread;
-    udp::socket socket{thread.Context()};
+// One socket with its own receive buffer. Renew replaces it; a receive still
+// pending on the one replaced finds it is no longer current and stops.
+struct CTransportUDP::Channel {
+    explicit Channel(asio::io_context& io) : socket(io) {}
+    udp::socket socket;
     // One byte more than is taken in, so a datagram that did not fit shows.
     std::array<std::uint8_t, kReceiveSize + 1> buffer{};
-    std::mutex lock;  // guards the socket between Send, Close and the receive loop
 };
+
+struct CTransportUDP::Impl {
+    CAsioThread thread;
+    std::shared_ptr<Channel> channel;  // the current socket
+    udp::endpoint peer;
+    std::mutex lock;  // guards the channel between Send, Renew, Close and the receive loop
+
+    void CloseChannel()
+    {
+        std::lock_guard guard(lock);
+        if (channel) {
+            std::error_code ignored;
+            channel->socket.close(ignored);
+            channel.reset();
+        }
+    }
+};
+
+namespace {
+
+// A socket connected to the processor: it sends there only and takes in datagrams
+// from that address only, on a port of its own.
+std::error_code OpenConnected(udp::socket& socket, const udp::endpoint& peer)
+{
+    std::error_code ec;
+    socket.open(udp::v4(), ec);
+    if (!ec)
+        socket.connect(peer, ec);
+    if (ec) {
+        std::error_code ignored;
+        socket.close(ignored);
+    }
+    return ec;
+}
+
+}  // namespace
 
 CTransportUDP::CTransportUDP(ITransportSink* sink) : ITransport(sink), impl_(std::make_unique<Impl>()) {}
 
 CTransportUDP::~CTransportUDP()
 {
-    {
-        std::lock_guard lock(impl_->lock);
-        std::error_code ignored;
-        impl_->socket.close(ignored);
-    }
+    impl_->CloseChannel();
     impl_->thread.Stop();
 }
 
@@ -62,42 +95,54 @@ void CTransportUDP::Open(const ConnectionSettings& settings)
     std::error_code ec;
     {
         std::lock_guard lock(impl_->lock);
-        if (impl_->socket.is_open())
+        if (impl_->channel)
             ec = asio::error::already_connected;
     }
     udp::endpoint endpoint;
     if (!ec)
         ec = ResolveEndpoint(impl_->thread.Context(), settings.host, port, endpoint);
-    if (!ec) {
-        // A connected socket fixes the destination of every send and takes in
-        // datagrams from the processor's address only.
-        std::lock_guard lock(impl_->lock);
-        impl_->socket.open(udp::v4(), ec);
-        if (!ec)
-            impl_->socket.connect(endpoint, ec);
-        if (ec) {
-            std::error_code ignored;
-            impl_->socket.close(ignored);
-        }
-    }
+    auto channel = std::make_shared<Channel>(impl_->thread.Context());
+    if (!ec)
+        ec = OpenConnected(channel->socket, endpoint);
     if (ec) {
         NotifyError(TransportErrorCode(ec));
         return;
     }
+    {
+        std::lock_guard lock(impl_->lock);
+        impl_->peer = endpoint;
+        impl_->channel = channel;
+    }
     impl_->thread.Start();
-    StartReceive();
+    StartReceive(channel);
     NotifyConnected();
 }
 
 void CTransportUDP::Close()
 {
-    {
-        std::lock_guard lock(impl_->lock);
-        std::error_code ignored;
-        impl_->socket.close(ignored);
-    }
+    impl_->CloseChannel();
     impl_->thread.Stop();
     NotifyDisconnected();
+}
+
+// A datagram late past its reply time-out is still addressed to the port the
+// request came from. Moving to a fresh port makes the system drop it there, so
+// it can never be taken for part of the exchange that follows.
+void CTransportUDP::Renew()
+{
+    std::shared_ptr<Channel> fresh;
+    {
+        std::lock_guard lock(impl_->lock);
+        if (!impl_->channel || !impl_->channel->socket.is_open())
+            return;
+        fresh = std::make_shared<Channel>(impl_->thread.Context());
+        if (OpenConnected(fresh->socket, impl_->peer))
+            return;  // no socket to spare: the old one goes on serving
+        std::error_code ignored;
+        impl_->channel->socket.close(ignored);
+        impl_->channel = fresh;
+    }
+    StartReceive(fresh);
 }
 
 void CTransportUDP::Send(const std::uint8_t* data, std::size_t length)
@@ -106,10 +151,10 @@ void CTransportUDP::Send(const std::uint8_t* data, std::size_t length)
     std::size_t sent = 0;
     {
         std::lock_guard lock(impl_->lock);
-        if (!impl_->socket.is_open())
+        if (!impl_->channel || !impl_->channel->socket.is_open())
             ec = asio::error::not_connected;
         else
-            sent = impl_->socket.send(asio::buffer(data, length), 0, ec);
+            sent = impl_->channel->socket.send(asio::buffer(data, length), 0, ec);
     }
     if (!ec && sent != length)
         ec = asio::error::message_size;
@@ -117,23 +162,31 @@ void CTransportUDP::Send(const std::uint8_t* data, std::size_t length)
         NotifyError(TransportErrorCode(ec));
 }
 
-void CTransportUDP::StartReceive()
+void CTransportUDP::StartReceive(const std::shared_ptr<Channel>& channel)
 {
     std::lock_guard lock(impl_->lock);
-    if (!impl_->socket.is_open())
+    if (channel != impl_->channel || !channel->socket.is_open())
         return;
-    impl_->socket.async_receive(asio::buffer(impl_->buffer),
-                                [this](const std::error_code& ec, std::size_t length) { OnReceived(ec, length); });
+    channel->socket.async_receive(asio::buffer(channel->buffer),
+                                  [this, channel](const std::error_code& ec, std::size_t length) {
+                                      OnReceived(channel, ec, length);
+                                  });
 }
 
-void CTransportUDP::OnReceived(const std::error_code& ec, std::size_t length)
+void CTransportUDP::OnReceived(const std::shared_ptr<Channel>& channel, const std::error_code& ec,
+                               std::size_t length)
 {
     if (ec == asio::error::operation_aborted)
         return;  // the socket was closed
+    {
+        std::lock_guard lock(impl_->lock);
+        if (channel != impl_->channel)
+            return;  // a socket given up by Renew: whatever it got is stale
+    }
     // A datagram cut to the buffer is a failed receive: its first bytes alone
     // would be taken for a packet. (Windows reports the cut as message_size.)
     if (ec == asio::error::message_size || (!ec && length > kReceiveSize)) {
-        StartReceive();
+        StartReceive(channel);
         return;
     }
     if (ec) {
@@ -144,7 +197,7 @@ void CTransportUDP::OnReceived(const std::error_code& ec, std::size_t length)
             return;
     } else {
         // Delivered without the transport's lock, so the session may take its own.
-        OnBytesReceived(impl_->buffer.data(), length);
+        OnBytesReceived(channel->buffer.data(), length);
     }
-    StartReceive();
+    StartReceive(channel);
 }

@@ -15,6 +15,7 @@ public:
     void Open(const ConnectionSettings& settings) override;
     void Close() override;
     void Send(const std::uint8_t* data, std::size_t length) override;
+    void Renew() override;
 
     // Largest datagram taken in; the longest packet of the protocol is 132 bytes.
     // A longer one is dropped whole, never cut.
@@ -22,8 +23,9 @@ public:
 
 private:
     struct Impl;
-    void StartReceive();
-    void OnReceived(const std::error_code& ec, std::size_t length);
+    struct Channel;
+    void StartReceive(const std::shared_ptr<Channel>& channel);
+    void OnReceived(const std::shared_ptr<Channel>& channel, const std::error_code& ec, std::size_t length);
 
     std::unique_ptr<Impl> impl_;
 };

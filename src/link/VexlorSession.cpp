@@ -181,11 +181,18 @@ void CVexlorSession::SetState(SessionState state, ByteString packet)
     state_ = state;
     statePacket_ = std::move(packet);
     answerArmed_ = false;
-    if (state == SessionState::DISCONNECTED)
+    const bool down = state == SessionState::DISCONNECTED;
+    if (down) {
         closeId_ = transport_ ? transportId_ : 0;
+        // Polling belongs to the link it was asked on; a lost link ends it like
+        // a Disconnect, so the next connection starts without it.
+        statusUpdates_ = false;
+    }
     {
         std::lock_guard<std::mutex> wake(wakeMutex_);
         stateEvent_ = true;
+        if (down)
+            statusDue_.reset();
     }
     lock_.WakeOnRelease();
 }
@@ -199,6 +206,7 @@ void CVexlorSession::SendPacket(Outgoing outgoing, bool allowQueue)
         // A new command starts with none of the tries the one before it used,
         // also when it goes out before the worker took the idle state up.
         tries_ = 0;
+        failedTransfers_ = 0;
         lastCommand_ = outgoing.packet;
         lastUpload_ = std::move(outgoing.upload);
         SetState(SessionState::SEND, std::move(outgoing.packet));
@@ -209,11 +217,13 @@ void CVexlorSession::SendPacket(Outgoing outgoing, bool allowQueue)
     }
 }
 
-void CVexlorSession::SendOnTransport(const ByteString& packet)
+void CVexlorSession::SendOnTransport(const ByteString& packet, bool fresh)
 {
     std::lock_guard<std::mutex> life(transportMutex_);
     if (!transport_)
         return;
+    if (fresh)
+        transport_->Renew();
     transport_->DiscardReceived();
     transport_->Send(packet.data(), packet.size());
 }
@@ -378,15 +388,18 @@ void CVexlorSession::ProcessPacket(const ByteString& p)
         }
         break;
     case CMD_GET_CONFIG:
+        transferCommand_ = lastCommand_;
         transferKind_ = kTransferConfig;
         SetState(SessionState::XSTARTRECV, ByteString{'C'});
         break;
     case CMD_GET_PRESET:
+        transferCommand_ = lastCommand_;
         transferKind_ = kTransferPresetDownload;
         downloadPreset_ = commandPreset;
         SetState(SessionState::XSTARTRECV, ByteString{'C'});
         break;
     case CMD_SEND_PRESET:
+        transferCommand_ = lastCommand_;
         transferKind_ = kTransferPresetUpload;
         uploadPreset_ = commandPreset;
         transferBuffer_ = lastUpload_;
@@ -394,6 +407,7 @@ void CVexlorSession::ProcessPacket(const ByteString& p)
         break;
     case CMD_SEND_UPGRADE:
         // The accepted reply starts the upload of the image given with the command.
+        transferCommand_ = lastCommand_;
         transferKind_ = kTransferUpgrade;
         transferBuffer_ = lastUpload_;
         SetState(SessionState::XSTARTSEND);

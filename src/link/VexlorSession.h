@@ -147,7 +147,8 @@ private:
     bool Advance(SessionState from, SessionState to, ByteString packet = {});
     void Submit(ByteString packet, ByteString upload = {});
     void SendPacket(Outgoing outgoing, bool allowQueue);
-    void SendOnTransport(const ByteString& packet);
+    // `fresh`: nothing sent before may answer this packet (see ITransport::Renew).
+    void SendOnTransport(const ByteString& packet, bool fresh = false);
     void CloseTransport();
     void StartReplyTimer();
     Clock::duration ReplyTimeout();
@@ -189,6 +190,9 @@ private:
     void OnXUploadTimeout();
     void EnterNextBlock();
     void DropLinkTooManyTries();
+    // A transfer that ended without its data (cancelled): its command goes out
+    // again, up to tries times, then the link drops.
+    void RetryTransfer();
     void OnXComplete(std::uint8_t kind, std::uint8_t preset, const ByteString& data);
 
     CSessionSink* const sink_;
@@ -213,12 +217,18 @@ private:
 
     ConnectionSettings settings_;
     std::uint32_t tries_ = 0;
+    // Failed transfers of the current command; blocks that arrive reset tries_,
+    // so a transfer cut short each time needs a count of its own.
+    std::uint32_t failedTransfers_ = 0;
     std::deque<Outgoing> queue_;
     ByteString lastCommand_;
     ByteString lastUpload_;
     SessionState state_ = SessionState::DISCONNECTED;
     ByteString statePacket_;
     ByteString transferBuffer_;
+    ByteString transferCommand_;  // the command whose reply started the transfer
+    // An EOT answered with NAK: the end counts once the sender repeats it.
+    bool eotPending_ = false;
     std::uint8_t transferKind_ = 0;
     std::uint8_t downloadPreset_ = 0;
     std::uint8_t uploadPreset_ = 0;

@@ -164,14 +164,16 @@ void CVexlorSession::DoWaitSend(const ByteString&)
 
 void CVexlorSession::DoSend(const ByteString& packet)
 {
+    bool fresh = false;
     {
         Lock lock(lock_);
         if (state_ != SessionState::SEND)
             return;  // a Disconnect overtook the command
         LogLine(DescribeCommand(packet));
         SetState(SessionState::WAITREPLY, packet);
+        fresh = tries_ > 0 || (!packet.empty() && StartsTransfer(packet[0]));
     }
-    SendOnTransport(packet);
+    SendOnTransport(packet, fresh);
 }
 
 void CVexlorSession::DoWaitReply(const ByteString& packet)

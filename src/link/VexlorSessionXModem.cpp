@@ -6,6 +6,8 @@
 #include "link/VexlorSession.h"
 #include "link/XModemBlock.h"
 
+#include <utility>
+
 // ---- worker side -------------------------------------------------------------
 
 void CVexlorSession::DoXStartRecv(const ByteString& packet)
@@ -16,6 +18,7 @@ void CVexlorSession::DoXStartRecv(const ByteString& packet)
             return;
         transferMode_ = true;
         blockNumber_ = 1;
+        eotPending_ = false;
         transferBuffer_.clear();
     }
     DoXSend(packet);
@@ -92,11 +95,8 @@ void CVexlorSession::DoXTimeout(const ByteString&)
     Lock lock(lock_);
     if (state_ != SessionState::XTIMEOUT)
         return;
-    if (transferKind_ == kTransferPresetDownload && blockNumber_ > 1) {
-        // Silence after data: the EOT was lost, the preset is complete.
-        SetState(SessionState::XFINALACK, ByteString{XM_ACK});
-        return;
-    }
+    // Silence never ends a download: a block held up past the time-out would
+    // leave the data short. The NAK asks for the block, or for the EOT again.
     ++tries_;
     Log("Try: %d", static_cast<int>(tries_));
     if (static_cast<std::int64_t>(tries_) < settings_.tries)
@@ -123,6 +123,15 @@ void CVexlorSession::DropLinkTooManyTries()
     Log("Too many tries. Disconnecting.");
     // An empty packet: nothing goes on the wire, the link drops.
     SetState(SessionState::DISCONNECT_SEND);
+}
+
+void CVexlorSession::RetryTransfer()
+{
+    // What arrived is not the whole of anything: nothing is handed over.
+    transferMode_ = false;
+    // The retry's own try is added when it is taken up.
+    tries_ = failedTransfers_++;
+    SetState(SessionState::REPLYERROR, transferCommand_);
 }
 
 void CVexlorSession::OnXComplete(std::uint8_t kind, std::uint8_t preset, const ByteString& data)
@@ -158,17 +167,23 @@ void CVexlorSession::EnterNextBlock()
 
 void CVexlorSession::OnXBlock(const ByteString& packet)
 {
-    switch (CheckXBlock(packet, blockNumber_)) {
+    const XBlockVerdict verdict = CheckXBlock(packet, blockNumber_);
+    const bool eotRepeated = std::exchange(eotPending_, false);
+    switch (verdict) {
     case XBlockVerdict::Eot:
-        // Every download carries data. An EOT before the first block is a late
-        // copy of the previous transfer's end, not this one's: asked again.
-        if (blockNumber_ == 1)
-            break;
+        // An end counts only when the sender repeats it in answer to a NAK: a
+        // stray byte, or the late end of another transfer, is followed by a
+        // block instead. An empty transfer ends the same way.
+        if (!eotRepeated) {
+            eotPending_ = true;
+            SetState(SessionState::XSENDNAK, ByteString{XM_NAK});
+            return;
+        }
         SetState(SessionState::XFINALACK, ByteString{XM_ACK});
         return;
     case XBlockVerdict::Cancel:
         Log("XModem Cancelled by Embedded End ");
-        SetState(SessionState::XEND);
+        RetryTransfer();
         return;
     case XBlockVerdict::Valid:
         if (transferBuffer_.size() + kXBlockData <= kMaxTransferBytes) {
@@ -206,7 +221,7 @@ void CVexlorSession::OnXBlockAnswer(const ByteString& packet)
         break;
     case XM_CAN:
         Log("XModem Cancelled by Embedded End ");
-        SetState(SessionState::XEND);
+        RetryTransfer();
         break;
     default:
         break;

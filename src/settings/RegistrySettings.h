@@ -9,6 +9,9 @@
 // The nine stored connection settings. Made once at start (reading each value or
 // its default) and destroyed at exit (writing each value back unless deleted).
 struct CRegistrySettings {
+    // Where a damaged settings file was copied at start, for telling the
+    // operator once; empty otherwise. First, so it sees the file as it was.
+    std::string damagedCopy = KeepDamagedSettingsCopy();
     CRegistryValue<std::uint32_t> port{"dwPort", 1203};
     CRegistryValue<std::string> host{"sHost", "192.168.0.127"};
     CRegistryValue<std::string> portName{"sPortName", "TCP"};

@@ -1,7 +1,9 @@
 #include "settings/RegistryValue.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <algorithm>
@@ -46,6 +48,44 @@ bool FromVariant(const QVariant& v, std::uint32_t& out)
     return true;
 }
 
+// True when the file behind the store holds lines of the settings group that
+// the store did not take in as they stand: a format error, a line that is no
+// "name=value", a name the store does not know (an open quote above ran over
+// it), or a value that ran into the lines after it.
+bool StoreDamaged(const QSettings& store)
+{
+    if (store.status() == QSettings::FormatError)
+        return true;
+#ifdef Q_OS_WIN
+    return false;
+#else
+    QFile file(store.fileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QStringList keys = store.childKeys();
+    bool inGroup = false;
+    for (const QString& raw : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+        const QString line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+            continue;
+        if (line.startsWith(QLatin1Char('['))) {
+            inGroup = line == QStringLiteral("[Settings]");
+            continue;
+        }
+        if (!inGroup)
+            continue;
+        const auto eq = line.indexOf(QLatin1Char('='));
+        if (eq <= 0)
+            return true;
+        const QString key = line.left(eq).trimmed();
+        std::string text;
+        if (!keys.contains(key) || !FromVariant(store.value(key), text))
+            return true;
+    }
+    return false;
+#endif
+}
+
 QVariant ToVariant(const std::string& value) { return QString::fromStdString(value); }
 QVariant ToVariant(std::uint32_t value) { return QVariant::fromValue(static_cast<quint32>(value)); }
 
@@ -67,7 +107,7 @@ CRegistryValue<T>::~CRegistryValue()
 template <typename T>
 bool CRegistryValue<T>::WrittenAtExit() const
 {
-    return !deleted_ && !(unreadable_ && value_ == *unreadable_);
+    return !deleted_ && !(keepUnlessChanged_ && value_ == *keepUnlessChanged_);
 }
 
 template <typename T>
@@ -84,15 +124,18 @@ void CRegistryValue<T>::Read()
     T read{};
     if (!stored.isValid()) {
         status_ = RegistryStatus::ValueNotRead;
-        return;
-    }
-    if (!FromVariant(stored, read)) {
+    } else if (!FromVariant(stored, read)) {
         status_ = RegistryStatus::ValueNotRead;
-        unreadable_ = value_;
+        keepUnlessChanged_ = value_;
         return;
+    } else {
+        value_ = std::move(read);
+        status_ = RegistryStatus::Success;
     }
-    value_ = std::move(read);
-    status_ = RegistryStatus::Success;
+    // Writing any value rewrites the whole file, and with it would drop what a
+    // damaged file holds past its damage (a value hidden there included).
+    if (StoreDamaged(*store))
+        keepUnlessChanged_ = value_;
 }
 
 template <typename T>
@@ -103,7 +146,7 @@ void CRegistryValue<T>::Write()
     store->sync();
     status_ = store->status() == QSettings::NoError ? RegistryStatus::Success : RegistryStatus::ValueNotWritten;
     if (status_ == RegistryStatus::Success)
-        unreadable_.reset();
+        keepUnlessChanged_.reset();
 }
 
 template <typename T>
@@ -114,6 +157,26 @@ void CRegistryValue<T>::Delete()
     store->sync();
     deleted_ = true;
     status_ = store->status() == QSettings::NoError ? RegistryStatus::Success : RegistryStatus::ValueNotWritten;
+}
+
+std::string KeepDamagedSettingsCopy()
+{
+    const auto store = OpenStore();
+    if (!StoreDamaged(*store))
+        return {};
+    QFile file(store->fileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    const QString copyPath = store->fileName() + QStringLiteral(".damaged");
+    QFile copy(copyPath);
+    if (copy.open(QIODevice::ReadOnly) && copy.readAll() == bytes)
+        return {};  // this damage was kept, and told, before
+    copy.close();
+    if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate) || copy.write(bytes) != bytes.size())
+        return {};
+    copy.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return copyPath.toStdString();
 }
 
 template class CRegistryValue<std::string>;

@@ -19,7 +19,8 @@ enum class RegistryStatus : int {
 // file elsewhere (organisation "Tessavorn", application "Vexlor", group
 // "Settings"); failures fall back to the default silently and show in Status().
 // A value the store holds but that cannot be read keeps its default and is not
-// written back over the stored text unless it is changed.
+// written back over the stored text unless it is changed; in a damaged file no
+// value is written back unless it is changed.
 // T is std::string (string values) or std::uint32_t (DWORD values).
 template <typename T>
 class CRegistryValue {
@@ -48,18 +49,26 @@ public:
 private:
     void Read();
 
-    // Whether the value goes back to the store at exit: not when the store holds
-    // something unreadable and the value is still the default taken instead, so
-    // that what the store holds is not overwritten by a default.
+    // Whether the value goes back to the store at exit: not while it is still
+    // what was taken from an unreadable value or a damaged file, so that what
+    // the store holds is not overwritten by a default.
     bool WrittenAtExit() const;
 
     std::string name_;
     T value_;
-    // The default taken in place of an unreadable stored value.
-    std::optional<T> unreadable_;
+    // The value as taken at start where the store must not be written over
+    // unless it changes: the default for an unreadable stored value, and every
+    // value of a damaged file.
+    std::optional<T> keepUnlessChanged_;
     RegistryStatus status_ = RegistryStatus::Success;
     bool deleted_ = false;
 };
+
+// When the settings file holds lines that cannot be read, keeps a copy of it as
+// "<file>.damaged" (owner-only) and gives the copy's path; values hidden in the
+// damage are then never written over with defaults. Empty when the file is
+// sound, or when the copy already holds this very damage (told before).
+std::string KeepDamagedSettingsCopy();
 
 extern template class CRegistryValue<std::string>;
 extern template class CRegistryValue<std::uint32_t>;

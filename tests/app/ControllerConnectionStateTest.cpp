@@ -146,6 +146,24 @@ TEST_F(ConnectionControllerTest, FirstStatusBuildsAndReadsPageZeroOnce)
     EXPECT_EQ(views_.pagesBuilt, built + 1);
 }
 
+// A report of the lost link, handled while the next connection identifies its
+// processor, must not open the old description's page nor read its addresses.
+TEST_F(ConnectionControllerTest, StatusOfALostLinkDoesNotActOnTheNextConnection)
+{
+    views_.onSelectPage = [this](int record) { controller_.OpenPage(static_cast<std::size_t>(record), true); };
+    ConnectToReady();
+    OpenFirstPage();
+    Post(msg::UM_DISCONNECTED);
+    controller_.ToggleConnection();
+    Post(msg::UM_CONNECTED);
+    session_.Take();
+    const std::size_t built = views_.pagesBuilt;
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
+    EXPECT_EQ(views_.pagesBuilt, built);
+    EXPECT_EQ(Count(session_.Take(), "Read 0.1.2"), 0u);
+    EXPECT_FALSE(controller_.RefreshWalkRunning());
+}
+
 TEST_F(ConnectionControllerTest, StatusPacketsDriveTheMeterAndADisconnectResetsIt)
 {
     ConnectToReady();

@@ -92,6 +92,30 @@ TEST_F(ControllerPresetTransferTest, LoadFromFileThenSaveToFileBeforeTheReadBack
     EXPECT_TRUE(TempFilesLeft().empty());
 }
 
+// The processor refuses a file (short, long, another model's) by keeping its own
+// preset: the read-back shows it, and the operator is told, once per refusal.
+TEST_F(ControllerPresetTransferTest, RefusedPresetFileIsReportedAndKept)
+{
+    const ByteString upload = PresetBytes("short", 100);
+    const std::string file = Write("short.pst", upload);
+    views_.fileToLoad = file;
+    Command(2, presets::PresetCommand::LoadFromFile);
+    Post(msg::UM_PRESET_SENT, 2);
+    Post(msg::UM_PRESET_DATA, 2, 0, PresetBytes("name2", 256));
+    ASSERT_EQ(views_.messages.size(), 1u);
+    EXPECT_NE(views_.messages[0].text.find(file), std::string::npos);
+    EXPECT_EQ(presets::ReadPresetFile(file), upload);
+    EXPECT_EQ(controller_.PresetRows()[2].name, "NAME2");
+
+    // Taken: the read-back leads with the file's bytes.
+    Command(2, presets::PresetCommand::LoadFromFile);
+    Post(msg::UM_PRESET_SENT, 2);
+    ByteString padded = upload;
+    padded.resize(128, 0);
+    Post(msg::UM_PRESET_DATA, 2, 0, padded);
+    EXPECT_EQ(views_.messages.size(), 1u);
+}
+
 TEST_F(ControllerPresetTransferTest, TwoSavesOfOnePresetFillTheirFilesInTurnAndAnUnaskedPresetIsIgnored)
 {
     const std::string first = (folder_ / "first.pst").string();

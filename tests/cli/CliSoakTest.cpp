@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -87,6 +89,71 @@ protected:
     fs::path folder_;
     std::uint32_t faultsSeen_ = 0;
 };
+
+std::map<std::string, std::string> FilesIn(const fs::path& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[entry.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return files;
+}
+
+// Backups over a network that holds datagrams back past the reply time-out,
+// repeats them and slips in lone EOT and CAN bytes. A late block must never
+// pass for a block of a later transfer, nor a stray byte for an end: every
+// run either writes the clean run's files byte for byte or fails.
+class CliBackupSoakTest : public CliSoakTest {
+protected:
+    RunResult Backup(const vsim::FaultOptions& faults, const fs::path& into)
+    {
+        vsim::SimOptions o;
+        o.model = kModel;
+        o.port = 0;
+        o.lock = kLock;
+        o.resendMs = kReplyMs / 2;
+        o.faults = faults;
+        vsim::SimServer sim(o);
+        std::string why;
+        EXPECT_TRUE(sim.Start(&why)) << why;
+        const RunResult run = RunProgram(VEXLOR_CLI_PATH,
+                                         {"--lock", std::to_string(kLock), "--timeout", "60", "--reply-ms",
+                                          std::to_string(kReplyMs), "--port", std::to_string(sim.UdpPort()),
+                                          "backup", into.string()},
+                                         120s, folder_.string());
+        sim.Stop();
+        const auto& done = sim.Udp()->Link().Faults();
+        faultsSeen_ += done.delayed + done.duplicated + done.strays;
+        return run;
+    }
+};
+
+TEST_F(CliBackupSoakTest, LateDuplicatedAndStrayBytesNeverGiveAWrongFile)
+{
+    const RunResult clean = Backup({}, folder_ / "clean");
+    ASSERT_EQ(clean.exitCode, 0) << clean.err;
+    const auto expected = FilesIn(folder_ / "clean");
+    ASSERT_GT(expected.size(), 3u);
+    int complete = 0;
+    for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        vsim::FaultOptions faults;
+        faults.delay = 0.04;
+        faults.delayMs = std::chrono::milliseconds(kReplyMs * 3 / 2);  // past the reply time-out
+        faults.duplicate = 0.04;
+        faults.stray = 0.03;
+        faults.seed = seed;
+        const fs::path into = folder_ / ("seed" + std::to_string(seed));
+        const RunResult run = Backup(faults, into);
+        if (run.exitCode != 0)
+            continue;  // a failure said so; only a success has to be right
+        ++complete;
+        EXPECT_EQ(FilesIn(into), expected) << run.out;
+    }
+    EXPECT_GT(faultsSeen_, 10u);  // the runs did meet trouble
+    EXPECT_GT(complete, 0);      // and a failed run is the exception
+}
 
 TEST_F(CliSoakTest, UdpWithDuplicatesDelaysAndDropsEndsWithTheCleanList)
 {

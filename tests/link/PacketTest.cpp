@@ -156,8 +156,13 @@ TEST(PacketReply, AReplyAnswersOnlyTheCommandItEchoes)
     const ByteString param{0x06, 0x81, 5, 1, 0, 0x20, 0xAD};
     EXPECT_TRUE(ReplyAnswers(param, BuildReadParam(5, 1, 0)));
     EXPECT_FALSE(ReplyAnswers(param, BuildReadParam(5, 1, 1)));
-    // A Write parameter reply's bytes are not read: its opcode is enough.
-    EXPECT_TRUE(ReplyAnswers({0x06, 0x01, 9, 9, 9, 9, 0x2A}, BuildWriteParam(1, 2, 3, 4)));
+    // A Write reply names the address written; the value is what the processor holds.
+    EXPECT_TRUE(ReplyAnswers({0x06, 0x01, 1, 2, 3, 9, 0x16}, BuildWriteParam(1, 2, 3, 4)));
+    EXPECT_FALSE(ReplyAnswers({0x06, 0x01, 1, 1, 1, 1, 0x0B}, BuildWriteParam(2, 2, 2, 2)));
+    // Preset commands: the reply names the preset.
+    EXPECT_TRUE(ReplyAnswers({0x06, 0x04, 2, 0x0C}, BuildLoadPreset(2)));
+    EXPECT_FALSE(ReplyAnswers({0x06, 0x04, 1, 0x0B}, BuildLoadPreset(2)));
+    EXPECT_FALSE(ReplyAnswers({0x06, 0x85, 1, 0x8C}, BuildGetPreset(2)));
 }
 
 TEST(PacketLog, CommandLinesMatchTheWireLog)

@@ -58,6 +58,14 @@ protected:
         p.push_back(Checksum(p.data(), p.size()));
         return p;
     }
+    // Ends a download: the host asks for the EOT again before it takes it.
+    void EndTransfer()
+    {
+        WritePaced({XM_EOT});
+        ExpectFromHost({XM_NAK}, "NAK of the first EOT");
+        WritePaced({XM_EOT});
+        ExpectFromHost({XM_ACK}, "ACK of the repeated EOT");
+    }
     // Answers a Get preset for `preset` and starts its transfer.
     void AnswerGetPreset(std::uint8_t preset)
     {
@@ -80,8 +88,7 @@ TEST_F(SerialLineTest, AckEndingADownloadIsNotReplacedByTheQueuedCommand)
         AnswerGetPreset(preset);
         WritePaced(Block(1, preset));
         ExpectFromHost({XM_ACK}, "ACK of the block");
-        WritePaced({XM_EOT});
-        ExpectFromHost({XM_ACK}, "ACK of the EOT");
+        EndTransfer();
         ExpectFromHost(BuildReadVersion(), "the queued command");
         WritePaced(Reply({0x06, CMD_READ_VERSION, '1', '0', '3'}));
         ASSERT_TRUE(sink.WaitFor("version", preset));
@@ -103,8 +110,7 @@ TEST_F(SerialLineTest, StrayByteInsideABlockCostsOneNakAndTheResentBlockIsTaken)
     WritePaced({0x7F, 0x00, 0x43});
     WritePaced(Block(2, 0x42));
     ExpectFromHost({XM_ACK}, "ACK of the second block");
-    WritePaced({XM_EOT});
-    ExpectFromHost({XM_ACK}, "ACK of the EOT");
+    EndTransfer();
     ASSERT_TRUE(sink.WaitFor("preset"));
     ByteString expected(kXBlockData, 0x41);
     expected.insert(expected.end(), kXBlockData, 0x42);

@@ -78,6 +78,23 @@ TEST_F(SerialPortTest, PortLockedByARunningProgramIsInUse)
     ::close(plain);
 }
 
+// The older binary form: the id as a 4-byte integer. A running holder keeps
+// its lock; an ended one's lock is stale.
+TEST_F(SerialPortTest, BinaryLockFilesAreReadLikeTextOnes)
+{
+    auto writeBinary = [&](pid_t pid) {
+        const std::int32_t raw = pid;
+        std::ofstream(LockFile(), std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(&raw), 4);
+    };
+    writeBinary(::getpid());
+    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::InUse);
+    EXPECT_EQ(port.Open(pty.Path()), EBUSY);
+    EXPECT_EQ(std::filesystem::file_size(LockFile()), 4u);
+    writeBinary(EndedProcess());
+    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::Available);
+    EXPECT_EQ(port.Open(pty.Path()), 0);
+}
+
 TEST_F(SerialPortTest, StaleLockIsTakenOverHeldWhileOpenAndGivenBackOnClose)
 {
     for (const std::string& stale : {PidText(EndedProcess()), std::string("no process\n")}) {

@@ -117,6 +117,27 @@ TEST_F(SessionTest, StatusReplyAfterUpdatesWereSwitchedOffIsDroppedWithItsLine)
     EXPECT_EQ(sink.Count("status"), 0u);
 }
 
+// Polling asked for on one link ends with it: the next connection polls only
+// when asked again.
+TEST_F(SessionTest, ALostLinkEndsStatusPolling)
+{
+    settings.statusRate = 100;
+    settings.tries = 2;
+    ConnectNow();
+    session->EnableStatusUpdates(true);
+    ASSERT_TRUE(sink.WaitFor("status"));
+    peer.Configure([](ScriptedPeer& p) { p.silent = true; });
+    ASSERT_TRUE(sink.WaitFor("disconnect"));  // polls unanswered: too many tries
+    peer.Configure([](ScriptedPeer& p) { p.silent = false; });
+    const std::size_t polls = peer.CountOf(BuildReadLeds());
+    session->Connect(settings);
+    ASSERT_TRUE(sink.WaitFor("connect", 2));
+    session->ReadVersion();
+    ASSERT_TRUE(sink.WaitFor("version"));
+    // At 100 a second a poll would be due many times over within this wait.
+    EXPECT_FALSE(peer.WaitForCount(BuildReadLeds(), polls + 1, std::chrono::milliseconds(300)));
+}
+
 TEST_F(SessionTest, BadChecksumReplyIsRetriedWithTryLineAndRetryBytes)
 {
     peer.corruptReplies = 1;

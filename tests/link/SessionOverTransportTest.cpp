@@ -162,6 +162,28 @@ TEST_P(StaleReplyTest, LateReadReplyIsNotTakenForTheNextRead)
     EXPECT_EQ(Peer().CountOf(BuildReadParam(4, 5, 6)), 2u);
 }
 
+// Replies that repeat the address or preset asked for answer only that command.
+TEST_P(StaleReplyTest, DuplicateWriteReplyDoesNotAnswerAWriteElsewhere)
+{
+    AnswerFirstWith(BuildWriteParam(2, 2, 2, 2), ScriptedPeer::Reply({0x06, CMD_WRITE_PARAM, 1, 1, 1, 1}));
+    session->WriteParam(2, 2, 2, 2);
+    session->ReadParam(2, 2, 2);
+    ASSERT_TRUE(sink.WaitFor("param"));
+    EXPECT_EQ(Peer().CountOf(BuildWriteParam(2, 2, 2, 2)), 2u);
+    EXPECT_EQ(sink.Events("param")[0].bytes, (ByteString{2, 2, 2, 2}));
+}
+
+TEST_P(StaleReplyTest, LateLoadReplyDoesNotReportTheOtherPresetLoaded)
+{
+    AnswerFirstWith(BuildLoadPreset(2), ScriptedPeer::Reply({0x06, CMD_LOAD_PRESET, 1}));
+    session->LoadPreset(2);
+    ASSERT_TRUE(sink.WaitFor("loaded"));
+    const auto loaded = sink.Events("loaded");
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded[0].number, 2);
+    EXPECT_EQ(Peer().CountOf(BuildLoadPreset(2)), 2u);
+}
+
 TEST_P(StaleReplyTest, UpgradeReplyToReadVersionStartsNoUpload)
 {
     AnswerFirstWith(BuildReadVersion(), ScriptedPeer::Reply({0x06, CMD_SEND_UPGRADE}));

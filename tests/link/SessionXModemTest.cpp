@@ -47,53 +47,77 @@ TEST_F(SessionTest, CorruptBlockIsRefusedWithNakAndTakenWhenResent)
     EXPECT_EQ(sink.Events("config")[0].bytes.size(), 256u);
     EXPECT_EQ(sink.LogCount("Received Invalid XModem Packet - Sending NACK"), 1u);
     EXPECT_EQ(sink.LogCount("Try: 1"), 1u);
-    EXPECT_EQ(peer.CountOf(kNak), 1u);
+    EXPECT_EQ(peer.CountOf(kNak), 2u);  // the bad block, and the EOT asked for again
 }
 
-// A duplicated EOT of the transfer before comes in just after the next "C".
-TEST_F(SessionTest, EotBeforeTheFirstBlockIsAskedAgainNotTakenAsAnEmptyTransfer)
+// A lone EOT ends a download only when the sender repeats it after a NAK: a
+// stray one (or the late end of the transfer before) is followed by a block.
+TEST_F(SessionTest, StrayEotBeforeABlockDoesNotCutTheDownloadShort)
 {
-    const ByteString block = BuildXBlock(1, Counting(128).data(), 128);
-    peer.answer = [&](const ByteString& b) -> std::optional<ByteString> {
-        if (b == ByteString{'C'})
-            return kEot;  // the stale one
-        if (b == kNak)
-            return block;
-        return std::nullopt;
-    };
-    peer.presets[3] = Counting(128);
-    ConnectNow();
-    session->GetPreset(3);
-    ASSERT_TRUE(sink.WaitFor("preset"));
-    EXPECT_EQ(sink.Events("preset")[0].bytes, Counting(128));
-    EXPECT_EQ(peer.CountOf(kNak), 1u);
+    for (int before : {1, 2}) {
+        SCOPED_TRACE(before);
+        peer.Configure([&](ScriptedPeer& p) {
+            p.presets[3] = Counting(256);
+            p.strayBeforeBlock = before;
+            p.strayByte = XM_EOT;
+        });
+        const std::size_t delivered = sink.Count("preset");
+        if (!session->IsConnected())
+            ConnectNow();
+        session->GetPreset(3);
+        ASSERT_TRUE(sink.WaitFor("preset", delivered + 1));
+        EXPECT_EQ(sink.Events("preset").back().bytes, Counting(256));
+    }
 }
 
-TEST_F(SessionTest, CancelAfterTwoBlocksDeliversWhatArrived)
+TEST_F(SessionTest, EotAsTheFirstAnswerEndsAnEmptyTransfer)
+{
+    peer.presets[2] = {};
+    ConnectNow();
+    session->GetPreset(2);
+    ASSERT_TRUE(sink.WaitFor("preset"));
+    EXPECT_TRUE(sink.Events("preset")[0].bytes.empty());
+    EXPECT_EQ(peer.CountOf(kAck), 1u);
+    EXPECT_EQ(sink.LogCount("Too many tries. Disconnecting."), 0u);
+    session->ReadVersion();
+    EXPECT_TRUE(sink.WaitFor("version"));
+}
+
+// A cancelled transfer hands nothing over: its command is sent again, and a
+// transfer cancelled every time ends in a dropped link, not in short data.
+TEST_F(SessionTest, CancelledDownloadIsAskedForAgainNeverDeliveredCut)
 {
     peer.description = Counting(1000);
     peer.cancelAfterBlocks = 2;
     ConnectNow();
     session->GetConfig(1);
-    ASSERT_TRUE(sink.WaitFor("config"));
-    EXPECT_EQ(sink.Events("config")[0].bytes, Counting(256));
-    EXPECT_EQ(sink.LogCount("XModem Cancelled by Embedded End "), 1u);
-    EXPECT_TRUE(session->IsConnected());
+    ASSERT_TRUE(sink.WaitFor("disconnect"));
+    EXPECT_EQ(sink.Count("config"), 0u);
+    EXPECT_EQ(peer.CountOf(BuildGetConfig(1)), static_cast<std::size_t>(settings.tries));
+    EXPECT_EQ(sink.LogCount("Too many tries. Disconnecting."), 1u);
 }
 
-TEST_F(SessionTest, PresetDownloadSilentAfterTwoBlocksEndsWithAckAfterOneTimeOut)
+TEST_F(SessionTest, StrayCanRestartsTheDownloadAndDeliversItWhole)
+{
+    peer.presets[4] = Counting(256, 9);
+    peer.strayBeforeBlock = 2;
+    ConnectNow();
+    session->GetPreset(4);
+    ASSERT_TRUE(sink.WaitFor("preset"));
+    EXPECT_EQ(sink.Events("preset")[0].bytes, Counting(256, 9));
+    EXPECT_EQ(sink.LogCount("XModem Cancelled by Embedded End "), 1u);
+}
+
+// Silence after data is not the end: the block held up would be missing.
+TEST_F(SessionTest, PresetDownloadSilentAfterTwoBlocksIsNeverTakenAsComplete)
 {
     peer.presets[4] = Counting(1000, 7);
     peer.silentAfterBlocks = 2;
     ConnectNow();
     session->GetPreset(4);
-    ASSERT_TRUE(sink.WaitFor("preset"));
-    const auto event = sink.Events("preset")[0];
-    EXPECT_EQ(event.number, 4);
-    EXPECT_EQ(event.bytes, Counting(256, 7));
-    EXPECT_EQ(sink.LogCount("Get Preset : 04 "), 1u);
-    EXPECT_EQ(peer.CountOf(kAck), 3u);  // two blocks, then the lost EOT
-    EXPECT_EQ(sink.LogCount("Try: 1"), 0u);
+    ASSERT_TRUE(sink.WaitFor("disconnect"));
+    EXPECT_EQ(sink.Count("preset"), 0u);
+    EXPECT_EQ(sink.LogCount("Too many tries. Disconnecting."), 1u);
 }
 
 TEST_F(SessionTest, SilentDescriptionDownloadNaksNineTimesThenDrops)

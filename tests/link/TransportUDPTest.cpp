@@ -122,6 +122,23 @@ TEST_F(TransportUDPTest, TwoRepliesInOneDatagramAreNotDelivered)
     EXPECT_TRUE(sink.Inspect([&] { return sink.packets.empty(); }));
 }
 
+// After Renew, a reply still addressed to the old port is never read; the next
+// request comes from a new port and its answer arrives.
+TEST_F(TransportUDPTest, RenewLeavesLateDatagramsForTheOldPortUnread)
+{
+    Connect();
+    const sockaddr_in old = peer.LastSender();
+    transport.Renew();
+    const ByteString command{0x85, 2, 0x87};
+    transport.Send(command.data(), command.size());
+    ASSERT_EQ(peer.Receive(), command);
+    EXPECT_NE(peer.LastSender().sin_port, old.sin_port);
+    peer.ReplyTo(old, {4, 0x85, 1, 0});  // late, to the port given up
+    peer.Reply({4, 0x85, 2, 0});
+    ASSERT_TRUE(sink.WaitUntil([&] { return !sink.packets.empty(); }));
+    EXPECT_EQ(sink.Inspect([&] { return sink.packets; }), (std::vector<ByteString>{{4, 0x85, 2, 0}}));
+}
+
 TEST(TransportUDPReceive, OversizedDatagramIsDroppedWholeNotCut)
 {
     UdpPeer peer;

@@ -160,6 +160,40 @@ TEST_F(RegistrySettingsTest, MalformedLinesKeepEveryReadableValueAndTheirOwnText
     EXPECT_EQ(Stored("dwPort").toUInt(), 4000u);
 }
 
+// A stray quote high up hides every later line from the reader. Those values
+// are not written over with defaults at exit; a copy of the file is kept and
+// reported once.
+TEST_F(RegistrySettingsTest, DamagedFileIsKeptNotOverwrittenWithDefaultsAndReportedOnce)
+{
+    QDir().mkpath(dir_.path() + "/Tessavorn");
+    const QByteArray damaged = "[Settings]\n"
+                               "sPortName=TCP\n"
+                               "sHost=\"127.0.0.9\n"
+                               "dwPort=4000\n"
+                               "dwLockCode=42\n";
+    {
+        QFile ini(IniPath());
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(damaged);
+    }
+    auto contents = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    {
+        CRegistrySettings stored;
+        EXPECT_EQ(stored.damagedCopy, (IniPath() + ".damaged").toStdString());
+        ConnectionSettings settings;
+        SettingsFromRegistry(stored, settings);
+        EXPECT_EQ(settings.portNumber, 1203u);  // hidden: the default stands in
+        SettingsToRegistry(settings, stored);
+    }
+    EXPECT_EQ(contents(IniPath()), damaged);
+    EXPECT_EQ(contents(IniPath() + ".damaged"), damaged);
+    CRegistrySettings again;
+    EXPECT_TRUE(again.damagedCopy.empty());
+}
+
 TEST_F(RegistrySettingsTest, UnwritableStoreReportsWriteFailure)
 {
     // The store's folder is a file: nothing can be created below it.

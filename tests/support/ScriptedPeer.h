@@ -45,6 +45,8 @@ public:
     int silentAfterBlocks = -1;     // nothing after this many blocks
     bool silentInUpload = false;    // never answer upload blocks
     std::uint8_t fill = 0x1A;       // padding of the last download block
+    int strayBeforeBlock = -1;      // once, a lone `strayByte` just before this download block
+    std::uint8_t strayByte = XM_CAN;
     // Answers anything from the host instead of the script when it returns a value.
     std::function<std::optional<ByteString>(const ByteString&)> answer;
 
@@ -150,7 +152,11 @@ private:
             if (auto custom = answer(b))
                 return {*custom};
         switch (mode_) {
-        case Mode::Download: return Download(b);
+        case Mode::Download:
+            if (b.size() == 1)
+                return Download(b);
+            mode_ = Mode::Command;  // a command: the host has given the transfer up
+            break;
         case Mode::Upload: return Upload(b);
         case Mode::Command: break;
         }
@@ -205,7 +211,9 @@ private:
     {
         if (b.empty())
             return {};
-        if (sentEot_) {  // the host's answer to EOT ends the transfer
+        if (sentEot_) {  // a NAK asks for the EOT again; any other answer ends the transfer
+            if (b[0] == XM_NAK)
+                return {{XM_EOT}};
             mode_ = Mode::Command;
             return {};
         }
@@ -236,6 +244,10 @@ private:
         if (corruptBlocks > 0) {
             --corruptBlocks;
             block.back() ^= 0x5A;
+        }
+        if (strayBeforeBlock == static_cast<int>(block_)) {
+            strayBeforeBlock = -1;
+            return {{strayByte}, block};
         }
         return {block};
     }

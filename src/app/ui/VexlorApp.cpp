@@ -45,6 +45,9 @@ int RunApplication(int argc, char* argv[])
     {
         CVexlorDlg window(manager, settings.record, settings.stored);
         window.show();
+        if (!settings.stored.damagedCopy.empty())
+            QMessageBox::warning(&window, apptext::kAppName,
+                                 apptext::kSettingsDamaged + QString::fromStdString(settings.stored.damagedCopy));
         // The icon at all its sizes costs more than the first picture of the
         // window; it follows right after.
         QTimer::singleShot(0, &app, [] { QApplication::setWindowIcon(ApplicationIcon()); });

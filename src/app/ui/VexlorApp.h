@@ -10,4 +10,9 @@ namespace apptext {
 constexpr const char* kAlreadyRunning = "A Narvel remote application is already running";
 constexpr const char* kAppName = "Vexlor";
 constexpr const char* kSkinFolder = "Skins";
+// Followed by the path of the copy kept of the damaged settings file.
+constexpr const char* kSettingsDamaged =
+    "The settings file could not be read in full. Settings it hides keep their stored "
+    "values and are not overwritten; please check the connection settings.\n"
+    "A copy of the damaged file was kept as:\n";
 }  // namespace apptext
