@@ -50,9 +50,8 @@ protected:
         o.serial = serial;
         o.baud = serial ? 19200 : 0;  // the serial line at its real pace
         o.resendMs = kReplyMs / 2;
-        // Delays stay within the reply time-out: a datagram later than that is
-        // lost to the protocol, and its late copy could pass for a block of the
-        // next transfer (blocks carry no more than their number).
+        // Delays stay within the reply time-out here; the backup soak below
+        // holds datagrams back past it.
         o.faults = {f.drop, 0, f.delay, f.duplicate, f.noise, std::chrono::milliseconds(kReplyMs / 2), seed};
         vsim::SimServer sim(o);
         std::string why;
