@@ -354,6 +354,9 @@ void CVexlorSession::ProcessPacket(const ByteString& p)
     }
     // The preset of a transfer is the one its own command named.
     const std::uint8_t commandPreset = lastCommand_.size() >= 3 ? lastCommand_[1] : 0;
+    // A transfer that fails is asked for again with the command that started it.
+    if (StartsTransfer(p[1]))
+        transferCommand_ = lastCommand_;
     switch (p[1]) {
     case CMD_READ_VERSION:
         SetState(SessionState::WAITSEND);
@@ -388,18 +391,15 @@ void CVexlorSession::ProcessPacket(const ByteString& p)
         }
         break;
     case CMD_GET_CONFIG:
-        transferCommand_ = lastCommand_;
         transferKind_ = kTransferConfig;
         SetState(SessionState::XSTARTRECV, ByteString{'C'});
         break;
     case CMD_GET_PRESET:
-        transferCommand_ = lastCommand_;
         transferKind_ = kTransferPresetDownload;
         downloadPreset_ = commandPreset;
         SetState(SessionState::XSTARTRECV, ByteString{'C'});
         break;
     case CMD_SEND_PRESET:
-        transferCommand_ = lastCommand_;
         transferKind_ = kTransferPresetUpload;
         uploadPreset_ = commandPreset;
         transferBuffer_ = lastUpload_;
@@ -407,7 +407,6 @@ void CVexlorSession::ProcessPacket(const ByteString& p)
         break;
     case CMD_SEND_UPGRADE:
         // The accepted reply starts the upload of the image given with the command.
-        transferCommand_ = lastCommand_;
         transferKind_ = kTransferUpgrade;
         transferBuffer_ = lastUpload_;
         SetState(SessionState::XSTARTSEND);
