@@ -11,7 +11,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   xvfb x11-apps imagemagick xdotool libxcb1-dev
   dpkg-dev file desktop-file-utils man-db groff-base
-  libcivetweb-dev libsodium-dev chromium nodejs
+  libcivetweb-dev libsodium-dev libssl-dev chromium nodejs
 )
 
 missing=()

@@ -7,6 +7,7 @@
 #include <civetweb.h>
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
@@ -46,6 +47,13 @@ int OnWsData(mg_connection* conn, int bits, char* data, size_t size, void*)
 void OnWsClose(const mg_connection* conn, void*)
 {
     Self(conn)->HandleWsClose(conn);
+}
+// civetweb's own complaints (a TLS handshake that fails, say) go to standard
+// error; during start-up they come with a connection that carries no server.
+int OnLogMessage(const mg_connection*, const char* message)
+{
+    std::fprintf(stderr, "civetweb: %s\n", message);
+    return 1;
 }
 
 void Reply(mg_connection* conn, int code, const char* type, const std::string& body, const std::string& extra = {})
@@ -89,7 +97,7 @@ CWebServer::~CWebServer()
 
 bool CWebServer::Start(std::string& error)
 {
-    mg_init_library(config_.Tls() ? MG_FEATURES_TLS | MG_FEATURES_WEBSOCKET : MG_FEATURES_WEBSOCKET);
+    mg_init_library(MG_FEATURES_WEBSOCKET);
     std::string ports = (config_.listen.find(':') != std::string::npos ? "[" + config_.listen + "]" : config_.listen) +
                         ":" + std::to_string(config_.port) + (config_.Tls() ? "s" : "");
     std::vector<const char*> options{"listening_ports", ports.c_str(), "num_threads", "32",
@@ -112,6 +120,7 @@ bool CWebServer::Start(std::string& error)
     }
     options.push_back(nullptr);
     mg_callbacks callbacks{};
+    callbacks.log_message = OnLogMessage;
     context_ = mg_start(&callbacks, this, options.data());
     if (!context_) {
         error = "cannot listen on " + ports;

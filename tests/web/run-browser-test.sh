@@ -66,10 +66,49 @@ for _ in $(seq 100); do
 done
 [ -n "$web_port" ] || { echo "vexlor-web did not start"; cat "$work/web.log"; exit 1; }
 
+# Starts vexlor-web on a config of its own; prints its port.
+start_web() {
+  local name="$1" listen="$2" extra="$3"
+  printf '[web]\nlisten = %s\nport = 0\n%b\n[processor studio]\nhost = 127.0.0.1\nport = %s\n' \
+    "$listen" "$extra" "$sim_port" >"$work/$name.ini"
+  echo "$ADMIN_PASSWORD" | "$build/src/web/vexlor-web" --config "$work/$name.ini" --add-user ann --role admin >/dev/null
+  mkdir -p "$work/$name"
+  "$build/src/web/vexlor-web" --config "$work/$name.ini" --work "$work/$name" 2>"$work/$name.log" &
+  echo $! >"$work/$name.pid"
+  for _ in $(seq 100); do
+    grep -q "web remote at" "$work/$name.log" && break
+    sleep 0.1
+  done
+}
+stop_web() { kill "$(cat "$work/$1.pid")" 2>/dev/null; wait "$(cat "$work/$1.pid")" 2>/dev/null || true; }
+
 status=0
+# Listening beyond loopback (only inside the namespace, where loopback is all
+# there is): without TLS the log warns; with a certificate it serves HTTPS
+# and the session cookie is Secure.
+if [ -n "${VEXLOR_IN_NETNS:-}" ] && command -v openssl >/dev/null && command -v curl >/dev/null; then
+  start_web open 0.0.0.0 ""
+  grep -q "warning: the web remote listens on 0.0.0.0 without TLS" "$work/open.log" \
+    && echo "ok   listening beyond loopback without TLS is warned about" \
+    || { echo "FAIL no warning for a listener beyond loopback without TLS"; status=1; }
+  stop_web open
+  openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 \
+    -keyout "$work/key.pem" -out "$work/cert.pem" >/dev/null 2>&1
+  start_web tls 0.0.0.0 "cert = $work/cert.pem\nkey = $work/key.pem"
+  tls_port="$(sed -n 's|.*web remote at https://0\.0\.0\.0:\([0-9]*\)/.*|\1|p' "$work/tls.log")"
+  cookie="$(curl -sk -D - -o /dev/null -H "Origin: https://127.0.0.1:$tls_port" -H 'Content-Type: application/json' \
+    -d "{\"user\":\"ann\",\"password\":\"$ADMIN_PASSWORD\"}" "https://127.0.0.1:$tls_port/api/login" | grep -i '^set-cookie' || true)"
+  if [ -n "$tls_port" ] && ! grep -q warning "$work/tls.log" && [[ "$cookie" == *"; Secure"* ]]; then
+    echo "ok   with a certificate and key the remote serves HTTPS and a Secure cookie"
+  else
+    echo "FAIL HTTPS with a certificate: port '$tls_port', cookie '$cookie'"; cat "$work/tls.log"; status=1
+  fi
+  stop_web tls
+fi
+
 WEB_PORT="$web_port" SIM_PORT="$sim_port" SIM_LOG="$work/sim.log" CLI="$build/src/cli/vexlor-cli" \
   CHROMIUM="$chromium" PROFILE_DIR="$work/profile" SHOT_DIR="$shots" \
-  timeout 300 node "$here/browser-test.mjs" || status=$?
+  timeout 300 node "$here/browser-test.mjs" || status=1
 if [ "$status" -ne 0 ]; then
   echo "--- vexlor-web log"; tail -n 40 "$work/web.log"
 fi
