@@ -66,10 +66,13 @@ TEST(SimFaults, DelayedRepliesArriveLateOrAfterARetry)
         EXPECT_GE(std::chrono::steady_clock::now() - start, 150ms);
         EXPECT_FALSE(rig.sink.HasLogStartingWith("Try:"));
     }
+    // Later than the time-out: the retry goes out from a fresh port, so a late
+    // reply is never read; the retry's own reply answers when it comes in time.
+    o.faults.delay = 0.5;
     o.faults.delayMs = 500ms;
     Rig rig(Wire::Udp, o, 300);
     ASSERT_TRUE(rig.Connect());
-    ReadVersions(rig, 1);
+    ReadVersions(rig, 10);
     EXPECT_TRUE(rig.sink.HasLogStartingWith("Try: 1"));
 }
 
@@ -97,18 +100,19 @@ TEST(SimFaults, DuplicatedRepliesReachTheSessionTwiceAndAreIgnored)
     }
 }
 
-TEST(SimFaults, CancelAfterOneBlockDeliversThatBlockAsTheWholeDescription)
+// A cancelled transfer hands nothing over: the description is asked for again,
+// and a processor that cancels every time ends in a dropped link.
+TEST(SimFaults, CancelledDescriptionIsNeverDeliveredCut)
 {
     auto o = Faults(15);
     o.cancelAfterBlocks = 1;
-    Rig rig(Wire::Udp, o);
+    Rig rig(Wire::Udp, o, 100);
     ASSERT_TRUE(rig.Connect());
     rig.session->GetConfig(0);
-    const ByteString d = rig.Await("config").bytes;
-    EXPECT_EQ(d.size(), 128u);
-    EXPECT_EQ(ByteString(d.begin(), d.end()),
-              ByteString(rig.server->Device().Description().begin(), rig.server->Device().Description().begin() + 128));
-    EXPECT_EQ(rig.sink.LogCount("XModem Cancelled by Embedded End "), 1u);
+    EXPECT_TRUE(rig.sink.WaitFor("disconnect", 1, 20s));
+    EXPECT_EQ(rig.sink.Count("config"), 0u);
+    EXPECT_EQ(rig.sink.LogCount("XModem Cancelled by Embedded End "), 10u);
+    EXPECT_EQ(rig.sink.LogCount("Too many tries. Disconnecting."), 1u);
 }
 
 TEST(SimFaults, SilentProcessorMakesTheSessionGiveUp)
