@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Messages.h"
+#include "views/Messages.h"
 #include "app/PageTreeModel.h"
-#include "app/Views.h"
+#include "views/Views.h"
 #include "common/ByteString.h"
 #include "description/IConfigErrorSink.h"
 #include "description/Visibility.h"

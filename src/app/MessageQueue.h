@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Messages.h"
+#include "views/Messages.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/CommandTracker.h"
-#include "app/Messages.h"
+#include "views/Messages.h"
 #include "app/SessionCommands.h"
 #include "link/SessionSink.h"
 #include "link/TransportFactory.h"

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "app/DebugLineStore.h"
-#include "app/Views.h"
+#include "views/Views.h"
 #include "description/DescriptionTree.h"
+#include "presets/PresetModel.h"
 
 #include <functional>
 #include <map>

@@ -3,7 +3,6 @@
 #include "settings/ConnectionSettings.h"
 
 #include <array>
-#include <cctype>
 
 namespace {
 
@@ -31,26 +30,4 @@ SerialLineSettings LineSettingsFromCodes(const ConnectionSettings& settings)
     line.parity = FromTable(kParity, settings.parity, SerialParity::None);
     line.handshake = FromTable(kHandshake, settings.flowControl, SerialHandshake::None);
     return line;
-}
-
-std::string SerialDevicePath(const std::string& portName)
-{
-    if (!portName.empty() && portName[0] == '/')
-        return portName;
-    // COM names are case-blind, as on the system they come from.
-    if (portName.size() < 4 || portName.size() > 6)
-        return {};
-    for (std::size_t i = 0; i < 3; ++i) {
-        if (std::toupper(static_cast<unsigned char>(portName[i])) != "COM"[i])
-            return {};
-    }
-    unsigned number = 0;
-    for (std::size_t i = 3; i < portName.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(portName[i])))
-            return {};
-        number = number * 10 + static_cast<unsigned>(portName[i] - '0');
-    }
-    if (number == 0)
-        return {};
-    return "/dev/ttyS" + std::to_string(number - 1);
 }

@@ -1,6 +1,7 @@
 #include "link/SerialPort.h"
 
-#include "link/SerialLock.h"
+#include "ports/SerialDevice.h"
+#include "ports/SerialLock.h"
 #include "link/SerialTermios.h"
 
 #include <asio/io_context.hpp>
@@ -16,35 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Another program holds the device when it set exclusive mode (root opens such
-// a device all the same) or holds the advisory lock serial programs take.
-int CheckNotHeld(int fd)
-{
-    int exclusive = 0;
-    if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0)
-        return EBUSY;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
-        return errno == EWOULDBLOCK ? EBUSY : errno;
-    return 0;
-}
-
-// Opens a terminal device that no one else holds, without blocking and without
-// making it our controlling terminal. Gives the descriptor or minus the error.
-int OpenDevice(const std::string& path)
-{
-    if (path.empty())
-        return -ENOENT;
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return -errno;
-    int error = ::isatty(fd) ? CheckNotHeld(fd) : ENOTTY;
-    if (error != 0) {
-        ::close(fd);
-        return -error;
-    }
-    return fd;
-}
 
 // Raises the lines in `raised` and drops the other of DTR and RTS. A device
 // without modem lines (a pseudo-terminal) has nothing to set.
@@ -107,7 +79,7 @@ int CSerialPort::Open(const std::string& portName)
     // The lock first: a program that honours it sees the port taken from now on.
     if (const int busy = path.empty() ? 0 : impl_->lock.Acquire(path); busy != 0)
         return Store(busy);
-    const int fd = OpenDevice(path);
+    const int fd = OpenSerialDevice(path);
     if (fd < 0) {
         impl_->lock.Release();
         return Store(-fd);
@@ -184,25 +156,4 @@ void CSerialPort::Cancel()
 {
     std::error_code ignored;
     impl_->port.cancel(ignored);
-}
-
-PortCheck CSerialPort::CheckPort(const std::string& portName)
-{
-    const std::string path = SerialDevicePath(portName);
-    const int fd = OpenDevice(path);
-    if (fd >= 0) {
-        ::close(fd);
-        // A program that opened the port plainly shows only by its lock.
-        return CSerialLock::IsHeld(path) ? PortCheck::InUse : PortCheck::Available;
-    }
-    switch (-fd) {
-    case ENOENT:
-    case ENODEV:
-    case ENXIO:
-    case ENOTDIR: return PortCheck::Missing;
-    case EBUSY:
-    case EACCES:
-    case EPERM: return PortCheck::InUse;
-    default: return PortCheck::Other;
-    }
 }

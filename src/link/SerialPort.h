@@ -47,8 +47,6 @@ public:
     // Ends pending reads and writes with operation_aborted; the port stays open.
     void Cancel();
 
-    static PortCheck CheckPort(const std::string& portName);
-
 private:
     int Store(int error);
     int NativeHandle() const;

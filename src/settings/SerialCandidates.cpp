@@ -43,6 +43,11 @@ std::vector<std::string> AvailableSerialPorts(const PortChecker& check,
     return ports;
 }
 
+std::vector<std::string> AvailableSerialPorts()
+{
+    return AvailableSerialPorts(CheckPort, UsbSerialDevices());
+}
+
 std::vector<std::string> UsbSerialDevices(const std::string& folder)
 {
     std::vector<std::string> devices;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/SerialLineSettings.h"
+#include "ports/SerialDevice.h"
 
 #include <functional>
 #include <string>
@@ -13,6 +13,8 @@ using PortChecker = std::function<PortCheck(const std::string& portName)>;
 
 std::vector<std::string> AvailableSerialPorts(const PortChecker& check,
                                               const std::vector<std::string>& usbDevices);
+// The same over the devices of this machine.
+std::vector<std::string> AvailableSerialPorts();
 
 // The USB serial device paths in `folder` ("/dev" normally), ordered by name
 // with their numbers compared as numbers (ttyUSB2 before ttyUSB10).

@@ -1,4 +1,5 @@
 #include "link/SerialLineSettings.h"
+#include "ports/SerialDevice.h"
 
 #include "settings/ConnectionSettings.h"
 

@@ -1,6 +1,7 @@
 #include "link/SerialPort.h"
 
-#include "link/SerialLock.h"
+#include "ports/SerialDevice.h"
+#include "ports/SerialLock.h"
 
 #include "TransportTestSupport.h"
 
@@ -72,7 +73,7 @@ TEST_F(SerialPortTest, PortLockedByARunningProgramIsInUse)
     const int plain = ::open(pty.Path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(plain, 0);
     WriteLock(PidText(1));  // process 1 always runs
-    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::InUse);
+    EXPECT_EQ(CheckPort(pty.Path()), PortCheck::InUse);
     EXPECT_EQ(port.Open(pty.Path()), EBUSY);
     EXPECT_EQ(ReadLock(), PidText(1));
     ::close(plain);
@@ -87,11 +88,11 @@ TEST_F(SerialPortTest, BinaryLockFilesAreReadLikeTextOnes)
         std::ofstream(LockFile(), std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(&raw), 4);
     };
     writeBinary(::getpid());
-    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::InUse);
+    EXPECT_EQ(CheckPort(pty.Path()), PortCheck::InUse);
     EXPECT_EQ(port.Open(pty.Path()), EBUSY);
     EXPECT_EQ(std::filesystem::file_size(LockFile()), 4u);
     writeBinary(EndedProcess());
-    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::Available);
+    EXPECT_EQ(CheckPort(pty.Path()), PortCheck::Available);
     EXPECT_EQ(port.Open(pty.Path()), 0);
 }
 
@@ -99,10 +100,10 @@ TEST_F(SerialPortTest, StaleLockIsTakenOverHeldWhileOpenAndGivenBackOnClose)
 {
     for (const std::string& stale : {PidText(EndedProcess()), std::string("no process\n")}) {
         WriteLock(stale);
-        EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::Available) << stale;
+        EXPECT_EQ(CheckPort(pty.Path()), PortCheck::Available) << stale;
         ASSERT_EQ(port.Open(pty.Path()), 0) << stale;
         EXPECT_EQ(ReadLock(), PidText(::getpid()));
-        EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::InUse);
+        EXPECT_EQ(CheckPort(pty.Path()), PortCheck::InUse);
         EXPECT_EQ(port.Close(), 0);
         EXPECT_FALSE(std::filesystem::exists(LockFile()));
     }
@@ -171,12 +172,12 @@ TEST_F(SerialPortTest, OpenFailsOnMissingDevicesAndNonDevices)
 
 TEST_F(SerialPortTest, CheckPortOnFreeAndMissingDevices)
 {
-    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::Available);
-    EXPECT_EQ(CSerialPort::CheckPort("/dev/vexlor-no-such-device"), PortCheck::Missing);
-    EXPECT_EQ(CSerialPort::CheckPort("COM9999"), PortCheck::Missing);
-    EXPECT_EQ(CSerialPort::CheckPort("/dev/null"), PortCheck::Other);
+    EXPECT_EQ(CheckPort(pty.Path()), PortCheck::Available);
+    EXPECT_EQ(CheckPort("/dev/vexlor-no-such-device"), PortCheck::Missing);
+    EXPECT_EQ(CheckPort("COM9999"), PortCheck::Missing);
+    EXPECT_EQ(CheckPort("/dev/null"), PortCheck::Other);
     // Checking leaves the device free.
-    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::Available);
+    EXPECT_EQ(CheckPort(pty.Path()), PortCheck::Available);
 }
 
 TEST_F(SerialPortTest, CheckPortSeesADeviceHeldByAnotherDescriptor)
@@ -184,24 +185,24 @@ TEST_F(SerialPortTest, CheckPortSeesADeviceHeldByAnotherDescriptor)
     const int exclusive = ::open(pty.Path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(exclusive, 0);
     ASSERT_EQ(::ioctl(exclusive, TIOCEXCL), 0);
-    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::InUse);
+    EXPECT_EQ(CheckPort(pty.Path()), PortCheck::InUse);
     EXPECT_EQ(port.Open(pty.Path()), EBUSY);
     ::ioctl(exclusive, TIOCNXCL);
     ASSERT_EQ(::flock(exclusive, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::InUse);
+    EXPECT_EQ(CheckPort(pty.Path()), PortCheck::InUse);
     ::close(exclusive);
-    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::Available);
+    EXPECT_EQ(CheckPort(pty.Path()), PortCheck::Available);
 }
 
 TEST_F(SerialPortTest, AnOpenPortIsInUseUntilClosed)
 {
     ASSERT_EQ(port.Open(pty.Path()), 0);
-    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::InUse);
+    EXPECT_EQ(CheckPort(pty.Path()), PortCheck::InUse);
     asio::io_context otherIo;
     CSerialPort other(otherIo);
     EXPECT_EQ(other.Open(pty.Path()), EBUSY);
     EXPECT_EQ(port.Close(), 0);
-    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::Available);
+    EXPECT_EQ(CheckPort(pty.Path()), PortCheck::Available);
 }
 
 }  // namespace

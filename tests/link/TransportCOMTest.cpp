@@ -2,6 +2,7 @@
 
 #include "TransportTestSupport.h"
 #include "link/SerialPort.h"
+#include "ports/SerialDevice.h"
 #include "settings/ConnectionSettings.h"
 
 #include <gtest/gtest.h>
@@ -134,7 +135,7 @@ TEST_F(TransportCOMTest, OpenOfAPortInUseFails)
     CTransportCOM other(&otherSink);
     other.Open(settings);
     EXPECT_EQ(otherSink.Inspect([&] { return otherSink.errors; }), std::vector<int>{CTransportCOM::kErrorOpenFailed});
-    EXPECT_EQ(CSerialPort::CheckPort(pty.Path()), PortCheck::InUse);
+    EXPECT_EQ(CheckPort(pty.Path()), PortCheck::InUse);
 }
 
 TEST_F(TransportCOMTest, VanishedDeviceIsReportedAndFailedWritesAreDropped)

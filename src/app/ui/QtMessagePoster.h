@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Messages.h"
+#include "views/Messages.h"
 #include "app/TimerQueue.h"
 
 #include <QEvent>

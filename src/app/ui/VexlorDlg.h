@@ -2,7 +2,7 @@
 
 #include "app/ConnectionController.h"
 #include "app/DebugLineStore.h"
-#include "app/Views.h"
+#include "views/Views.h"
 #include "skin/ui/SkinWnd.h"
 
 #include <QPointer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Views.h"
+#include "views/Views.h"
 #include "description/PageGeometry.h"
 #include "description/ui/PageServices.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Views.h"
+#include "views/Views.h"
 #include "description/DescriptionTree.h"
 #include "description/SliderSendGate.h"
 #include "skin/ui/SkinSlider.h"

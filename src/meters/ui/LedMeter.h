@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Views.h"
+#include "views/Views.h"
 #include "meters/MeterState.h"
 #include "skin/ui/SkinClient.h"
 

@@ -1,6 +1,6 @@
 #include "presets/ui/PresetListView.h"
 
-#include "app/Messages.h"
+#include "views/Messages.h"
 #include "presets/PresetListRules.h"
 #include "skin/ui/SkinEdit.h"
 #include "skin/ui/SkinPaint.h"

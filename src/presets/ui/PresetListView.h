@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Views.h"
+#include "views/Views.h"
 #include "presets/ui/PresetRowDelegate.h"
 #include "skin/ui/SkinList.h"
 

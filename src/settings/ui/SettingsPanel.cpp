@@ -1,6 +1,5 @@
 #include "settings/ui/SettingsPanel.h"
 
-#include "link/SerialPort.h"
 #include "settings/RegistrySettings.h"
 #include "settings/SerialCandidates.h"
 #include "skin/ui/SkinButtonGroup.h"
@@ -26,8 +25,7 @@ CSkinEdit* MakeEdit(const char* element, CSkinManager& manager, QWidget* parent,
 
 const std::vector<std::string>& CSettingsPanel::SerialPorts()
 {
-    static const std::vector<std::string> ports =
-        AvailableSerialPorts([](const std::string& name) { return CSerialPort::CheckPort(name); }, UsbSerialDevices());
+    static const std::vector<std::string> ports = AvailableSerialPorts();
     return ports;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Views.h"
+#include "views/Views.h"
 #include "settings/SettingsPanelFields.h"
 #include "skin/ui/SkinWnd.h"
 

@@ -1,7 +1,7 @@
 #include "presets/ui/PresetListView.h"
 
 #include "app/MessageQueue.h"
-#include "app/Messages.h"
+#include "views/Messages.h"
 #include "presets/PresetFile.h"
 #include "skin/ui/SkinEdit.h"
 #include "skin/ui/SkinPopupMenu.h"

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "common/ByteString.h"
-#include "presets/PresetModel.h"
 
 #include <cstdint>
 #include <memory>
@@ -12,9 +11,14 @@
 struct ConnectionSettings;
 struct ControlRecord;
 struct PageNode;
+namespace presets {
+struct PresetFlags;
+}
 
 // The screen as the connection controller sees it. The Qt main window and the
-// command-line tool implement these; nothing here knows about widgets.
+// command-line tool implement these; nothing here knows about widgets, and this
+// folder sits below every feature so that each feature's ui/ can implement its
+// view without importing the application.
 
 class IMainView {
 public:

@@ -1,4 +1,4 @@
-#include "link/SerialLock.h"
+#include "ports/SerialLock.h"
 
 #include <algorithm>
 #include <cerrno>
