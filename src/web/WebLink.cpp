@@ -334,38 +334,33 @@ void CWebLink::OnPresetSent(std::uint8_t index)
 
 ByteString CWebLink::DownloadPreset(unsigned index, const std::string& user)
 {
-    auto promise = std::make_shared<std::promise<ByteString>>();
-    auto result = promise->get_future();
-    const std::string path = (std::filesystem::path(workFolder_) / ("download-" + std::to_string(index) + ".pst")).string();
-    Post([this, index, path, user, promise] {
-        if (fileWait_ || !Ready() || index >= controller_->PresetRows().size()) return promise->set_value({});
-        log_(user + " downloads preset " + std::to_string(index + 1) + " of " + config_.name);
-        views_.fileToSave = path;
-        views_.selectedRow = index;
-        fileWait_ = FileWait{index, false, path, std::move(*promise), Clock::now() + kFileWait};
-        controller_->HandleMessage({msg::UM_PRESET_COMMAND, index,
-                                    static_cast<std::uint32_t>(presets::PresetCommand::SaveToFile), {}});
-    });
-    if (result.wait_for(kFileWait) != std::future_status::ready) return {};
-    return result.get();
+    return Transfer(index, std::nullopt, user);
 }
 
 bool CWebLink::UploadPreset(unsigned index, const ByteString& bytes, const std::string& user)
 {
+    return !Transfer(index, bytes, user).empty();
+}
+
+ByteString CWebLink::Transfer(unsigned index, std::optional<ByteString> upload, const std::string& user)
+{
     auto promise = std::make_shared<std::promise<ByteString>>();
     auto result = promise->get_future();
-    const std::string path = (std::filesystem::path(workFolder_) / ("upload-" + std::to_string(index) + ".pst")).string();
-    Post([this, index, path, user, bytes, promise] {
-        if (fileWait_ || !Ready() || !presets::IsCommandAllowed(presets::PresetCommand::LoadFromFile, index,
-                                                                controller_->UserPresetCount()) ||
-            !presets::WritePresetFile(path, bytes))
+    const bool up = upload.has_value();
+    const std::string path =
+        (std::filesystem::path(workFolder_) / ((up ? "upload-" : "download-") + std::to_string(index) + ".pst")).string();
+    Post([this, index, path, user, upload = std::move(upload), promise, up] {
+        const auto command = up ? presets::PresetCommand::LoadFromFile : presets::PresetCommand::SaveToFile;
+        if (fileWait_ || !Ready() || index >= controller_->PresetRows().size() ||
+            !presets::IsCommandAllowed(command, index, controller_->UserPresetCount()) ||
+            (up && !presets::WritePresetFile(path, *upload)))
             return promise->set_value({});
-        log_(user + " uploads preset " + std::to_string(index + 1) + " of " + config_.name);
-        views_.fileToLoad = path;
+        log_(user + (up ? " uploads" : " downloads") + " preset " + std::to_string(index + 1) + " of " + config_.name);
+        (up ? views_.fileToLoad : views_.fileToSave) = path;
         views_.selectedRow = index;
-        fileWait_ = FileWait{index, true, path, std::move(*promise), Clock::now() + kFileWait};
-        controller_->HandleMessage({msg::UM_PRESET_COMMAND, index,
-                                    static_cast<std::uint32_t>(presets::PresetCommand::LoadFromFile), {}});
+        fileWait_ = FileWait{index, up, path, std::move(*promise), Clock::now() + kFileWait};
+        controller_->HandleMessage({msg::UM_PRESET_COMMAND, index, static_cast<std::uint32_t>(command), {}});
     });
-    return result.wait_for(kFileWait) == std::future_status::ready && !result.get().empty();
+    if (result.wait_for(kFileWait) != std::future_status::ready) return {};
+    return result.get();
 }

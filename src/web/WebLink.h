@@ -59,6 +59,8 @@ public:
 
 private:
     void Run();
+    // A preset file from the processor, or `upload` sent to it (then a non-empty result means done).
+    ByteString Transfer(unsigned index, std::optional<ByteString> upload, const std::string& user);
     void Post(std::function<void()> task);
     void RunTasks();
     void Tick();

@@ -145,16 +145,22 @@ async function securityChecks() {
   check(up.status === 200, 'the file uploads into user preset 4');
 }
 
-async function browserChecks(browser) {
-  const page = await browser.newPage();
+// A new page of `context` logged in through the form, showing the chooser.
+async function logInPage(context, user, password) {
+  const page = await context.newPage();
   await page.setViewport({ width: 1100, height: 760 });
   page.on('pageerror', (e) => check(false, 'no script error: ' + e.message));
   await page.goto(base + '/');
   await page.waitForSelector('#login-form', { visible: true });
-  await page.type('#login-user', 'ann');
-  await page.type('#login-password', env.ADMIN_PASSWORD);
+  await page.type('#login-user', user);
+  await page.type('#login-password', password);
   await page.keyboard.press('Enter');
   await page.waitForSelector('#processors li', { visible: true });
+  return page;
+}
+
+async function browserChecks(browser) {
+  const page = await logInPage(browser, 'ann', env.ADMIN_PASSWORD);
   check(await until(() => page.$eval('#processors', (e) => /studio/.test(e.textContent) && /ready/.test(e.textContent))),
     'the chooser lists the processor as ready');
   await page.screenshot({ path: `${shots}/web-chooser.png` });
@@ -237,14 +243,7 @@ async function browserChecks(browser) {
 
   // A read-only user sees pages and meters with every control disabled.
   const context = await browser.createBrowserContext();
-  const ro = await context.newPage();
-  await ro.setViewport({ width: 1100, height: 760 });
-  await ro.goto(base + '/');
-  await ro.waitForSelector('#login-form', { visible: true });
-  await ro.type('#login-user', 'ro');
-  await ro.type('#login-password', env.READONLY_PASSWORD);
-  await ro.keyboard.press('Enter');
-  await ro.waitForSelector('#processors li', { visible: true });
+  const ro = await logInPage(context, 'ro', env.READONLY_PASSWORD);
   await ro.click('#processors li');
   await ro.waitForSelector('#page input, #page select', { visible: true });
   check(await ro.$$eval('#page input, #page select, #page fieldset button', (all) => all.length > 0 && all.every((e) => e.disabled)),

@@ -34,13 +34,20 @@ cleanup() {
 trap cleanup EXIT
 mkdir -p "$shots" "$work/profile" "$work/web"
 
+# Waits (bounded) for FILE to hold a line that the sed expression picks; prints the pick.
+wait_for() {
+  local file="$1" expression="$2" found=""
+  for _ in $(seq 100); do
+    found="$(sed -n "$expression" "$file" 2>/dev/null)"
+    [ -n "$found" ] && break
+    sleep 0.1
+  done
+  echo "$found"
+}
+
 "$build/sim/vexlor-sim" --model 12 --port 0 --verbose >"$work/sim.log" 2>&1 &
 sim_pid=$!
-for _ in $(seq 100); do
-  sim_port="$(sed -n 's/.*udp 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/sim.log")"
-  [ -n "$sim_port" ] && break
-  sleep 0.1
-done
+sim_port="$(wait_for "$work/sim.log" 's/.*udp 127\.0\.0\.1:\([0-9]*\).*/\1/p')"
 [ -n "$sim_port" ] || { echo "the simulator did not start"; exit 1; }
 
 cat >"$work/web.ini" <<INI
@@ -59,26 +66,21 @@ echo "$READONLY_PASSWORD" | "$build/src/web/vexlor-web" --config "$work/web.ini"
 
 "$build/src/web/vexlor-web" --config "$work/web.ini" --work "$work/web" 2>"$work/web.log" &
 web_pid=$!
-for _ in $(seq 100); do
-  web_port="$(sed -n 's|.*web remote at http://127\.0\.0\.1:\([0-9]*\)/.*|\1|p' "$work/web.log")"
-  [ -n "$web_port" ] && break
-  sleep 0.1
-done
+web_port="$(wait_for "$work/web.log" 's|.*web remote at http://127\.0\.0\.1:\([0-9]*\)/.*|\1|p')"
 [ -n "$web_port" ] || { echo "vexlor-web did not start"; cat "$work/web.log"; exit 1; }
 
-# Starts vexlor-web on a config of its own; prints its port.
+# Starts vexlor-web on a config of its own (NAME LISTEN EXTRA-LINES). Its
+# processor is a loopback port where nothing answers, so the simulator keeps
+# one link.
 start_web() {
   local name="$1" listen="$2" extra="$3"
-  printf '[web]\nlisten = %s\nport = 0\n%b\n[processor studio]\nhost = 127.0.0.1\nport = %s\n' \
-    "$listen" "$extra" "$sim_port" >"$work/$name.ini"
+  printf '[web]\nlisten = %s\nport = 0\n%b\n[processor idle]\nhost = 127.0.0.1\nport = 9\n' \
+    "$listen" "$extra" >"$work/$name.ini"
   echo "$ADMIN_PASSWORD" | "$build/src/web/vexlor-web" --config "$work/$name.ini" --add-user ann --role admin >/dev/null
   mkdir -p "$work/$name"
   "$build/src/web/vexlor-web" --config "$work/$name.ini" --work "$work/$name" 2>"$work/$name.log" &
   echo $! >"$work/$name.pid"
-  for _ in $(seq 100); do
-    grep -q "web remote at" "$work/$name.log" && break
-    sleep 0.1
-  done
+  wait_for "$work/$name.log" '/web remote at/p' >/dev/null
 }
 stop_web() { kill "$(cat "$work/$1.pid")" 2>/dev/null; wait "$(cat "$work/$1.pid")" 2>/dev/null || true; }
 
