@@ -195,3 +195,16 @@ std::optional<ByteString> CSkinFiles::ReadFile(std::string_view entryPath, std::
         return std::nullopt;
     return data;
 }
+
+std::string CSkinFiles::TwinPath(std::string_view path)
+{
+    const std::size_t name = path.find_last_of("\\/");
+    const std::size_t dot = path.rfind('.');
+    const std::size_t at = dot == std::string_view::npos || (name != std::string_view::npos && dot < name)
+                               ? path.size()
+                               : dot;
+    std::string twin(path.substr(0, at));
+    twin += "@2x";
+    twin += path.substr(at);
+    return twin;
+}

@@ -59,6 +59,9 @@ public:
     static std::string JoinFallbackPath(std::string_view folder, std::string_view entryPath);
 
     static std::string DefaultArchivePath();
+    // The file that holds an image drawn at twice its size: "Buttons\Up.bmp"
+    // has its twin in "Buttons\Up@2x.bmp" (the mark goes before the extension).
+    static std::string TwinPath(std::string_view path);
     static constexpr std::size_t kMaxLooseFileSize = 64u << 20;
 
 private:

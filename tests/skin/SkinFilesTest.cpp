@@ -173,3 +173,12 @@ TEST(SkinFiles, LoosePathsThatLeaveTheSkinFolderAreRefused)
     EXPECT_EQ(files.ExtractFile("..\\secret.bin").path, "");
     EXPECT_EQ(files.ReadFile("Buttons\\face.bmp"), Bytes("face"));
 }
+
+TEST(SkinFiles, TwinPathMarksTheNameBeforeItsExtension)
+{
+    EXPECT_EQ(CSkinFiles::TwinPath("Buttons\\BtnA_Up.bmp"), "Buttons\\BtnA_Up@2x.bmp");
+    EXPECT_EQ(CSkinFiles::TwinPath("DlgBk.bmp"), "DlgBk@2x.bmp");
+    EXPECT_EQ(CSkinFiles::TwinPath("a.b/Plain"), "a.b/Plain@2x");
+    EXPECT_EQ(CSkinFiles::TwinPath("a.b\\Plain"), "a.b\\Plain@2x");
+    EXPECT_EQ(CSkinFiles::TwinPath("x.tar.bmp"), "x.tar@2x.bmp");
+}

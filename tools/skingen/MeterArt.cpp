@@ -190,7 +190,7 @@ QImage Led(QSize size, LedLook look)
     const QColor corner = Mix(body, kMeterPanel, 0.6);
     for (const QPoint c : {QPoint(0, 0), QPoint(size.width() - 1, 0), QPoint(0, size.height() - 1),
                            QPoint(size.width() - 1, size.height() - 1)})
-        image.setPixelColor(c, corner);
+        p.fillRect(QRect(c, QSize(1, 1)), corner);
     return image;
 }
 

@@ -18,9 +18,19 @@ QFont PixelFont(int px, bool bold)
     return font;
 }
 
+namespace {
+int drawingScale = 1;
+} // namespace
+
+void SetDrawingScale(int scale)
+{
+    drawingScale = scale;
+}
+
 QImage Canvas(QSize size, const QColor& fill)
 {
-    QImage image(size, QImage::Format_RGB32);
+    QImage image(size * drawingScale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(drawingScale);
     image.fill(fill);
     return image;
 }
@@ -35,6 +45,7 @@ QPainterPath RoundedPath(const QRectF& rect, double radius)
 void CutOutside(QImage& image, const QPainterPath& shape)
 {
     QImage coverage(image.size(), QImage::Format_Grayscale8);
+    coverage.setDevicePixelRatio(image.devicePixelRatio());
     coverage.fill(0);
     {
         QPainter p(&coverage);

@@ -37,6 +37,10 @@ inline constexpr const char* kFontFamily = "DejaVu Sans";
 QColor Mix(const QColor& a, const QColor& b, double t); // t = 0 gives a, 1 gives b
 QFont PixelFont(int px, bool bold);
 
+// The scale every canvas is made at: 1 for the skin's images, 2 for their
+// twins. A canvas carries it as its device pixel ratio, so the same drawing
+// code in logical pixels paints both.
+void SetDrawingScale(int scale);
 QImage Canvas(QSize size, const QColor& fill);
 QPainterPath RoundedPath(const QRectF& rect, double radius);
 // Every pixel whose centre lies outside `shape` becomes the mask colour. The

@@ -1,5 +1,7 @@
 #include "SkinWriter.h"
 
+#include "skin/SkinFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,8 +9,9 @@
 
 #include <cstdio>
 
-SkinWriter::SkinWriter(QString folder)
+SkinWriter::SkinWriter(QString folder, int scale)
     : folder_(std::move(folder))
+    , scale_(scale)
 {
 }
 
@@ -60,9 +63,19 @@ bool SkinWriter::Save(const QString& path, const QImage& image, const char* form
 
 void SkinWriter::Image(const QString& property, const QString& path, const QImage& image)
 {
-    // Plain 24-bit pixels: no alpha, so mask colours stay exact.
-    Save(path, image.convertToFormat(QImage::Format_RGB32), "bmp");
     Statement("IMAGE", property, '"' + path + '"');
+    if (qRound(image.devicePixelRatio()) != scale_) {
+        std::fprintf(stderr, "skingen: %s drawn at scale %g, not %d\n", qPrintable(path), image.devicePixelRatio(),
+                     scale_);
+        ok_ = false;
+        return;
+    }
+    const QString file = scale_ == 1 ? path : QString::fromStdString(CSkinFiles::TwinPath(path.toStdString()));
+    // Plain 24-bit pixels: no alpha, so mask colours stay exact. The file
+    // records no scale: the twin's name says it.
+    QImage pixels = image.convertToFormat(QImage::Format_RGB32);
+    pixels.setDevicePixelRatio(1);
+    Save(file, pixels, "bmp");
 }
 
 namespace {
@@ -108,6 +121,11 @@ QByteArray IconFile(const QImage& source)
 
 void SkinWriter::Icon(const QString& property, const QString& path, const QImage& image)
 {
+    // Icons are drawn once: Qt picks among the sizes an icon file holds.
+    if (scale_ != 1) {
+        Statement("ICON", property, '"' + path + '"');
+        return;
+    }
     const QString file = folder_ + '/' + QString(path).replace('\\', '/');
     QDir().mkpath(QFileInfo(file).path());
     QFile out(file);
@@ -120,6 +138,8 @@ void SkinWriter::Icon(const QString& property, const QString& path, const QImage
 
 bool SkinWriter::Finish(const QString& header)
 {
+    if (scale_ != 1)
+        return ok_;
     QFile file(folder_ + "/skin.ini");
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         std::fprintf(stderr, "skingen: cannot write %s\n", qPrintable(file.fileName()));

@@ -9,9 +9,11 @@
 
 // Collects the statements of skin.ini while the generator draws, saves every
 // image it is given under the skin folder, and writes the description at the end.
+// At scale 2 it saves each image as the twin of its path and writes no
+// description: the twins share the description of the images at scale 1.
 class SkinWriter {
 public:
-    explicit SkinWriter(QString folder);
+    explicit SkinWriter(QString folder, int scale = 1);
 
     void Section(const QString& element, const QString& comment = {});
     void Long(const QString& property, long value);
@@ -26,12 +28,14 @@ public:
     // message on stderr when a file cannot be written.
     bool Finish(const QString& header);
     bool Ok() const { return ok_; }
+    const QStringList& Statements() const { return lines_; }
 
 private:
     void Statement(const char* keyword, const QString& property, const QString& value);
     bool Save(const QString& path, const QImage& image, const char* format);
 
     QString folder_;
+    int scale_;
     QString element_;
     QStringList lines_;
     bool ok_ = true;

@@ -6,6 +6,7 @@
 
 #include "AppIcon.h"
 #include "Elements.h"
+#include "Paint.h"
 #include "SkinWriter.h"
 
 #include <QGuiApplication>
@@ -40,6 +41,18 @@ const char* const kHeader = R"(// Vexlor skin: written by tools/skingen; edit th
 // faces. Colours are "#RRGGBB"; font_height is a pixel size.
 )";
 
+void WriteSkin(SkinWriter& w)
+{
+    WriteMainWindow(w);
+    WriteWindowButtons(w);
+    WritePresetControls(w);
+    WritePresetList(w);
+    WriteMeters(w);
+    WritePageControls(w);
+    WriteSettingsPanel(w);
+    WriteWaitAndMenu(w);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -52,15 +65,20 @@ int main(int argc, char* argv[])
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication app(argc, argv);
 
+    // Every image twice: at scale 1, and its twin at scale 2 drawn by the same
+    // code, for screens with twice the pixels. Both passes must describe the
+    // same skin.
     SkinWriter w(QString::fromLocal8Bit(argv[1]));
-    WriteMainWindow(w);
-    WriteWindowButtons(w);
-    WritePresetControls(w);
-    WritePresetList(w);
-    WriteMeters(w);
-    WritePageControls(w);
-    WriteSettingsPanel(w);
-    WriteWaitAndMenu(w);
+    WriteSkin(w);
+    SetDrawingScale(2);
+    SkinWriter twins(QString::fromLocal8Bit(argv[1]), 2);
+    WriteSkin(twins);
+    SetDrawingScale(1);
+    bool ok = w.Finish(kHeader) && twins.Finish({});
+    if (twins.Statements() != w.Statements()) {
+        std::fprintf(stderr, "skingen: the scale 2 pass describes another skin\n");
+        ok = false;
+    }
     const bool iconsOk = argc < 3 || WriteAppIcons(QString::fromLocal8Bit(argv[2]));
-    return w.Finish(kHeader) && iconsOk ? 0 : 1;
+    return ok && iconsOk ? 0 : 1;
 }
