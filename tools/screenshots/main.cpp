@@ -1,7 +1,9 @@
 // Writes pictures of the application as an operator sees it: the real main
 // window, connected to a simulated processor on 127.0.0.1, on every page of the
 // model's tree, on the preset list and, before connecting, on the settings.
-//   vexlor-screenshots [--model N] OUTPUT_FOLDER
+//   vexlor-screenshots [--model N] [--pages N] OUTPUT_FOLDER
+// --pages caps the number of pages pictured. On a screen of device pixel ratio
+// 2 (QT_SCALE_FACTOR=2) the pictures have twice the pixels.
 #include "SimServer.h"
 #include "app/ConnectionController.h"
 #include "app/ui/VexlorDlg.h"
@@ -44,10 +46,13 @@ void Settle(int ms)
     while (clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
-// The window as it stands on a desktop: the masked-out corners transparent.
+// The window as it stands on a desktop: the masked-out corners transparent,
+// in the screen's own pixels (twice the size on a screen of ratio 2).
 bool Save(QWidget& window, const QDir& folder, const QString& name)
 {
-    QImage shot(window.size(), QImage::Format_ARGB32_Premultiplied);
+    const qreal ratio = window.devicePixelRatioF();
+    QImage shot((QSizeF(window.size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    shot.setDevicePixelRatio(ratio);
     shot.fill(Qt::transparent);
     {
         QPainter painter(&shot);
@@ -78,16 +83,19 @@ public:
 int main(int argc, char* argv[])
 {
     int model = 12;
+    int pages = 1000;
     std::string output;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--model" && i + 1 < argc)
             model = std::atoi(argv[++i]);
+        else if (arg == "--pages" && i + 1 < argc)
+            pages = std::atoi(argv[++i]);
         else
             output = arg;
     }
     if (output.empty()) {
-        std::fprintf(stderr, "usage: vexlor-screenshots [--model N] OUTPUT_FOLDER\n");
+        std::fprintf(stderr, "usage: vexlor-screenshots [--model N] [--pages N] OUTPUT_FOLDER\n");
         return 2;
     }
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -128,7 +136,7 @@ int main(int argc, char* argv[])
     }
     auto* tree = window.findChild<CSkinTree*>("Tree");
     int index = 0;
-    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+    for (QTreeWidgetItemIterator it(tree); *it && index < pages; ++it) {
         const std::size_t before = counter.walks;
         tree->setCurrentItem(*it);
         RunUntil([&] { return counter.walks > before && !controller.RefreshWalkRunning(); }, 5000);

@@ -1,5 +1,7 @@
 #include "meters/ui/LedMeter.h"
 
+#include "skin/ui/SkinDrawing.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -71,8 +73,13 @@ void CLedMeter::Changed(bool changed)
 
 void CLedMeter::paintEvent(QPaintEvent*)
 {
-    if (backBuffer_.size() != size()) {
-        backBuffer_ = QImage(size(), kFrameFormat);
+    // The buffer has the screen's own pixels, so twins of the images copy
+    // into it pixel for pixel and text-free edges stay sharp.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (backBuffer_.size() != pixels || backBuffer_.devicePixelRatio() != ratio) {
+        backBuffer_ = QImage(pixels, kFrameFormat);
+        backBuffer_.setDevicePixelRatio(ratio);
         ledPlaces_.reset();
     }
     if (backBuffer_.isNull())
@@ -89,12 +96,12 @@ void CLedMeter::ComposeFrame()
     std::vector<QRect> places;
     places.reserve(state_.Leds().size());
     for (const MeterLed& led : state_.Leds())
-        places.emplace_back(QPoint(led.x, led.y), LedImage(led).size());
+        places.emplace_back(QPoint(led.x, led.y), LogicalSize(LedImage(led)));
     QPainter p(&backBuffer_);
     p.setCompositionMode(QPainter::CompositionMode_Source);
     if (!ledPlaces_ || places != *ledPlaces_) {
-        if (background_.size() != backBuffer_.size())
-            p.fillRect(backBuffer_.rect(), Qt::black);
+        if (LogicalSize(background_) != size())
+            p.fillRect(rect(), Qt::black);
         p.drawImage(0, 0, background_);
         ledPlaces_ = std::move(places);
     }

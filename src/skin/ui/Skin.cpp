@@ -6,8 +6,20 @@
 #include <QByteArray>
 #include <QImageReader>
 #include <QPixmap>
+#include <QWidget>
 
+#include <system_error>
 #include <utility>
+
+int SkinScaleFor(double devicePixelRatio)
+{
+    return devicePixelRatio >= 1.5 ? 2 : 1;
+}
+
+int SkinScale(const QWidget* window)
+{
+    return window ? SkinScaleFor(window->devicePixelRatioF()) : 1;
+}
 
 CSkin::CSkin(ISkinErrorSink* errors, std::string archivePath)
     : errors_(errors)
@@ -66,6 +78,47 @@ QImage CSkin::ReadImage(const std::string& path) const
     });
 }
 
+namespace {
+
+// A twin stands for an image of exactly half its size; one with an odd side
+// stands for none.
+QImage AsTwin(QImage twin)
+{
+    if (twin.width() % 2 != 0 || twin.height() % 2 != 0)
+        return {};
+    twin.setDevicePixelRatio(2);
+    return twin;
+}
+
+} // namespace
+
+void CSkin::Prefetch(const std::vector<std::pair<std::string, std::string>>& keys, int scale)
+{
+    for (const auto& [element, property] : keys) {
+        const auto path = core_.GetImagePath(element, property);
+        if (!path)
+            continue;
+        const std::string file = scale >= 2 ? CSkinFiles::TwinPath(*path) : *path;
+        if (prefetched_.count(file))
+            continue;
+        try {
+            prefetched_.emplace(file, std::async(std::launch::async, [this, file] { return ReadImage(file); }).share());
+        } catch (const std::system_error&) {
+            // No thread to spare: the lookup reads the image itself.
+        }
+    }
+}
+
+QImage CSkin::Decoded(const std::string& path)
+{
+    const auto it = prefetched_.find(path);
+    if (it == prefetched_.end())
+        return ReadImage(path);
+    QImage image = it->second.get();
+    prefetched_.erase(it);
+    return image;
+}
+
 QIcon CSkin::ReadIcon(const std::string& path) const
 {
     return Decode(core_, path, [](QImageReader& reader) {
@@ -91,17 +144,15 @@ void CSkin::Report(const char* what, const std::string& path) const
 }
 
 template <typename Handle, typename Read>
-Handle CSkin::Fetch(Table<Handle>& table, std::string_view element, std::string_view property,
-                    const std::optional<std::string>& path, const char* what, Read read, SkinUser user)
+Handle CSkin::Fetch(Table<Handle>& table, const std::string& key, const std::string& path, const char* what, Read read,
+                    SkinUser user)
 {
-    if (!path)
-        return {};
-    const std::string key = SkinValues::Key(element, property);
     auto it = table.find(key);
     if (it == table.end() || it->second.handle.isNull()) {
-        Handle handle = read(*path);
+        Handle handle = read(path);
         if (handle.isNull()) {
-            Report(what, *path);
+            if (what)
+                Report(what, path);
             return {};
         }
         it = table.insert_or_assign(key, Record<Handle>{std::move(handle), {}}).first;
@@ -110,16 +161,36 @@ Handle CSkin::Fetch(Table<Handle>& table, std::string_view element, std::string_
     return it->second.handle;
 }
 
-QImage CSkin::GetImage(std::string_view element, std::string_view property, SkinUser user)
+QImage CSkin::FetchTwin(const std::string& key, const std::string& path, SkinUser user)
 {
-    return Fetch(images_, element, property, core_.GetImagePath(element, property), "image",
-                 [this](const std::string& path) { return ReadImage(path); }, user);
+    if (withoutTwin_.count(key))
+        return {};
+    QImage twin = Fetch(twins_, key, CSkinFiles::TwinPath(path), nullptr,
+                        [this](const std::string& file) { return AsTwin(Decoded(file)); }, user);
+    if (twin.isNull())
+        withoutTwin_.insert(key);
+    return twin;
+}
+
+QImage CSkin::GetImage(std::string_view element, std::string_view property, SkinUser user, int scale)
+{
+    const auto path = core_.GetImagePath(element, property);
+    if (!path)
+        return {};
+    const std::string key = SkinValues::Key(element, property);
+    if (scale >= 2)
+        if (QImage twin = FetchTwin(key, *path, user); !twin.isNull())
+            return twin;
+    return Fetch(images_, key, *path, "image", [this](const std::string& file) { return Decoded(file); }, user);
 }
 
 QIcon CSkin::GetIcon(std::string_view element, std::string_view property, SkinUser user)
 {
-    return Fetch(icons_, element, property, core_.GetIconPath(element, property), "icon",
-                 [this](const std::string& path) { return ReadIcon(path); }, user);
+    const auto path = core_.GetIconPath(element, property);
+    if (!path)
+        return {};
+    return Fetch(icons_, SkinValues::Key(element, property), *path, "icon",
+                 [this](const std::string& file) { return ReadIcon(file); }, user);
 }
 
 std::int32_t CSkin::GetLong(std::string_view element, std::string_view property) const
@@ -144,12 +215,13 @@ void CSkin::ReleaseUser(SkinUser user)
         }
     };
     release(images_);
+    release(twins_);
     release(icons_);
 }
 
-bool CSkin::IsImageLoaded(std::string_view element, std::string_view property) const
+bool CSkin::IsImageLoaded(std::string_view element, std::string_view property, int scale) const
 {
-    const auto* record = FindRecord(images_, element, property);
+    const auto* record = FindRecord(scale >= 2 ? twins_ : images_, element, property);
     return record && !record->handle.isNull();
 }
 

@@ -7,16 +7,25 @@
 #include <QString>
 
 #include <cstdint>
+#include <future>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 class QWidget;
 
 // A window that uses skin images; the skin frees an image when its last user goes.
 using SkinUser = const QWidget*;
+
+// Images are drawn at scale 1 or, for screens with at least 1.5 device pixels
+// per logical pixel, from their twins at scale 2 where the skin has them.
+int SkinScaleFor(double devicePixelRatio);
+// The scale of the screen the window shows on; 1 without a window.
+int SkinScale(const QWidget* window);
 
 // One loaded skin: the values of its description and the images and icons it
 // loads on first request, each shared by all the windows that asked for it.
@@ -38,8 +47,10 @@ public:
     // The declared image, loaded now if no window holds it; `user` is recorded
     // as one of its users. Undeclared: a null image, silently. Declared but not
     // loadable: a null image and the "Unable to load image" message, again on
-    // every request.
-    QImage GetImage(std::string_view element, std::string_view property, SkinUser user);
+    // every request. At scale 2 the image's twin (CSkinFiles::TwinPath), with
+    // a device pixel ratio of 2 so that its size in logical pixels is the
+    // image's; a skin without that twin gives the image itself, silently.
+    QImage GetImage(std::string_view element, std::string_view property, SkinUser user, int scale = 1);
     QIcon GetIcon(std::string_view element, std::string_view property, SkinUser user);
     // Missing keys read as 0 and the empty text.
     std::int32_t GetLong(std::string_view element, std::string_view property) const;
@@ -49,11 +60,18 @@ public:
     // and loads again from the skin files on its next request.
     void ReleaseUser(SkinUser user);
 
-    bool IsImageLoaded(std::string_view element, std::string_view property) const;
+    bool IsImageLoaded(std::string_view element, std::string_view property, int scale = 1) const;
     bool IsIconLoaded(std::string_view element, std::string_view property) const;
     std::size_t ImageUserCount(std::string_view element, std::string_view property) const;
 
+    // Starts reading and decoding these images (element, property) at `scale`
+    // on worker threads, so that the windows made meanwhile find them ready.
+    // A lookup of one of them waits for it; each is read once, and the first
+    // lookup reports it as usual when it cannot be read.
+    void Prefetch(const std::vector<std::pair<std::string, std::string>>& keys, int scale);
+
     // Reads and decodes one image of the skin's files; null when it cannot.
+    // Safe on any thread.
     QImage ReadImage(const std::string& path) const;
 
 private:
@@ -65,11 +83,14 @@ private:
     template <typename Handle>
     using Table = std::map<std::string, Record<Handle>, std::less<>>;
 
-    // The shared handle of element.property, read from `path` when no window
-    // holds it; `what` names it in the error message.
+    // The shared handle of `key`, read from `path` when no window holds it;
+    // `what` names it in the error message, none for no message.
     template <typename Handle, typename Read>
-    Handle Fetch(Table<Handle>& table, std::string_view element, std::string_view property,
-                 const std::optional<std::string>& path, const char* what, Read read, SkinUser user);
+    Handle Fetch(Table<Handle>& table, const std::string& key, const std::string& path, const char* what, Read read,
+                 SkinUser user);
+    QImage FetchTwin(const std::string& key, const std::string& path, SkinUser user);
+    // The image of the file at `path`: prefetched, else read now.
+    QImage Decoded(const std::string& path);
 
     QIcon ReadIcon(const std::string& path) const;
     void Report(const char* what, const std::string& path) const;
@@ -77,5 +98,11 @@ private:
     ISkinErrorSink* errors_;
     CSkinCore core_;
     Table<QImage> images_;
+    Table<QImage> twins_;
+    // Images whose twin is missing or unusable: looked for once per skin.
+    std::set<std::string, std::less<>> withoutTwin_;
     Table<QIcon> icons_;
+    // Images being read on worker threads, by file path. Declared after the
+    // files they read from, so a skin that goes waits for its readers first.
+    std::map<std::string, std::shared_future<QImage>, std::less<>> prefetched_;
 };

@@ -133,6 +133,6 @@ void CSkinAnimation::paintEvent(QPaintEvent*)
     for (int i = 0; i < count_.load(); ++i) {
         const bool lit = IsLit(i, position);
         DrawMasked(painter, at, lit ? active_ : inactive_, lit ? activeShape_ : inactiveShape_);
-        at.rx() += active_.width();
+        at.rx() += LogicalSize(active_).width();
     }
 }

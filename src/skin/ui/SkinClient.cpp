@@ -48,7 +48,7 @@ void CSkinClient::SetElement(std::string element)
 QImage CSkinClient::GetImage(std::string_view property) const
 {
     CSkin* skin = manager_.Skin();
-    return skin ? skin->GetImage(element_, property, window_) : QImage();
+    return skin ? skin->GetImage(element_, property, window_, SkinScale(window_)) : QImage();
 }
 
 QIcon CSkinClient::GetIcon(std::string_view property) const

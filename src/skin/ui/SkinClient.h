@@ -36,7 +36,8 @@ public:
     CSkinManager& Manager() const { return manager_; }
 
     // Lookups in the current skin under this client's element; images and
-    // icons count this client's window as a user. Without a skin: the defaults.
+    // icons count this client's window as a user. Images come at the scale of
+    // the window's screen (SkinScale). Without a skin: the defaults.
     QImage GetImage(std::string_view property) const;
     QIcon GetIcon(std::string_view property) const;
     std::int32_t GetLong(std::string_view property) const;

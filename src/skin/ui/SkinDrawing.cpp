@@ -65,15 +65,40 @@ void RepeatColumn(QImage& image, int x, int count)
 
 } // namespace
 
+namespace {
+
+// Device pixels per logical pixel of a skin image: 1, or 2 for a twin.
+int ScaleOf(const QImage& image)
+{
+    return std::max(1, qRound(image.devicePixelRatio()));
+}
+
+} // namespace
+
+QSize LogicalSize(const QImage& image)
+{
+    return image.size() / ScaleOf(image);
+}
+
 QImage StretchByResizeLines(const QImage& sourceIn, int rx, int ry, int width, int height)
 {
-    if (sourceIn.isNull() || width <= 0 || height <= 0 || width > kMaxStretchSide
-        || height > kMaxStretchSide)
+    const int scale = ScaleOf(sourceIn);
+    if (sourceIn.isNull() || width <= 0 || height <= 0 || width > kMaxStretchSide / scale
+        || height > kMaxStretchSide / scale)
         return {};
+    if (scale > 1) {
+        // Lines past the edges draw as lines at the edges (below), so pulling
+        // them in first keeps the scaled values in range.
+        rx = std::clamp(rx, -1, kMaxStretchSide) * scale;
+        ry = std::clamp(ry, -1, kMaxStretchSide) * scale;
+        width *= scale;
+        height *= scale;
+    }
     const QImage source = ByteAddressable(sourceIn);
     QImage target(width, height, source.format());
     if (target.isNull())
         return {};
+    target.setDevicePixelRatio(sourceIn.devicePixelRatio());
     target.setColorTable(source.colorTable());
     target.fill(0);
 
@@ -314,6 +339,38 @@ bool HasOwnMaskTest(QImage::Format format)
     }
 }
 
+// The runs of `spans` that also lie in `other`, into `out`.
+void IntersectSpans(const Spans& spans, const Spans& other, Spans& out)
+{
+    out.clear();
+    for (std::size_t i = 0, j = 0; i < spans.size() && j < other.size();) {
+        const int from = std::max(spans[i].first, other[j].first);
+        const int to = std::min(spans[i].second, other[j].second);
+        if (from < to)
+            out.emplace_back(from, to);
+        (spans[i].second < other[j].second ? i : j)++;
+    }
+}
+
+// The runs of logical row y of an image at `scale`: the logical pixels whose
+// device pixels all lie in runs of the device rows.
+void LogicalRowSpans(const MaskTest& test, int y, int scale, Spans& spans, Spans& row, Spans& both)
+{
+    test.RowSpans(y * scale, spans);
+    for (int i = 1; i < scale; ++i) {
+        test.RowSpans(y * scale + i, row);
+        IntersectSpans(spans, row, both);
+        spans.swap(both);
+    }
+    if (scale == 1)
+        return;
+    Spans whole;
+    for (const auto& [x0, x1] : spans)
+        if ((x0 + scale - 1) / scale < x1 / scale)
+            whole.emplace_back((x0 + scale - 1) / scale, x1 / scale);
+    spans.swap(whole);
+}
+
 } // namespace
 
 QRegion RegionFromBitmap(const QImage& bitmapIn, std::uint32_t maskColour)
@@ -324,6 +381,8 @@ QRegion RegionFromBitmap(const QImage& bitmapIn, std::uint32_t maskColour)
                               ? bitmapIn
                               : bitmapIn.convertToFormat(QImage::Format_ARGB32);
     const MaskTest test(bitmap, maskColour);
+    const int scale = ScaleOf(bitmap);
+    const int height = bitmap.height() / scale;
 
     // Rows with the same runs are merged into one band, the canonical form
     // QRegion itself uses, so the result compares equal to a region built by
@@ -331,20 +390,21 @@ QRegion RegionFromBitmap(const QImage& bitmapIn, std::uint32_t maskColour)
     std::vector<QRect> rects;
     Spans band;
     Spans row;
+    Spans scratch[2];
     int bandTop = 0;
     auto flush = [&](int bandEnd) {
         for (const auto& [x0, x1] : band)
             rects.emplace_back(x0, bandTop, x1 - x0, bandEnd - bandTop);
     };
-    for (int y = 0; y < bitmap.height(); ++y) {
-        test.RowSpans(y, row);
+    for (int y = 0; y < height; ++y) {
+        LogicalRowSpans(test, y, scale, row, scratch[0], scratch[1]);
         if (y > 0 && row == band)
             continue;
         flush(y);
         band.swap(row);
         bandTop = y;
     }
-    flush(bitmap.height());
+    flush(height);
 
     QRegion region;
     if (!rects.empty())

@@ -19,13 +19,21 @@ inline constexpr int kMaxStretchSide = 16384;
 // A smaller target draws the right and lower quarters shifted over the others.
 // The result has the source's format (and colour table); a null source or a
 // target side outside 1 .. kMaxStretchSide gives a null image.
+// Lines and size are logical pixels: a twin at scale 2 repeats its first
+// device column and row of each line, and the result keeps the scale.
 QImage StretchByResizeLines(const QImage& source, int resizeX, int resizeY, int width, int height);
 
 // The shape made of every pixel whose colour differs from `maskColour`
 // (0x00BBGGRR, as skin files write colours). Pixels compare exactly in the
 // image's own layout: the colour-table entry for 8 bits, the 5-6-5 (or 5-5-5)
 // value for 16 bits, the three bytes for 24 bits and the opaque pixel for 32.
+// The shape is in logical pixels: for a twin at scale 2, a logical pixel
+// belongs to it when none of its device pixels is the mask colour, so no mask
+// colour ever shows at its edge.
 QRegion RegionFromBitmap(const QImage& bitmap, std::uint32_t maskColour);
+
+// The image's size in logical pixels (its device pixel ratio taken out).
+QSize LogicalSize(const QImage& image);
 
 // The decoded bitmap file back in the pixel layout the file stores: the image
 // reader widens 16-bit (5-6-5 or 5-5-5) pixels to 32 bits, and mask colours must

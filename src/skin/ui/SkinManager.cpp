@@ -6,15 +6,40 @@
 #include "skin/ui/SkinLog.h"
 #include "skin/ui/SkinMessageBox.h"
 
+#include <QEvent>
 #include <QWidget>
 
 #include <algorithm>
+
+namespace {
+
+// Hands the registered windows' show and screen-change events to the manager.
+class ScreenWatch : public QObject {
+public:
+    explicit ScreenWatch(CSkinManager& manager)
+        : manager_(manager)
+    {
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show || event->type() == QEvent::ScreenChangeInternal)
+            manager_.FollowScreen(static_cast<QWidget*>(watched));
+        return false;
+    }
+
+private:
+    CSkinManager& manager_;
+};
+
+} // namespace
 
 CSkinManager::CSkinManager(std::string baseFolder, ISkinErrorSink* errors, std::string archivePath)
     : baseFolder_(std::move(baseFolder))
     , ownErrors_(errors ? nullptr : std::make_unique<CSkinMessageBox>())
     , errors_(errors ? errors : ownErrors_.get())
     , archivePath_(std::move(archivePath))
+    , screenWatch_(std::make_unique<ScreenWatch>(*this))
 {
 }
 
@@ -47,11 +72,11 @@ bool CSkinManager::LoadSkin(const std::string& name)
     for (const Entry& entry : windows_)
         windows.push_back(entry.window);
     for (QWidget* window : windows) {
-        const auto it = std::find_if(windows_.begin(), windows_.end(),
-                                     [window](const Entry& e) { return e.window == window; });
-        if (it == windows_.end())
+        Entry* entry = Find(window);
+        if (!entry)
             continue;
-        it->client->ApplySkin();
+        entry->scale = SkinScale(window);
+        entry->client->ApplySkin();
         window->update();
     }
     previous.reset();
@@ -62,19 +87,40 @@ void CSkinManager::Register(QWidget* window, CSkinClient* client)
 {
     if (!window || !client)
         return;
-    const auto it = std::find_if(windows_.begin(), windows_.end(),
-                                 [window](const Entry& e) { return e.window == window; });
-    if (it != windows_.end())
-        it->client = client;
-    else
-        windows_.push_back({window, client});
+    if (Entry* entry = Find(window)) {
+        entry->client = client;
+        return;
+    }
+    windows_.push_back({window, client, SkinScale(window)});
+    window->installEventFilter(screenWatch_.get());
 }
 
 void CSkinManager::Unregister(QWidget* window)
 {
     if (skin_)
         skin_->ReleaseUser(window);
+    if (Find(window))
+        window->removeEventFilter(screenWatch_.get());
     std::erase_if(windows_, [window](const Entry& e) { return e.window == window; });
+}
+
+CSkinManager::Entry* CSkinManager::Find(const QWidget* window)
+{
+    const auto it = std::find_if(windows_.begin(), windows_.end(),
+                                 [window](const Entry& e) { return e.window == window; });
+    return it == windows_.end() ? nullptr : &*it;
+}
+
+void CSkinManager::FollowScreen(QWidget* window)
+{
+    Entry* entry = Find(window);
+    const int scale = SkinScale(window);
+    if (!entry || entry->scale == scale)
+        return;
+    entry->scale = scale;
+    // ApplySkin may register or unregister windows; the entry is not used after it.
+    entry->client->ApplySkin();
+    window->update();
 }
 
 bool CSkinManager::IsRegistered(const QWidget* window) const

@@ -7,6 +7,7 @@
 #include <vector>
 
 class CSkinClient;
+class QObject;
 class QWidget;
 
 // The one skin manager of the application: owns the current skin and knows
@@ -31,6 +32,11 @@ public:
     void Unregister(QWidget* window);
     bool IsRegistered(const QWidget* window) const;
 
+    // A registered window showed, or moved to another screen: when the scale
+    // of its images changed with it (SkinScale), its client applies the skin
+    // again and so takes the images of the new scale.
+    void FollowScreen(QWidget* window);
+
     // The current skin; none before the first successful load.
     CSkin* Skin() const { return skin_.get(); }
     const std::string& BaseFolder() const { return baseFolder_; }
@@ -45,7 +51,9 @@ private:
     struct Entry {
         QWidget* window;
         CSkinClient* client;
+        int scale; // of the images the client last applied
     };
+    Entry* Find(const QWidget* window);
 
     std::string baseFolder_;
     std::unique_ptr<ISkinErrorSink> ownErrors_;
@@ -53,4 +61,5 @@ private:
     std::string archivePath_;
     std::unique_ptr<CSkin> skin_;
     std::vector<Entry> windows_; // in the order they registered
+    std::unique_ptr<QObject> screenWatch_; // sees the registered windows show and change screens
 };

@@ -90,7 +90,8 @@ private:
             painter.fillRect(r, colours.background);
         }
         if (!item.icon.isNull())
-            painter.drawPixmap(r.left() + kIconLeft, r.top(), item.icon.pixmap(16, 16));
+            painter.drawPixmap(r.left() + kIconLeft, r.top(),
+                               item.icon.pixmap(QSize(16, 16), painter.device()->devicePixelRatioF()));
         QColor text = highlighted ? colours.selectedText : colours.text;
         if (!(item.state & State_Enabled))
             text.setAlphaF(0.45f);
@@ -135,7 +136,9 @@ void CSkinPopupMenu::ApplySkin()
 
 void CSkinPopupMenu::AddImage(const QImage& bitmap, std::uint32_t maskColour)
 {
+    // A twin keeps its device pixels: the icon is as sharp as the screen.
     QPixmap image(bitmap.size().isEmpty() ? QSize(16, 16) : bitmap.size());
+    image.setDevicePixelRatio(bitmap.isNull() ? 1.0 : bitmap.devicePixelRatio());
     image.fill(Qt::transparent);
     {
         QPainter painter(&image);

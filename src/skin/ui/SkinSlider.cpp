@@ -58,7 +58,7 @@ void CSkinSlider::ApplySkin()
 
 void CSkinSlider::StretchFaces()
 {
-    const QSize size(GetImage("background").width(), height());
+    const QSize size(LogicalSize(GetImage("background")).width(), height());
     face_ = StretchedFace(*this, "background", size);
     disabledFace_ = StretchedFace(*this, "background_disabled", size);
     frame_ = RegionFromBitmap(face_, SkinMask(*this, "bkcolormask"));
@@ -66,7 +66,7 @@ void CSkinSlider::StretchFaces()
 
 SkinSliderGeometry CSkinSlider::Geometry() const
 {
-    return {size(), thumbNormal_.size(), offsetTop_, offsetBottom_, thumbCenter_, minimum(), maximum()};
+    return {size(), LogicalSize(thumbNormal_), offsetTop_, offsetBottom_, thumbCenter_, minimum(), maximum()};
 }
 
 void CSkinSlider::resizeEvent(QResizeEvent* event)

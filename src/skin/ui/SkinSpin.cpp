@@ -372,7 +372,7 @@ void CSkinSpin::resizeEvent(QResizeEvent* event)
 void CSkinSpin::FitFace()
 {
     const int w = width(), h = height();
-    const int upWidth = GetImage("up_up").width(), downWidth = GetImage("down_up").width();
+    const int upWidth = LogicalSize(GetImage("up_up")).width(), downWidth = LogicalSize(GetImage("down_up")).width();
     const int upRight = GetLong("up_ofs_right"), downRight = GetLong("down_ofs_right");
     upRect_ = QRect(QPoint(w - upWidth - upRight, GetLong("up_ofs_top")), QPoint(w - upRight - 1, h / 2 - 1));
     downRect_ = QRect(QPoint(w - downWidth - downRight, h / 2), QPoint(w - downRight - 1, h - GetLong("down_ofs_bottom") - 1));

@@ -83,7 +83,7 @@ void CSkinWnd::ApplySkin()
 {
     background_ = GetImage("background");
     move(SkinPosition());
-    resize(background_.size());
+    resize(LogicalSize(background_));
     ApplyShape();
     ShowCaption();
     ApplyLabels();

@@ -73,6 +73,53 @@ TEST_F(ShippedSkin, EveryImageAndIconLoadsFromTheArchive)
     EXPECT_TRUE(errors.texts.empty()) << errors.texts.front();
 }
 
+// Where two shapes differ, they differ only within one pixel of the edge of
+// `expected`.
+::testing::AssertionResult WithinOnePixel(const QRegion& actual, const QRegion& expected)
+{
+    QRegion grown = expected;
+    QRegion shrunk = expected;
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+            grown += expected.translated(dx, dy);
+            shrunk &= expected.translated(dx, dy);
+        }
+    const QRegion outside = actual - grown;
+    const QRegion missing = shrunk - actual;
+    if (outside.isEmpty() && missing.isEmpty())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "beyond one pixel: " << (outside + missing).boundingRect().x() << ","
+                                         << (outside + missing).boundingRect().y();
+}
+
+TEST_F(ShippedSkin, EveryImageHasATwinDrawnAtTwiceItsSizeWithTheSameShape)
+{
+    const SkinValues& values = skin->Core().Values();
+    std::size_t drawnAnew = 0;
+    for (const auto& [key, path] : values.images) {
+        SCOPED_TRACE(key);
+        const auto [element, property] = SplitKey(key);
+        const QImage image = skin->GetImage(element, property, &user);
+        const QImage twin = skin->GetImage(element, property, &user, 2);
+        ASSERT_TRUE(skin->IsImageLoaded(element, property, 2));
+        EXPECT_EQ(twin.devicePixelRatio(), 2.0);
+        EXPECT_EQ(twin.size(), image.size() * 2);
+        EXPECT_EQ(LogicalSize(twin), image.size());
+        // Drawn again at scale 2, not blown up from the image.
+        QImage doubled = image.scaled(image.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        doubled.setDevicePixelRatio(2);
+        drawnAnew += twin != doubled;
+        if (values.numbers.count(element + "::bkcolormask")) {
+            const auto mask = static_cast<std::uint32_t>(skin->GetLong(element, "bkcolormask"));
+            EXPECT_TRUE(WithinOnePixel(RegionFromBitmap(twin, mask), RegionFromBitmap(image, mask)));
+        }
+    }
+    // Flat faces (an unlit LED, a plain strip) are their own upscale; faces
+    // with text, curves or gradients are not.
+    EXPECT_GT(drawnAnew, values.images.size() * 3 / 4);
+    EXPECT_TRUE(errors.texts.empty());
+}
+
 TEST_F(ShippedSkin, MainWindowIs783By470WithCutCorners)
 {
     const QImage face = skin->GetImage("DlgMain", "background", &user);

@@ -172,6 +172,42 @@ INSTANTIATE_TEST_SUITE_P(EachDepth, RegionFormats,
                                            QImage::Format_RGB555, QImage::Format_RGB888,
                                            QImage::Format_RGB32, QImage::Format_ARGB32));
 
+// The twin that drawing at scale 2 gives of a face made of flat pixels: every
+// pixel doubled, with a device pixel ratio of 2.
+QImage Doubled(const QImage& image)
+{
+    QImage twin = image.scaled(image.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    twin.setDevicePixelRatio(2);
+    return twin;
+}
+
+TEST(Twins, StretchingATwinGivesTheTwinOfTheStretchedFace)
+{
+    const QImage face = PatternImage(54, 52, QImage::Format_RGB32);
+    // Larger, the same and smaller than the face; lines and sizes are logical.
+    for (const QSize target : {QSize(200, 100), QSize(54, 52), QSize(30, 20)}) {
+        const QImage stretched = StretchByResizeLines(Doubled(face), 25, 32, target.width(), target.height());
+        EXPECT_EQ(stretched.devicePixelRatio(), 2.0);
+        EXPECT_EQ(LogicalSize(stretched), target);
+        EXPECT_EQ(stretched, Doubled(StretchByResizeLines(face, 25, 32, target.width(), target.height())))
+            << target.width() << 'x' << target.height();
+    }
+    EXPECT_TRUE(StretchByResizeLines(Doubled(face), 25, 32, kMaxStretchSide, 10).isNull());
+}
+
+TEST(Twins, ATwinsShapeIsLogicalAndLeavesOutPixelsPartlyMasked)
+{
+    const QImage face = ShapeImage(QImage::Format_RGB32);
+    QImage twin = Doubled(face);
+    const QRegion plain = RegionFromBitmap(face, kMagenta);
+    EXPECT_TRUE(SameShape(RegionFromBitmap(twin, kMagenta), plain));
+    // One device pixel of mask colour takes its whole logical pixel out, so
+    // the cut-out colour never shows along an edge drawn finer than the shape.
+    twin.setPixel(2 * 12 + 1, 2 * 9 + 1, qRgb(255, 0, 255));
+    twin.setPixel(2 * 4, 2 * 2, qRgb(255, 0, 255));
+    EXPECT_TRUE(SameShape(RegionFromBitmap(twin, kMagenta), plain - QRegion(12, 9, 1, 1) - QRegion(4, 2, 1, 1)));
+}
+
 TEST(Region, EightBitsCompareTheColourTableEntryNotTheIndex)
 {
     QImage image(4, 1, QImage::Format_Indexed8);

@@ -146,6 +146,67 @@ TEST_F(SkinManagerTest, AnImageThatDoesNotLoadIsReportedOnEveryRequest)
     EXPECT_FALSE(current.IsImageLoaded("Bad", "up"));
 }
 
+TEST_F(SkinManagerTest, ASkinWithoutTwinsGivesItsOwnImagesAtScaleTwoSilently)
+{
+    QWidget window;
+    CSkin& current = *manager->Skin();
+    const QImage face = current.GetImage("Btn", "up", &window, 2);
+    EXPECT_EQ(face.size(), QSize(30, 20));
+    EXPECT_EQ(face.devicePixelRatio(), 1.0);
+    EXPECT_FALSE(current.IsImageLoaded("Btn", "up", 2));
+    EXPECT_TRUE(current.IsImageLoaded("Btn", "up"));
+    EXPECT_TRUE(errors.texts.empty());
+    // An image that does not load is reported at either scale.
+    EXPECT_TRUE(current.GetImage("Bad", "up", &window, 2).isNull());
+    EXPECT_EQ(errors.texts.size(), 1u);
+}
+
+TEST_F(SkinManagerTest, TwinsLoadOnlyAtScaleTwoAndOnlyWithEvenSides)
+{
+    skin.Bitmap("Buttons/Up@2x.bmp", {60, 40}, Qt::blue);
+    skin.Bitmap("Buttons/Bad@2x.bmp", {61, 40}, Qt::blue);
+    // A window on a plain screen never loads a twin.
+    SkinnedWidget plain("Btn", *manager);
+    CSkin& current = *manager->Skin();
+    EXPECT_EQ(plain.face.size(), QSize(30, 20));
+    EXPECT_FALSE(current.IsImageLoaded("Btn", "up", 2));
+
+    QWidget window;
+    const QImage twin = current.GetImage("Btn", "up", &window, 2);
+    EXPECT_EQ(twin.size(), QSize(60, 40));
+    EXPECT_EQ(twin.devicePixelRatio(), 2.0);
+    EXPECT_EQ(twin.pixelColor(59, 39), QColor(Qt::blue));
+    EXPECT_EQ(current.ImageUserCount("Btn", "up"), 1u);
+    current.ReleaseUser(&window);
+    EXPECT_FALSE(current.IsImageLoaded("Btn", "up", 2));
+
+    // A twin with an odd side stands for no image: the image itself is used,
+    // and here it does not load, so that is reported as before.
+    EXPECT_TRUE(current.GetImage("Bad", "up", &window, 2).isNull());
+    EXPECT_EQ(errors.texts.size(), 1u);
+}
+
+TEST_F(SkinManagerTest, PrefetchedImagesAreServedOnceAndFailuresStillReported)
+{
+    skin.Bitmap("Buttons/Up@2x.bmp", {60, 40}, Qt::blue);
+    CSkin& current = *manager->Skin();
+    current.Prefetch({{"Btn", "up"}, {"Bad", "up"}, {"Undeclared", "up"}}, 1);
+    current.Prefetch({{"Btn", "up"}}, 2);
+    QWidget window;
+    EXPECT_EQ(current.GetImage("Btn", "up", &window).pixelColor(0, 0), QColor(Qt::red));
+    const QImage twin = current.GetImage("Btn", "up", &window, 2);
+    EXPECT_EQ(twin.devicePixelRatio(), 2.0);
+    EXPECT_EQ(twin.pixelColor(0, 0), QColor(Qt::blue));
+    EXPECT_TRUE(current.GetImage("Bad", "up", &window).isNull());
+    EXPECT_EQ(errors.texts.size(), 1u);
+
+    // Once released, the image is read from its file again, not from what was
+    // prefetched before.
+    current.ReleaseUser(&window);
+    skin.Bitmap("Buttons/Up.bmp", {30, 20}, Qt::green);
+    EXPECT_EQ(current.GetImage("Btn", "up", &window).pixelColor(0, 0), QColor(Qt::green));
+}
+
 TEST_F(SkinManagerTest, MissingKeysGiveTheirDefaultsSilently)
 {
     QWidget window;
