@@ -1,10 +1,12 @@
 // The application as an operator meets it, on a private Xvfb:
 //   window_shown_ms    process start to the skinned main window mapped
 //   qt_hello_shown_ms  the same for a bare Qt Widgets window of that size
+//   window_shown_2x_ms, qt_hello_shown_2x_ms  both again with QT_SCALE_FACTOR=2
+//   shown_ratio, shown_ratio_2x  window over bare window, at each scale
 //   connect_gui_ms     a click on Connect to Ready (progress window gone), model 12 over UDP
 //   idle_cpu_percent   CPU of the connected application over 30 s, meters running
 //   rss_mb             its resident memory at the end of those 30 s
-// Run by hand: build/bench/bench_app [seconds of the idle measurement]
+// Run by hand: build/bench/bench_app [seconds of the idle measurement | --shown-only]
 #include "SimServer.h"
 #include "support/AppSandbox.h"
 #include "support/XServer.h"
@@ -42,15 +44,16 @@ double Ms(Clock::duration d)
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-// Median time from starting the program to its window of the main window's size being mapped.
-double ShownMs(XClient& x, const std::string& path, const std::vector<std::string>& args)
+// Median time from starting the program to its window of the main window's
+// size (in device pixels at `scale`) being mapped.
+double ShownMs(XClient& x, const std::string& path, const std::vector<std::string>& args, int scale = 1)
 {
     std::vector<double> times;
     for (int run = 0; run < kRuns; ++run) {
         x.WatchMaps();
         const auto start = Clock::now();
         ChildProcess program(path, args);
-        if (!x.WaitForMap(kWidth, kHeight, 20s)) return -1;
+        if (!x.WaitForMap(kWidth * scale, kHeight * scale, 20s)) return -1;
         times.push_back(Ms(Clock::now() - start));
     }
     std::sort(times.begin(), times.end());
@@ -85,7 +88,8 @@ double RssMb(int pid)
 int main(int argc, char* argv[])
 {
     if (argc > 1 && std::string(argv[1]) == "--hello") return HelloWindow(argc, argv);
-    const int idleSeconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+    const bool shownOnly = argc > 1 && std::string(argv[1]) == "--shown-only";
+    const int idleSeconds = argc > 1 && !shownOnly ? std::max(1, std::atoi(argv[1])) : 30;
 
     std::string why;
     const auto sim = vsim::SimServer::StartOnLoopback(12, 1234, &why);
@@ -93,7 +97,8 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "simulator: %s\n", why.c_str());
         return 1;
     }
-    XvfbServer xvfb(std::chrono::seconds(120 + idleSeconds));
+    // Room for the window at twice its size.
+    XvfbServer xvfb(std::chrono::seconds(180 + idleSeconds), 2 * kWidth + 100, 2 * kHeight + 100);
     AppSandbox sandbox(sim->UdpPort(), 1234);
     if (!xvfb.Started() || !sandbox.Ready()) {
         std::fprintf(stderr, "needs Xvfb and xdotool (scripts/setup.sh)\n");
@@ -107,6 +112,14 @@ int main(int argc, char* argv[])
     const double hello = ShownMs(x, self, {"--hello"});
     const double shown = ShownMs(x, VEXLOR_APP_PATH, {});
     std::printf("window_shown_ms: %.1f\nqt_hello_shown_ms: %.1f\n", shown, hello);
+    setenv("QT_SCALE_FACTOR", "2", 1);
+    const double hello2x = ShownMs(x, self, {"--hello"}, 2);
+    const double shown2x = ShownMs(x, VEXLOR_APP_PATH, {}, 2);
+    unsetenv("QT_SCALE_FACTOR");
+    std::printf("window_shown_2x_ms: %.1f\nqt_hello_shown_2x_ms: %.1f\n", shown2x, hello2x);
+    std::printf("shown_ratio: %.2f\nshown_ratio_2x: %.2f\n", shown / hello, shown2x / hello2x);
+    std::fflush(stdout);
+    if (shownOnly) return 0;
 
     x.WatchMaps();
     ChildProcess app(VEXLOR_APP_PATH, {}, sandbox.WorkFolder().string());

@@ -2,11 +2,12 @@
 
 #include "skin/SkinArchive.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -249,25 +250,33 @@ std::optional<ByteString> CSkinPack::Read(const ISkinPackSource& source, const S
     return Inflate(packed, entry.size);
 }
 
+namespace {
+
+struct DecompressorFree {
+    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+};
+
+} // namespace
+
 std::optional<ByteString> CSkinPack::Inflate(std::span<const std::uint8_t> packed, std::uint32_t size)
 {
     if (packed.size() > CSkinPack::kMaxEntrySize || size > CSkinPack::kMaxEntrySize)
         return std::nullopt;
-    ByteString out(size);
-    Bytef spare = 0; // zlib wants somewhere to point even for an empty file
-    z_stream stream{};
-    stream.next_in = const_cast<Bytef*>(packed.data());
-    stream.avail_in = static_cast<uInt>(packed.size());
-    stream.next_out = out.empty() ? &spare : out.data();
-    stream.avail_out = static_cast<uInt>(out.size());
-    if (inflateInit(&stream) != Z_OK)
+    // libdeflate inflates a whole stream two to three times faster than zlib,
+    // which matters for the images of the first window. A decompressor is not
+    // shared between threads; each thread keeps its own.
+    thread_local const std::unique_ptr<libdeflate_decompressor, DecompressorFree> decompressor(
+        libdeflate_alloc_decompressor());
+    if (!decompressor)
         return std::nullopt;
-    const int result = inflate(&stream, Z_FINISH);
-    const uLong produced = stream.total_out;
-    inflateEnd(&stream);
-    // A damaged stream, a checksum that fails or a size that does not match all
+    ByteString out(size);
+    std::uint8_t spare = 0; // somewhere to point even for an empty file
+    // Without an "actual size" result the stream must fill exactly size bytes:
+    // a damaged stream, a checksum that fails or a size that does not match all
     // mean the entry cannot be trusted.
-    if (result != Z_STREAM_END || produced != size)
+    const libdeflate_result result = libdeflate_zlib_decompress(
+        decompressor.get(), packed.data(), packed.size(), out.empty() ? &spare : out.data(), out.size(), nullptr);
+    if (result != LIBDEFLATE_SUCCESS)
         return std::nullopt;
     return out;
 }

@@ -40,6 +40,10 @@ int RunApplication(int argc, char* argv[])
     CSkinManager manager(apptext::kSkinFolder);
     // Without its skin the window has nothing to draw; the manager has said why.
     if (!manager.LoadSkin(apptext::kAppName)) return 1;
+    // The largest images of the first window after its own background decode
+    // on worker threads while the window reads that background and builds.
+    manager.Skin()->Prefetch({{"Settings", "background"}, {"Leds", "background"}},
+                             SkinScaleFor(app.devicePixelRatio()));
 
     int code = 0;
     {

@@ -64,7 +64,7 @@ void CSkinButton::ApplySkin()
     if (!placedByOwner_) {
         QRect place = SkinRect(*this);
         if (place.width() == 0)
-            place.setSize(GetImage("up").size());
+            place.setSize(LogicalSize(GetImage("up")));
         setGeometry(place);
     }
     RebuildFaces();
@@ -84,16 +84,7 @@ void CSkinButton::resizeEvent(QResizeEvent*)
 
 void CSkinButton::RebuildFaces()
 {
-    QImage source;
-    for (std::size_t i = 0; i < kFaceCount; ++i) {
-        const QImage face = GetImage(kFaceNames[i]);
-        if (!face.isNull())
-            source = face;
-        faces_[i] = source.isNull() || size().isEmpty()
-                        ? QImage()
-                        : StretchByResizeLines(source, GetLong("resize_line_x"), GetLong("resize_line_y"), width(),
-                                               height());
-    }
+    faces_.fill(std::nullopt);
     const QImage up = GetImage("up");
     shape_ = GetLong("rgn_rect") != 0 || up.isNull() ? QRegion(rect())
                                                       : RegionFromBitmap(up, SkinMask(*this, "bkcolormask"));
@@ -116,9 +107,30 @@ CSkinButton::Face CSkinButton::CurrentFace() const
     return hover_ ? Face::Over : Face::Up;
 }
 
+const QImage& CSkinButton::FaceImage(Face face) const
+{
+    static const QImage none;
+    // Before it is bound to its window, the button has no screen to pick faces for.
+    if (!Window())
+        return none;
+    const auto index = static_cast<std::size_t>(face);
+    std::optional<QImage>& stretched = faces_[index];
+    if (!stretched) {
+        // A face the skin lacks is the one before it in the fallback order.
+        QImage source;
+        for (std::size_t i = index + 1; !size().isEmpty() && i-- > 0 && source.isNull();)
+            source = GetImage(kFaceNames[i]);
+        stretched = source.isNull() ? QImage()
+                                    : StretchByResizeLines(source, GetLong("resize_line_x"),
+                                                           GetLong("resize_line_y"), width(), height());
+    }
+    return *stretched;
+}
+
 QSize CSkinButton::sizeHint() const
 {
-    return faces_[0].isNull() ? QSize(40, 20) : faces_[0].size();
+    const QImage& up = FaceImage(Face::Up);
+    return up.isNull() ? QSize(40, 20) : LogicalSize(up);
 }
 
 void CSkinButton::paintEvent(QPaintEvent*)
@@ -127,7 +139,7 @@ void CSkinButton::paintEvent(QPaintEvent*)
     const auto index = static_cast<std::size_t>(face);
     QPainter painter(this);
     painter.setClipRegion(shape_);
-    painter.drawImage(0, 0, faces_[index]);
+    painter.drawImage(0, 0, FaceImage(face));
     if (drawText_) {
         painter.setFont(font());
         painter.setPen(textColours_[index]);
@@ -227,5 +239,10 @@ bool CSkinButton::event(QEvent* event)
     // The tooltip follows the skin's delay and the shape, not the platform's hover rules.
     if (event->type() == QEvent::ToolTip)
         return true;
-    return QAbstractButton::event(event);
+    const bool handled = QAbstractButton::event(event);
+    // The face an event (show, hover, press, enable) calls for is made here,
+    // outside painting, where a skin error may show its message.
+    if (event->type() != QEvent::Paint && isVisible())
+        FaceImage(CurrentFace());
+    return handled;
 }

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <array>
+#include <optional>
 
 // A push button drawn from five state faces of its skin element ("up",
 // "down", "over", "disabled", "down_disabled"), each stretched to the
@@ -52,7 +53,9 @@ public:
     Face CurrentFace() const;
     bool IsHover() const { return hover_; }
     const QRegion& Shape() const { return shape_; }
-    const QImage& FaceImage(Face face) const { return faces_[static_cast<std::size_t>(face)]; }
+    // A face is read and stretched when first drawn: most buttons never show
+    // most of their faces, and the first window comes up sooner without them.
+    const QImage& FaceImage(Face face) const;
     QColor TextColour(Face face) const { return textColours_[static_cast<std::size_t>(face)]; }
 
     QSize sizeHint() const override;
@@ -75,7 +78,7 @@ private:
     void SetHover(bool hover);
     void ShowTip();
 
-    std::array<QImage, kFaceCount> faces_;
+    mutable std::array<std::optional<QImage>, kFaceCount> faces_; // none until first drawn
     std::array<QColor, kFaceCount> textColours_;
     QRegion shape_;
     bool hover_ = false;
