@@ -136,14 +136,24 @@ int main(int argc, char* argv[])
     }
     auto* tree = window.findChild<CSkinTree*>("Tree");
     int index = 0;
-    for (QTreeWidgetItemIterator it(tree); *it && index < pages; ++it) {
+    // The tree may be filled again while a page loads, so each item is looked
+    // up afresh by its place rather than kept across the wait.
+    auto itemAt = [tree](int place) {
+        QTreeWidgetItemIterator it(tree);
+        for (int i = 0; *it && i < place; ++i) ++it;
+        return *it;
+    };
+    for (int place = 0; index < pages; ++place) {
+        QTreeWidgetItem* item = itemAt(place);
+        if (!item) break;
         const std::size_t before = counter.walks;
-        tree->setCurrentItem(*it);
+        tree->setCurrentItem(item);
         RunUntil([&] { return counter.walks > before && !controller.RefreshWalkRunning(); }, 5000);
         // A group opens its first child; that page gets its own picture.
-        if (tree->currentItem() != *it) continue;
+        if (tree->currentItem() != itemAt(place)) continue;
         Settle(400);
-        const auto* record = controller.PageTree().Record(static_cast<std::size_t>((*it)->data(0, Qt::UserRole).toInt()));
+        const auto* record =
+            controller.PageTree().Record(static_cast<std::size_t>(tree->currentItem()->data(0, Qt::UserRole).toInt()));
         Save(window, folder, FileName(++index, QString::fromStdString(record ? record->path : "page")));
     }
 
