@@ -100,14 +100,8 @@ CRegistryValue<T>::CRegistryValue(std::string name, T fallback) : name_(std::mov
 template <typename T>
 CRegistryValue<T>::~CRegistryValue()
 {
-    if (WrittenAtExit())
+    if (!deleted_)
         Write();  // failures at exit are ignored
-}
-
-template <typename T>
-bool CRegistryValue<T>::WrittenAtExit() const
-{
-    return !deleted_ && !(keepUnlessChanged_ && value_ == *keepUnlessChanged_);
 }
 
 template <typename T>
@@ -141,6 +135,10 @@ void CRegistryValue<T>::Read()
 template <typename T>
 void CRegistryValue<T>::Write()
 {
+    // Still what was taken from an unreadable value or a damaged file: writing
+    // it would put a default over what the store holds.
+    if (keepUnlessChanged_ && value_ == *keepUnlessChanged_)
+        return;
     auto store = OpenStore();
     store->setValue(QString::fromStdString(name_), ToVariant(value_));
     store->sync();

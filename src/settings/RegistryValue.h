@@ -42,17 +42,14 @@ public:
     // Removes the value from the store; it is then not written back.
     void Delete();
     bool IsDeleted() const { return deleted_; }
-    // Writes the value now; at destruction this happens by itself.
+    // Writes the value now; at destruction this happens by itself. Not while the
+    // value is still what was taken from an unreadable value or a damaged file,
+    // so that what the store holds is not overwritten by a default.
     void Write();
     RegistryStatus Status() const { return status_; }
 
 private:
     void Read();
-
-    // Whether the value goes back to the store at exit: not while it is still
-    // what was taken from an unreadable value or a damaged file, so that what
-    // the store holds is not overwritten by a default.
-    bool WrittenAtExit() const;
 
     std::string name_;
     T value_;

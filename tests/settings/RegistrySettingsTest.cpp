@@ -187,6 +187,7 @@ TEST_F(RegistrySettingsTest, DamagedFileIsKeptNotOverwrittenWithDefaultsAndRepor
         SettingsFromRegistry(stored, settings);
         EXPECT_EQ(settings.portNumber, 1203u);  // hidden: the default stands in
         SettingsToRegistry(settings, stored);
+        stored.port.Write();  // as a connect that stores its settings does
     }
     EXPECT_EQ(contents(IniPath()), damaged);
     EXPECT_EQ(contents(IniPath() + ".damaged"), damaged);
