@@ -72,7 +72,7 @@ const std::set<std::string> kMainWindow = {
     "SetStaticHost", "SetStaticPort", "SetStaticCodeLock", "SettingsHost", "SettingsPort", "SettingsCode",
     "ConnectGroup", "Button"};
 
-int LoadMainWindow(CSkin& skin, const QWidget& user)
+int LoadMainWindow(CSkin& skin, const QWidget& user, int scale = 1)
 {
     int loaded = 0;
     long sum = 0;
@@ -85,7 +85,7 @@ int LoadMainWindow(CSkin& skin, const QWidget& user)
                 // The meter shows one model's background, not all thirteen.
                 if (key.property.starts_with("LedsBk"))
                     continue;
-                loaded += !skin.GetImage(spec.element, key.property, &user).isNull();
+                loaded += !skin.GetImage(spec.element, key.property, &user, scale).isNull();
                 break;
             case SkinValueType::Icon:
                 loaded += !skin.GetIcon(spec.element, key.property, &user).isNull();
@@ -99,7 +99,7 @@ int LoadMainWindow(CSkin& skin, const QWidget& user)
             }
         }
     }
-    const QImage face = skin.GetImage("DlgMain", "background", &user);
+    const QImage face = skin.GetImage("DlgMain", "background", &user, scale);
     const QRegion shape =
         RegionFromBitmap(face, static_cast<std::uint32_t>(skin.GetLong("DlgMain", "bkcolormask")));
     return sum == -1 ? 0 : loaded + (shape.isEmpty() ? 0 : 1);
@@ -136,6 +136,13 @@ int main(int argc, char* argv[])
         const auto split = key.find("::");
         all += !manager.Skin()->GetImage(key.substr(0, split), key.substr(split + 2), &user).isNull();
     }
+    // The main window's images again from their twins, as on a screen of ratio 2.
+    CSkinManager twins("Skins", &errors);
+    twins.LoadSkin("Vexlor");
+    const Clock::time_point twinStart = Clock::now();
+    LoadMainWindow(*twins.Skin(), user, 2);
+    const double twinMs = Ms(twinStart);
+    std::printf("skin_main_window_2x_images_ms: %.1f\n", twinMs);
     std::printf("skin_load_ms: %.1f\n", fromStart.value_or(fromMain));
     std::printf("skin_load_from_main_ms: %.1f\n", fromMain);
     std::printf("skin_app_start_ms: %.1f\n", appMs);
