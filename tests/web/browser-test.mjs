@@ -1,10 +1,10 @@
 // End to end in a real browser: Debian's chromium, headless, against
 // vexlor-web and the simulator on 127.0.0.1. Started by run-browser-test.sh,
-// which passes the ports, the simulator's log and the programs in the environment.
+// which passes the ports, the simulator's log and chromium in the environment.
 import puppeteer from 'puppeteer-core';
 import net from 'node:net';
 import fs from 'node:fs';
-import { execFileSync } from 'node:child_process';
+import dgram from 'node:dgram';
 
 const env = process.env;
 const base = `http://127.0.0.1:${env.WEB_PORT}`;
@@ -24,18 +24,26 @@ async function until(fn, ms = 8000) {
 }
 
 const simWrites = () => fs.readFileSync(env.SIM_LOG, 'utf8').split('\n').filter((l) => l.includes('< Write :'));
-// The simulator is one processor with one link: a second remote's transfer can
-// clash with the web remote's reads (the agent is what shares a link), so the
-// command is tried again.
-function cli(...args) {
-  for (let attempt = 1; ; ++attempt) {
-    try {
-      return execFileSync(env.CLI, ['--port', env.SIM_PORT, '--lock', '0000', ...args], { encoding: 'utf8', timeout: 40000 });
-    } catch (e) {
-      if (attempt === 4) throw e;
-    }
+// Another remote talks to the simulator straight over UDP: one write or read
+// packet of the processor's protocol (command, address, value, byte sum), its
+// reply awaited, tried again when lost.
+async function simCommand(bytes, isReply) {
+  const packet = Buffer.from([...bytes, bytes.reduce((x, y) => x + y, 0) & 0xff]);
+  for (let attempt = 0; attempt < 5; ++attempt) {
+    const socket = dgram.createSocket('udp4');
+    const reply = await new Promise((resolve) => {
+      const timer = setTimeout(() => resolve(null), 1000);
+      socket.on('message', (m) => { if (isReply(m)) { clearTimeout(timer); resolve(m); } });
+      socket.send(packet, Number(env.SIM_PORT), '127.0.0.1');
+    });
+    socket.close();
+    if (reply) return reply;
   }
+  throw new Error('the simulator did not answer ' + packet.toString('hex'));
 }
+const simWrite = (a, b, c, v) => simCommand([0x01, a, b, c, v], (m) => m[0] === 0x06 && m[1] === 0x01);
+const simRead = async (a, b, c) =>
+  (await simCommand([0x81, a, b, c], (m) => m[0] === 0x06 && m[1] === 0x81 && m[2] === a && m[3] === b && m[4] === c))[5];
 
 async function login(user, password, origin = base) {
   const r = await fetch(base + '/api/login', {
@@ -194,7 +202,7 @@ async function browserChecks(browser) {
   for (let i = 0; i < 4; ++i) await page.keyboard.press('ArrowDown');
   const reached = await until(() => simWrites().slice(writes).some((l) => l.includes('00 - 01 - 02')));
   check(reached, 'a slider moved in the browser writes to the processor');
-  const got = Number(/= (\d+)/.exec(cli('get', '0', '1', '2'))[1]);
+  const got = await simRead(0, 1, 2);
   const sent = simWrites().map((l) => /Write : 00 - 01 - 02 - ([0-9A-Fa-f]{2})/.exec(l)).filter(Boolean).pop();
   check(sent && parseInt(sent[1], 16) === got && got !== 16, `the processor holds the last value written (${got})`);
   await page.screenshot({ path: `${shots}/web-desktop.png` });
@@ -207,8 +215,8 @@ async function browserChecks(browser) {
     return vals[caps.filter((c) => c.textContent).indexOf(cap)]?.textContent;
   });
   const ratioBefore = await ratioText();
-  cli('set', '0', '1', '3', '5');
-  check(await until(async () => (await ratioText()) !== ratioBefore, 5000), `a change by vexlor-cli shows in the page (${ratioBefore} -> ${await ratioText()})`);
+  await simWrite(0, 1, 3, 5);
+  check(await until(async () => (await ratioText()) !== ratioBefore, 5000), `a change by another remote shows in the page (${ratioBefore} -> ${await ratioText()})`);
 
   // B: the compare lock holds the group-0 controls.
   await until(() => page.$eval('#btn-b', (b) => !b.disabled));

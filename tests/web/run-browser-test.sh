@@ -108,7 +108,7 @@ if [ -n "${VEXLOR_IN_NETNS:-}" ] && command -v openssl >/dev/null && command -v 
   stop_web tls
 fi
 
-WEB_PORT="$web_port" SIM_PORT="$sim_port" SIM_LOG="$work/sim.log" CLI="$build/src/cli/vexlor-cli" \
+WEB_PORT="$web_port" SIM_PORT="$sim_port" SIM_LOG="$work/sim.log" \
   CHROMIUM="$chromium" PROFILE_DIR="$work/profile" SHOT_DIR="$shots" \
   timeout 300 node "$here/browser-test.mjs" || status=1
 if [ "$status" -ne 0 ]; then
