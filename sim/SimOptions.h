@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/FaultInjector.h"
+#include "core/ProcessorSide.h"
 
 #include <cstdint>
 #include <optional>
@@ -10,6 +10,7 @@ namespace vsim {
 
 struct SimOptions {
     int model = 1;
+    int count = 1;  // processors served by this one process
     std::uint16_t port = 1203;
     bool udp = true;
     bool serial = false;

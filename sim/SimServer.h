@@ -2,7 +2,7 @@
 
 #include "SimOptions.h"
 #include "core/SimDevice.h"
-#include "core/SimLink.h"
+#include "core/ProcessorSide.h"
 
 #include <memory>
 #include <string>

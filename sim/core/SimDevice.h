@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MeterAnimator.h"
+#include "ProcessorSide.h"
 #include "ProcessorState.h"
 #include "SimModel.h"
 #include "common/ByteString.h"
@@ -13,23 +14,6 @@
 namespace vsim {
 
 using LogFn = std::function<void(const std::string&)>;
-
-// What follows the reply to a command on the link that carried it.
-enum class FollowUp {
-    None,
-    Disconnect,       // the application left: drop any transfer in progress
-    SendData,         // XModem download of `data` (description or preset)
-    SendNothing,      // a download of something that does not exist: cancel at once
-    ReceivePreset,    // XModem upload into preset `preset`
-    ReceiveUpgrade,   // XModem upload of a firmware image
-};
-
-struct Answer {
-    ByteString reply;  // empty: nothing is sent
-    FollowUp then = FollowUp::None;
-    ByteString data;
-    std::uint8_t preset = 0;
-};
 
 struct DeviceOptions {
     int lockCode = -1;  // -1 accepts any code
@@ -45,7 +29,7 @@ struct DeviceOptions {
 
 // The processor behind every link: answers one command at a time and keeps its
 // state. Thread-safe; each link (UDP, serial) drives its own transfers.
-class SimDevice {
+class SimDevice : public processor::IProcessorDevice {
 public:
     SimDevice(Model model, DeviceOptions options);
 
@@ -53,16 +37,16 @@ public:
     // belongs to another processor; the file is then left as it is.
     bool LoadState(std::string* why);
     // Writes the state file if one is set and something changed since.
-    void FlushState();
+    void FlushState() override;
 
     // `command` is one whole, cut command packet (its checksum not yet checked).
-    Answer Handle(const ByteString& command);
+    Answer Handle(const ByteString& command) override;
 
     // Bytes an upload must reach before the processor has all of it; nullopt
     // while that is not known yet (an upgrade before its header arrived).
-    std::optional<std::size_t> UploadSize(FollowUp kind, const ByteString& received) const;
+    std::optional<std::size_t> UploadSize(FollowUp kind, const ByteString& received) const override;
     // An upload ended: store it, or refuse it with a log line. True when stored.
-    bool FinishUpload(FollowUp kind, std::uint8_t preset, const ByteString& data);
+    bool FinishUpload(FollowUp kind, std::uint8_t preset, const ByteString& data) override;
 
     const Model& GetModel() const { return model_; }
     const ByteString& Description() const { return description_; }
@@ -71,8 +55,8 @@ public:
     PresetFlags Flags() const;
     std::uint8_t ReadValue(Address address);
 
-    void Log(const std::string& line) const;
-    bool Logging() const { return static_cast<bool>(options_.log); }
+    void Log(const std::string& line) const override;
+    bool Logging() const override { return static_cast<bool>(options_.log); }
 
 private:
     Answer HandleLocked(const ByteString& command);
@@ -90,12 +74,6 @@ private:
     ProcessorState state_;
     bool dirty_ = false;
 };
-
-// Wire helpers of the processor's side.
-ByteString MakeReply(std::uint8_t opcode, std::initializer_list<std::uint8_t> payload);
-// Length of the command that starts with this opcode, or 0 for an opcode that is
-// not in the command set.
-std::size_t CommandLength(std::uint8_t opcode);
 
 // Firmware image accepted by Send upgrade:
 //   "VXUP", model code, three version characters, payload length (4 bytes,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/FaultInjector.h"
+#include "core/ProcessorSide.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -103,7 +103,7 @@ void PtyFrontEnd::Run()
     while (!stop_) {
         pollfd p{master_, POLLIN, 0};
         const int ready = ::poll(&p, 1, kTickMs);
-        const auto now = SimLink::Clock::now();
+        const auto now = ProcessorLink::Clock::now();
         if (ready > 0 && (p.revents & POLLIN)) {
             const ssize_t n = ::read(master_, buffer, sizeof buffer);
             if (n > 0) {

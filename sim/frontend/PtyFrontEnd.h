@@ -1,7 +1,8 @@
 #pragma once
 
 #include "OutputPump.h"
-#include "core/SimLink.h"
+#include "core/ProcessorSide.h"
+#include "core/SimDevice.h"
 
 #include <atomic>
 #include <memory>
@@ -20,14 +21,14 @@ public:
     bool Start(std::string* why);
     void Stop();
     const std::string& SlavePath() const { return slavePath_; }
-    const SimLink& Link() const { return link_; }  // only while stopped
+    const ProcessorLink& Link() const { return link_; }  // only while stopped
 
 private:
     void Run();
     void Send(const std::uint8_t* data, std::size_t length);
     void DropUnreadOutput();
 
-    SimLink link_;
+    ProcessorLink link_;
     int master_ = -1;
     int slave_ = -1;  // held open so the line stays up while no application has it
     std::string slavePath_;

@@ -86,7 +86,7 @@ void UdpFrontEnd::Run()
     while (!stop_) {
         pollfd p{fd_, POLLIN, 0};
         const int ready = ::poll(&p, 1, kTickMs);
-        const auto now = SimLink::Clock::now();
+        const auto now = ProcessorLink::Clock::now();
         if (ready > 0 && (p.revents & POLLIN)) {
             sockaddr_in from{};
             socklen_t len = sizeof from;

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "OutputPump.h"
-#include "core/SimLink.h"
+#include "core/ProcessorSide.h"
+#include "core/SimDevice.h"
 
 #include <atomic>
 #include <memory>
@@ -25,14 +26,14 @@ public:
     void Stop();
     std::uint16_t Port() const { return port_; }
     // Only while stopped: the link runs on the front end's thread.
-    const SimLink& Link() const { return link_; }
+    const ProcessorLink& Link() const { return link_; }
 
 private:
     void Run();
     void Send(const std::uint8_t* data, std::size_t length);
 
     SimDevice& device_;
-    SimLink link_;
+    ProcessorLink link_;
     int fd_ = -1;
     std::uint16_t port_ = 0;
     std::mutex peerMutex_;

@@ -66,7 +66,7 @@ protected:
         const RunResult run = RunProgram(VEXLOR_CLI_PATH, args, 90s, folder_.string());
         sim.Stop();
         EXPECT_EQ(run.exitCode, 0) << run.err;
-        const vsim::SimLink& link = serial ? sim.Pty()->Link() : sim.Udp()->Link();
+        const vsim::ProcessorLink& link = serial ? sim.Pty()->Link() : sim.Udp()->Link();
         EXPECT_EQ(link.TransfersFailed(), 0u);
         faultsSeen_ += link.Faults().dropped + link.Faults().delayed + link.Faults().duplicated + link.Faults().noisy;
         return run.out;

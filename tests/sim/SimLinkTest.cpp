@@ -1,5 +1,6 @@
 #include "core/ModelCatalog.h"
-#include "core/SimLink.h"
+#include "core/ProcessorSide.h"
+#include "core/SimDevice.h"
 #include "link/Packet.h"
 #include "link/XModemBlock.h"
 
@@ -20,7 +21,7 @@ protected:
         d.lockCode = lock;
         d.clock = [] { return 100.0; };
         device = std::make_unique<SimDevice>(*MakeModel(1), d);
-        link = std::make_unique<SimLink>(*device, options);
+        link = std::make_unique<ProcessorLink>(*device, options);
     }
 
     // Feeds `bytes` as one datagram at `ms` after the start; gives what went out.
@@ -58,7 +59,7 @@ protected:
             data.insert(data.end(), b.begin() + 3, b.begin() + 131);
             answer = {XM_ACK};
         }
-        EXPECT_EQ(link->CurrentMode(), SimLink::Mode::Command);
+        EXPECT_EQ(link->CurrentMode(), ProcessorLink::Mode::Command);
         return data;
     }
     // Uploads as the session does: a block after every NAK, EOT after ACK.
@@ -82,9 +83,9 @@ protected:
     }
 
     std::unique_ptr<SimDevice> device;
-    std::unique_ptr<SimLink> link;
-    SimLink::Clock::time_point t0 = SimLink::Clock::now();
-    SimLink::Clock::time_point now = t0;
+    std::unique_ptr<ProcessorLink> link;
+    ProcessorLink::Clock::time_point t0 = ProcessorLink::Clock::now();
+    ProcessorLink::Clock::time_point now = t0;
 };
 
 ByteString Padded(ByteString b)
@@ -114,7 +115,7 @@ TEST_F(SimLinkTest, EveryCommandGetsAnAcceptedReplyOfTheLengthTheApplicationCuts
         const ByteString r = Reply(c);
         EXPECT_TRUE(IsAcceptedReply(r));
         EXPECT_EQ(ReplyLength(c[0]), std::optional<std::size_t>(r.size()));
-        EXPECT_NE(link->CurrentMode(), SimLink::Mode::Command);
+        EXPECT_NE(link->CurrentMode(), ProcessorLink::Mode::Command);
         link->Reset();
     }
 }
@@ -143,7 +144,7 @@ TEST_F(SimLinkTest, RightLockCodeGetsTheDescriptionWrongOneANak)
 {
     Make({}, 1234);
     EXPECT_EQ(Reply(BuildGetConfig(4321)), ByteString{REPLY_NAK});
-    EXPECT_EQ(link->CurrentMode(), SimLink::Mode::Command);
+    EXPECT_EQ(link->CurrentMode(), ProcessorLink::Mode::Command);
     EXPECT_EQ(Reply(BuildGetConfig(34)), ByteString{REPLY_NAK});
     EXPECT_EQ(Download(BuildGetConfig(1234)), Padded(device->Description()));
 }
@@ -154,7 +155,7 @@ TEST_F(SimLinkTest, PresetDownloadGivesTheStoredImageAndAMissingPresetIsCancelle
         EXPECT_EQ(Download(BuildGetPreset(static_cast<std::uint8_t>(i))), *device->PresetImage(static_cast<std::uint8_t>(i)));
     EXPECT_TRUE(IsAcceptedReply(Reply(BuildGetPreset(200))));
     EXPECT_EQ(Reply({XM_START}), ByteString{XM_CAN});
-    EXPECT_EQ(link->CurrentMode(), SimLink::Mode::Command);
+    EXPECT_EQ(link->CurrentMode(), ProcessorLink::Mode::Command);
 }
 
 TEST_F(SimLinkTest, UnansweredBlockIsResentAFewTimesAndNakRepeatsIt)
@@ -183,7 +184,7 @@ TEST_F(SimLinkTest, CancelAfterTwoBlocksSendsCanInsteadOfTheThird)
     EXPECT_EQ(CheckXBlock(Reply({XM_START}), 1), XBlockVerdict::Valid);
     EXPECT_EQ(CheckXBlock(Reply({XM_ACK}), 2), XBlockVerdict::Valid);
     EXPECT_EQ(Reply({XM_ACK}), ByteString{XM_CAN});
-    EXPECT_EQ(link->CurrentMode(), SimLink::Mode::Command);
+    EXPECT_EQ(link->CurrentMode(), ProcessorLink::Mode::Command);
 }
 
 TEST_F(SimLinkTest, SilentAfterThreeCommandsAnswersNothingMore)
@@ -265,7 +266,7 @@ TEST_F(SimLinkTest, DisconnectEndsATransferAndIsNotAnswered)
     Reply({XM_START});
     EXPECT_TRUE(Reply(BuildDisconnect()).empty());
     EXPECT_TRUE(link->TakeGoodbye());
-    EXPECT_EQ(link->CurrentMode(), SimLink::Mode::Command);
+    EXPECT_EQ(link->CurrentMode(), ProcessorLink::Mode::Command);
     EXPECT_TRUE(Poll(5000).empty());
 }
 
@@ -290,7 +291,7 @@ TEST_F(SimLinkTest, EotAnsweredByAnythingButAckIsAFailedTransfer)
     toEot(20);
     EXPECT_TRUE(Reply({XM_START}, 20).empty());
     EXPECT_EQ(link->TransfersFailed(), 2u);
-    EXPECT_EQ(link->CurrentMode(), SimLink::Mode::Command);
+    EXPECT_EQ(link->CurrentMode(), ProcessorLink::Mode::Command);
 }
 
 TEST_F(SimLinkTest, VerboseLogHasALineForEveryCommandAndEveryReply)
@@ -302,7 +303,7 @@ TEST_F(SimLinkTest, VerboseLogHasALineForEveryCommandAndEveryReply)
     LinkOptions o;
     o.name = "serial";
     o.faults.duplicate = 1;
-    SimLink verbose(logged, o);
+    ProcessorLink verbose(logged, o);
     const ByteString command = BuildReadVersion();
     const auto out = verbose.Feed(command.data(), command.size(), now, true);
     ASSERT_EQ(out.size(), 2u);

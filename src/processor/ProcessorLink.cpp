@@ -1,4 +1,4 @@
-#include "SimLink.h"
+#include "processor/ProcessorLink.h"
 
 #include "link/Packet.h"
 #include "link/XModemBlock.h"
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace vsim {
+namespace processor {
 namespace {
 
 // One unit on the wire as a log shows it: a control byte by name, a transfer
@@ -36,12 +36,12 @@ std::string Describe(const ByteString& bytes)
 
 }  // namespace
 
-SimLink::SimLink(SimDevice& device, LinkOptions options)
+ProcessorLink::ProcessorLink(IProcessorDevice& device, LinkOptions options)
     : device_(device), options_(options), faults_(options.faults)
 {
 }
 
-void SimLink::Reset()
+void ProcessorLink::Reset()
 {
     mode_ = Mode::Command;
     input_.clear();
@@ -50,7 +50,7 @@ void SimLink::Reset()
     receiveKind_ = FollowUp::None;
 }
 
-std::vector<Output> SimLink::Feed(const std::uint8_t* data, std::size_t length, Clock::time_point now,
+std::vector<Output> ProcessorLink::Feed(const std::uint8_t* data, std::size_t length, Clock::time_point now,
                                   bool datagram)
 {
     if (datagram && length == 0) {
@@ -86,7 +86,7 @@ std::vector<Output> SimLink::Feed(const std::uint8_t* data, std::size_t length, 
     return std::exchange(out_, {});
 }
 
-std::optional<std::size_t> SimLink::UnitLength() const
+std::optional<std::size_t> ProcessorLink::UnitLength() const
 {
     const std::uint8_t first = input_[0];
     switch (mode_) {
@@ -117,7 +117,7 @@ std::optional<std::size_t> SimLink::UnitLength() const
     return input_.size() >= n ? std::optional<std::size_t>(n) : std::nullopt;
 }
 
-void SimLink::TakeUnit(std::size_t length, Clock::time_point now)
+void ProcessorLink::TakeUnit(std::size_t length, Clock::time_point now)
 {
     if (length == 0) {
         input_.erase(input_.begin());
@@ -138,18 +138,18 @@ void SimLink::TakeUnit(std::size_t length, Clock::time_point now)
         OnCommand(unit, now);
 }
 
-void SimLink::Log(const std::string& line) const
+void ProcessorLink::Log(const std::string& line) const
 {
     device_.Log(options_.name + ": " + line);
 }
 
-void SimLink::FailEot(const std::string& answer)
+void ProcessorLink::FailEot(const std::string& answer)
 {
     Log("protocol error: EOT answered with " + answer + ", not ACK; the transfer failed");
     ++transfersFailed_;
 }
 
-void SimLink::OnCommand(const ByteString& command, Clock::time_point now)
+void ProcessorLink::OnCommand(const ByteString& command, Clock::time_point now)
 {
     if (device_.Logging()) {
         const std::string name = DescribeCommand(command);
@@ -194,7 +194,7 @@ void SimLink::OnCommand(const ByteString& command, Clock::time_point now)
     }
 }
 
-void SimLink::OnSenderInput(std::uint8_t byte, Clock::time_point now)
+void ProcessorLink::OnSenderInput(std::uint8_t byte, Clock::time_point now)
 {
     if (device_.Logging())
         Log("< " + Describe({byte}));
@@ -244,7 +244,7 @@ void SimLink::OnSenderInput(std::uint8_t byte, Clock::time_point now)
     }
 }
 
-void SimLink::SendBlock(Clock::time_point now)
+void ProcessorLink::SendBlock(Clock::time_point now)
 {
     const bool cancel = options_.cancelAfterBlocks >= 0 && block_ >= static_cast<std::size_t>(options_.cancelAfterBlocks);
     if (cancel || sendData_.empty()) {
@@ -260,7 +260,7 @@ void SimLink::SendBlock(Clock::time_point now)
     lastSent_ = now;
 }
 
-void SimLink::SendControl(std::uint8_t byte, Clock::time_point now)
+void ProcessorLink::SendControl(std::uint8_t byte, Clock::time_point now)
 {
     Emit({byte});
     if (byte == XM_EOT) {
@@ -269,7 +269,7 @@ void SimLink::SendControl(std::uint8_t byte, Clock::time_point now)
     }
 }
 
-void SimLink::OnReceiverInput(const ByteString& unit, Clock::time_point now)
+void ProcessorLink::OnReceiverInput(const ByteString& unit, Clock::time_point now)
 {
     if (device_.Logging())
         Log("< " + Describe(unit));
@@ -288,7 +288,7 @@ void SimLink::OnReceiverInput(const ByteString& unit, Clock::time_point now)
     ReceiveBlock(unit);
 }
 
-void SimLink::ReceiveBlock(const ByteString& block)
+void ProcessorLink::ReceiveBlock(const ByteString& block)
 {
     if (CheckXBlock(block, expectedBlock_) != XBlockVerdict::Valid) {
         // A NAK would ask for the next block, not this one again: the upload
@@ -312,7 +312,7 @@ void SimLink::ReceiveBlock(const ByteString& block)
     Emit({XM_NAK});  // next block, please
 }
 
-void SimLink::Emit(ByteString bytes)
+void ProcessorLink::Emit(ByteString bytes)
 {
     const std::size_t before = out_.size();
     const std::string what = device_.Logging() ? Describe(bytes) : std::string();
@@ -330,7 +330,7 @@ void SimLink::Emit(ByteString bytes)
     }
 }
 
-std::vector<Output> SimLink::Poll(Clock::time_point now)
+std::vector<Output> ProcessorLink::Poll(Clock::time_point now)
 {
     if (!input_.empty() && now - inputSince_ > options_.staleInput) {
         if (mode_ == Mode::Receive || mode_ == Mode::ReceiveDone) {
@@ -364,4 +364,4 @@ std::vector<Output> SimLink::Poll(Clock::time_point now)
     return std::exchange(out_, {});
 }
 
-}  // namespace vsim
+}  // namespace processor

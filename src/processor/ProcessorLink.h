@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FaultInjector.h"
-#include "SimDevice.h"
+#include "processor/FaultInjector.h"
+#include "processor/ProcessorDevice.h"
 
 #include <chrono>
 #include <optional>
@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace vsim {
+namespace processor {
 
 struct LinkOptions {
     std::string name = "link";  // leads every log line of the link
@@ -27,14 +27,16 @@ struct LinkOptions {
     std::chrono::milliseconds transferIdle{30000};
 };
 
-// One port of the processor (the UDP socket or the serial line): cuts commands
-// and transfer blocks out of what arrives, runs the XModem transfers, and hands
-// back what to send. Not thread-safe; each front end drives its own link.
-class SimLink {
+// The processor's side of one port (a UDP peer or a serial line): cuts commands
+// and transfer blocks out of what arrives, has the device answer the commands,
+// runs the XModem transfers, and hands back what to send. The simulator and the
+// agent both serve their remotes through it. Not thread-safe; each front end
+// drives its own link.
+class ProcessorLink {
 public:
     using Clock = std::chrono::steady_clock;
 
-    SimLink(SimDevice& device, LinkOptions options);
+    ProcessorLink(IProcessorDevice& device, LinkOptions options);
 
     // Bytes that arrived. For UDP pass one datagram with `datagram` set: what is
     // left of it once cut is thrown away rather than kept for the next one.
@@ -74,7 +76,7 @@ private:
     void Log(const std::string& line) const;
     void ReceiveBlock(const ByteString& block);
 
-    SimDevice& device_;
+    IProcessorDevice& device_;
     LinkOptions options_;
     FaultInjector faults_;
     std::vector<Output> out_;
@@ -101,4 +103,4 @@ private:
     bool receiveFailed_ = false;
 };
 
-}  // namespace vsim
+}  // namespace processor

@@ -1,6 +1,6 @@
-#include "FaultInjector.h"
+#include "processor/FaultInjector.h"
 
-namespace vsim {
+namespace processor {
 
 FaultInjector::FaultInjector(const FaultOptions& options) : options_(options), rng_(options.seed) {}
 
@@ -55,10 +55,6 @@ void FaultInjector::Apply(ByteString reply, std::vector<Output>& out)
     out.push_back({std::move(reply), wait, delay || duplicate});
 }
 
-}  // namespace vsim
-
-namespace vsim {
-
 void FaultInjector::AddNoise(ByteString& reply)
 {
     const auto at = static_cast<std::ptrdiff_t>(rng_() % (reply.size() + 1));
@@ -68,4 +64,4 @@ void FaultInjector::AddNoise(ByteString& reply)
     ++counts_.noisy;
 }
 
-}  // namespace vsim
+}  // namespace processor

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-namespace vsim {
+namespace processor {
 
 // Gap between a reply and its duplicate, so that a stream receiver sees two
 // arrivals rather than one run of bytes.
@@ -65,6 +65,4 @@ private:
     std::mt19937 rng_;
     Counts counts_;
 };
-
-
-}  // namespace vsim
+}  // namespace processor
