@@ -3,8 +3,12 @@
 # desktop entry with the icon theme, and the manual pages.
 include(GNUInstallDirs)
 
-install(TARGETS vexlor-cli vexlor-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-set(manual_pages vexlor-cli.1 vexlor-sim.1)
+install(TARGETS vexlor-cli vexlor-sim vexlor-agent RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+set(manual_pages vexlor-cli.1 vexlor-sim.1 vexlor-agent.1)
+# The agent's service, and its example config and alert rules to copy from.
+install(FILES packaging/vexlor-agent.service DESTINATION lib/systemd/system)
+install(FILES packaging/vexlor-agent.ini packaging/vexlor-alerts.yml
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 if(VEXLOR_WITH_UI)
   vexlor_install_skinned(vexlor ${CMAKE_INSTALL_BINDIR})
   install(FILES packaging/vexlor.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -40,9 +44,11 @@ UDP: pages of sliders, button groups and spin fields built from the
 processor's own description, live LED meters, and preset management (load,
 save, rename, A/B compare, and preset files on disk).
 
-The package holds three programs:
+The package holds four programs:
  - vexlor, the skinned desktop application;
  - vexlor-cli, the same connection from a terminal or a script;
+ - vexlor-agent, a service that shares the links to a site's processors with
+   every remote and offers their metrics to Prometheus;
  - vexlor-sim, a stand-in for a processor, to try the others without one.]])
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -18,7 +18,7 @@ trap cleanup EXIT
 fail() { echo "check-package: $*" >&2; exit 1; }
 
 # cpack installs what is built and builds nothing itself.
-cmake --build "$build" -j "$(nproc)" --target vexlor vexlor-cli vexlor-sim manual_pages >/dev/null
+cmake --build "$build" -j "$(nproc)" --target vexlor vexlor-cli vexlor-sim vexlor-agent manual_pages >/dev/null
 (cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack failed"; }
 debs=("$work"/out/*.deb)
 [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one package, found: ${debs[*]}"
@@ -33,9 +33,11 @@ dpkg-deb -f "$deb" Depends | grep -q "libqt6widgets6" || fail "Depends lacks the
 
 dpkg-deb -c "$deb" | awk '{print $6}' >"$work/contents"
 icon_sizes=(16 22 24 32 48 64 128 256)
-expected=(./usr/bin/vexlor ./usr/bin/vexlor-cli ./usr/bin/vexlor-sim
+expected=(./usr/bin/vexlor ./usr/bin/vexlor-cli ./usr/bin/vexlor-sim ./usr/bin/vexlor-agent
           ./usr/share/applications/vexlor.desktop
-          ./usr/share/man/man1/vexlor.1.gz ./usr/share/man/man1/vexlor-cli.1.gz ./usr/share/man/man1/vexlor-sim.1.gz)
+          ./usr/share/man/man1/vexlor.1.gz ./usr/share/man/man1/vexlor-cli.1.gz ./usr/share/man/man1/vexlor-sim.1.gz
+          ./usr/share/man/man1/vexlor-agent.1.gz ./lib/systemd/system/vexlor-agent.service
+          ./usr/share/doc/vexlor/examples/vexlor-agent.ini ./usr/share/doc/vexlor/examples/vexlor-alerts.yml)
 for size in "${icon_sizes[@]}"; do expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/vexlor.png"); done
 for file in "${expected[@]}"; do
   grep -qxF "$file" "$work/contents" || fail "the package lacks $file"
@@ -51,12 +53,12 @@ grep -qx "Exec=vexlor" "$dest/usr/share/applications/vexlor.desktop" || fail "de
 # Every page renders without a warning, and documents exactly the options that
 # its program's --help lists (--help itself aside).
 options() { grep -oE -- '--[a-z][a-z-]*' | grep -vx -- '--help' | sort -u; }
-for page in vexlor vexlor-cli vexlor-sim; do
+for page in vexlor vexlor-cli vexlor-sim vexlor-agent; do
   LC_ALL=C MANWIDTH=200 man --warnings -l "$dest/usr/share/man/man1/$page.1.gz" >"$work/$page.txt" 2>"$work/$page.err"
   [ ! -s "$work/$page.err" ] || { cat "$work/$page.err"; fail "man page $page warns"; }
   grep -q "^NAME" "$work/$page.txt" || fail "man page $page has no NAME section"
 done
-for program in vexlor-cli vexlor-sim; do
+for program in vexlor-cli vexlor-sim vexlor-agent; do
   documented="$(sed -n '/^OPTIONS/,/^[A-Z]/p' "$work/$program.txt" | options)"
   listed="$("$bin/$program" --help | options)"
   [ "$documented" = "$listed" ] ||
@@ -64,12 +66,15 @@ for program in vexlor-cli vexlor-sim; do
 done
 
 # The installed programs run, and each tells the package's version.
-for program in vexlor vexlor-cli vexlor-sim; do
+for program in vexlor vexlor-cli vexlor-sim vexlor-agent; do
   said="$(QT_QPA_PLATFORM=offscreen "$bin/$program" --version)"
   [ "$said" = "$program $version" ] || fail "$program --version says '$said', the package is $version"
 done
 "$bin/vexlor-sim" --list-models >"$work/models"
 grep -q "VexlorFM" "$work/models" || fail "vexlor-sim --list-models lists no VexlorFM"
+# The example config the package ships is one the agent takes.
+"$bin/vexlor-agent" --check --config "$dest/usr/share/doc/vexlor/examples/vexlor-agent.ini" >/dev/null ||
+  fail "vexlor-agent refuses its own example config"
 
 # The packaged vexlor is stripped; its skin must still be appended to it. Run
 # it offscreen in an empty folder (no loose skin files to fall back on), with

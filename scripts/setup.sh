@@ -12,6 +12,7 @@ packages=(
   xvfb x11-apps imagemagick xdotool libxcb1-dev
   dpkg-dev file desktop-file-utils man-db groff-base
   libcivetweb-dev libsodium-dev libssl-dev chromium nodejs
+  prometheus curl python3 openssl
 )
 
 missing=()

@@ -78,6 +78,7 @@ const std::map<std::string, Flag>& Flags()
                          return true;
                      }, "a model code: 1, 2, 4 to 10, 12 to 15, or 0, 3, 11, 16"}},
         {"--port", {true, Int(&SimOptions::port, 0, 65535), "a port number 0 to 65535"}},
+        {"--count", {true, Int(&SimOptions::count, 1, 1000), "a count 1 to 1000"}},
         {"--no-udp", {false, Set(&SimOptions::udp, false), ""}},
         {"--serial", {false, Set(&SimOptions::serial, true), ""}},
         {"--baud", {true, Int(&SimOptions::baud, 50, 4000000), "a baud rate 50 to 4000000"}},
@@ -167,6 +168,8 @@ const char* SimUsage()
            "Stands in for a Vexlor processor on 127.0.0.1 (UDP) and/or a pseudo-terminal.\n"
            "  --model CODE            model code (default 1); --list-models shows them\n"
            "  --port N                UDP port on 127.0.0.1 (default 1203, 0 picks one)\n"
+           "  --count N               serve N processors, the k-th on port N + k (or each\n"
+           "                          on a port of its own with --port 0)\n"
            "  --no-udp                no UDP port\n"
            "  --serial                open a pseudo-terminal and print its slave path\n"
            "  --baud N                send no faster than a serial wire at N baud\n"

@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <pthread.h>
+#include <vector>
 
 namespace {
 
@@ -71,22 +73,33 @@ int main(int argc, char** argv)
     vsim::LogFn log;
     if (options->verbose)
         log = [](const std::string& line) { std::fprintf(stderr, "vexlor-sim: %s\n", line.c_str()); };
-    vsim::SimServer server(*options, log);
-    if (!server.Start(&error)) {
-        std::fprintf(stderr, "vexlor-sim: %s\n", error.c_str());
-        return 1;
+    // Each processor of --count is a whole simulator of its own in this process.
+    std::vector<std::unique_ptr<vsim::SimServer>> servers;
+    for (int k = 0; k < options->count; ++k) {
+        vsim::SimOptions one = *options;
+        if (one.port != 0)
+            one.port = static_cast<std::uint16_t>(one.port + k);
+        if (k > 0 && !one.statePath.empty())
+            one.statePath += "." + std::to_string(k);
+        one.faults.seed += static_cast<std::uint32_t>(2 * k);
+        servers.push_back(std::make_unique<vsim::SimServer>(one, log));
+        if (!servers.back()->Start(&error)) {
+            std::fprintf(stderr, "vexlor-sim: %s\n", error.c_str());
+            return 1;
+        }
+        const auto& model = servers.back()->Device().GetModel();
+        std::printf("vexlor-sim: model %u %s\n", model.code, model.name.c_str());
+        if (servers.back()->UdpPort())
+            std::printf("vexlor-sim: udp 127.0.0.1:%u\n", servers.back()->UdpPort());
+        if (!servers.back()->SerialPath().empty())
+            std::printf("vexlor-sim: serial %s\n", servers.back()->SerialPath().c_str());
     }
-    const auto& model = server.Device().GetModel();
-    std::printf("vexlor-sim: model %u %s\n", model.code, model.name.c_str());
-    if (server.UdpPort())
-        std::printf("vexlor-sim: udp 127.0.0.1:%u\n", server.UdpPort());
-    if (!server.SerialPath().empty())
-        std::printf("vexlor-sim: serial %s\n", server.SerialPath().c_str());
     std::fflush(stdout);
 
     int signal = 0;
     sigwait(&stopSignals, &signal);
     std::printf("vexlor-sim: stopping on signal %d\n", signal);
-    server.Stop();
+    for (auto& server : servers)
+        server->Stop();
     return 0;
 }
