@@ -36,7 +36,7 @@ icon_sizes=(16 22 24 32 48 64 128 256)
 expected=(./usr/bin/vexlor ./usr/bin/vexlor-cli ./usr/bin/vexlor-sim ./usr/bin/vexlor-agent
           ./usr/share/applications/vexlor.desktop
           ./usr/share/man/man1/vexlor.1.gz ./usr/share/man/man1/vexlor-cli.1.gz ./usr/share/man/man1/vexlor-sim.1.gz
-          ./usr/share/man/man1/vexlor-agent.1.gz ./lib/systemd/system/vexlor-agent.service
+          ./usr/share/man/man1/vexlor-agent.1.gz ./usr/lib/systemd/system/vexlor-agent.service
           ./usr/share/doc/vexlor/examples/vexlor-agent.ini ./usr/share/doc/vexlor/examples/vexlor-alerts.yml)
 for size in "${icon_sizes[@]}"; do expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/vexlor.png"); done
 for file in "${expected[@]}"; do
