@@ -302,6 +302,17 @@ std::uint8_t SimDevice::ReadValue(Address address)
     return ReadLocked(address);
 }
 
+bool SimDevice::FrontPanelWrite(Address address, std::uint8_t value)
+{
+    std::lock_guard lock(mutex_);
+    const auto held = state_.Write(address, value);
+    if (!held) return false;
+    dirty_ = true;
+    Log("front panel: " + std::to_string(address.a) + " " + std::to_string(address.b) + " " +
+        std::to_string(address.c) + " = " + std::to_string(*held));
+    return true;
+}
+
 ByteString SimDevice::StatusPacket()
 {
     return Handle(BuildReadLeds()).reply;

@@ -54,6 +54,10 @@ public:
     std::optional<ByteString> PresetImage(std::uint8_t index) const;
     PresetFlags Flags() const;
     std::uint8_t ReadValue(Address address);
+    // A change made on the processor itself, as its front panel would make it:
+    // no remote sent it, and a remote learns of it only by reading. False for
+    // an address the model does not have.
+    bool FrontPanelWrite(Address address, std::uint8_t value);
 
     void Log(const std::string& line) const override;
     bool Logging() const override { return static_cast<bool>(options_.log); }

@@ -104,6 +104,9 @@ void CConnectionController::ToggleConnection()
     failureShown_ = awaitingConfig_ = versionReceived_ = presetListDone_ = false;
     presetRequests_.Clear();
     ResetCompareState();
+    changes_.Clear();
+    known_.clear();
+    ClearUndo();
     ++generation_;
     SetState(ConnectionState::Connecting);
     ArmConnectWatchdog();
@@ -170,7 +173,9 @@ void CConnectionController::OnConnected()
 void CConnectionController::OnVersion(const ByteString& bytes)
 {
     version_.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(bytes.size(), 3)));
-    std::string title = "Remote V";
+    // With several processors in reach the operator needs to see which one this is.
+    std::string title = settings_.profileName.empty() ? "" : settings_.profileName + " - ";
+    title += "Remote V";
     if (!version_.empty()) title += static_cast<char>(version_[0]);
     title += ".";
     for (std::size_t i = 1; i < version_.size(); ++i) title += static_cast<char>(version_[i]);
@@ -253,6 +258,7 @@ void CConnectionController::OnParamValue(std::uint32_t packed)
     if (observer_) observer_->OnParamValue(a, b, c, value);
     ++connectProgress_;
     if (fullRead_) {
+        known_[{a, b, c}] = value;
         if (PageNode* root = parser_->Root()) StoreValue(*root, a, b, c, value);
         if (endMarker_ == std::array<std::uint8_t, 3>{a, b, c}) {
             fullRead_ = false;
@@ -269,6 +275,8 @@ void CConnectionController::OnParamValue(std::uint32_t packed)
         records.front().value = value;
         control->SetDeviceValue(value);
     }
+    NoteValue(a, b, c, value, ChangeOrigin::Processor);
+    FinishStepCheck(a, b, c, value);
     AdvanceRefreshWalk(a, b, c);
 }
 
@@ -300,7 +308,11 @@ void CConnectionController::EndRefreshWalk()
 void CConnectionController::WriteParameter(std::uint8_t a, std::uint8_t b, std::uint8_t c,
                                            std::uint8_t value, bool echo)
 {
-    if (session_.IsConnected()) session_.WriteParam(a, b, c, value);
+    if (session_.IsConnected()) {
+        RecordGesture(a, b, c, value);
+        session_.WriteParam(a, b, c, value);
+        NoteValue(a, b, c, value, ChangeOrigin::Operator);
+    }
     if (!echo) return;
     reevaluateVisibility_ = true;
     if (PageNode* root = parser_->Root()) StoreValue(*root, a, b, c, value);
@@ -313,6 +325,7 @@ void CConnectionController::ReadParameter(std::uint8_t a, std::uint8_t b, std::u
 
 void CConnectionController::EnterDisconnectedLayout()
 {
+    ClearUndo();
     ++generation_;
     buildingPresetList_ = false;
     presetRequests_.Clear();

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "views/Messages.h"
+#include "app/ChangeHistory.h"
 #include "app/PageTreeModel.h"
+#include "app/UndoSteps.h"
+#include "views/Messages.h"
 #include "views/Views.h"
 #include "common/ByteString.h"
 #include "description/IConfigErrorSink.h"
@@ -12,6 +14,8 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <deque>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -47,6 +51,7 @@ public:
     virtual void OnPresetSent(std::uint8_t) {}
     virtual void OnPresetLoaded(std::uint8_t) {}
     virtual void OnRefreshWalkDone() {}
+    virtual void OnChange(const ChangeLine&) {}
 };
 
 // The views the controller drives.
@@ -112,6 +117,23 @@ public:
     // How long the connect sequence may stand still before it is given up.
     std::chrono::milliseconds ConnectWatchdogPeriod() const;
     const presets::StatusValues& StatusNow() const { return status_; }
+    // This connection's parameter changes, oldest first.
+    const CChangeHistory& Changes() const { return changes_; }
+
+    // Undo and redo. The view keeps the steps; the controller makes them from
+    // the operator's writes and clears them when "before" changes meaning.
+    void SetUndoView(IUndoView* view) { undoView_ = view; }
+    // A control pressed (true) or released (false): the writes between make one step.
+    void HoldGesture(bool held);
+    // Ends the gesture under way, so that it can be undone at once.
+    void FinishGesture();
+    // Why the step cannot be undone or redone now; empty when it can.
+    std::string UndoRefusal(const UndoStep& step) const;
+    // Writes the value from before (after) the step once the processor is
+    // found to hold the value from after (before) it; otherwise the view is
+    // told to drop the step.
+    void Undo(const UndoStep& step);
+    void Redo(const UndoStep& step);
 
 private:
     // Connect sequence.
@@ -164,6 +186,20 @@ private:
 
     // The parser's one-time "Config Error" report, shown as a message box.
     void ShowConfigError(const std::string& text, const std::string& caption) override;
+    // Remembers the parameter's value; a value that differs from the one known
+    // before goes into the change history (the operator's writes always do).
+    void NoteValue(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t value, ChangeOrigin origin);
+    ChangeLine DescribeChange(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t value) const;
+    struct FoundParameter {
+        const ControlRecord* record = nullptr;
+        std::string page;
+    };
+    FoundParameter FindParameter(std::uint8_t a, std::uint8_t b, std::uint8_t c) const;
+    void RecordGesture(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t value);
+    void PushStep(const std::optional<UndoStep>& step);
+    void ClearUndo();
+    void CheckStep(const UndoStep& step, bool undo);
+    void FinishStepCheck(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t value);
     void SetState(ConnectionState state);
     void Log(const std::string& text);
     std::string WorkPath(const std::string& name) const;
@@ -225,4 +261,17 @@ private:
     bool aChecked_ = false;
     bool bChecked_ = false;
     std::vector<presets::PresetRow> rows_;
+
+    CChangeHistory changes_;
+    // The last value known of each parameter address of this connection.
+    std::map<std::array<std::uint8_t, 3>, std::uint8_t> known_;
+
+    IUndoView* undoView_ = nullptr;
+    CGestureSteps gestures_;
+    struct PendingStep {
+        UndoStep step;
+        bool undo;
+    };
+    // Steps waiting for the processor's answer to their check, oldest first.
+    std::deque<PendingStep> pendingSteps_;
 };

@@ -162,6 +162,7 @@ void CConnectionController::OpenPage(std::size_t index, bool rebuild)
 void CConnectionController::SelectA()
 {
     if (aChecked_ || !session_.IsConnected()) return;
+    ClearUndo();
     session_.SendRevert();
     OpenPage(currentPage_, false);
     SetAB(true, false);
@@ -173,6 +174,7 @@ void CConnectionController::SelectA()
 void CConnectionController::SelectB()
 {
     if (bChecked_ || !session_.IsConnected()) return;
+    ClearUndo();
     session_.SendCompare();
     OpenPage(currentPage_, false);
     SetAB(false, true);

@@ -45,7 +45,10 @@ void CConnectionController::UploadPreset(std::uint8_t index, bool fromChosenFile
     if (path.empty()) return;
     const ByteString data = presets::ReadPresetFile(path, [this](const std::string& line) { Log(line); });
     if (data.empty()) return;
-    if (fromChosenFile) restored_ = RestoredPreset{index, data, path};
+    if (fromChosenFile) {
+        restored_ = RestoredPreset{index, data, path};
+        ClearUndo();
+    }
     session_.SendPreset(index, data);
 }
 
@@ -140,6 +143,7 @@ void CConnectionController::OnPresetSent(std::uint8_t index)
 void CConnectionController::OnPresetLoaded(std::uint8_t index)
 {
     if (observer_) observer_->OnPresetLoaded(index);
+    ClearUndo();
     if (drivers_.empty()) {
         fullRead_ = false;
         reevaluateVisibility_ = rebuildTree_ = reopenPage_ = true;

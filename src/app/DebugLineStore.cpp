@@ -1,5 +1,7 @@
 #include "app/DebugLineStore.h"
 
+#include "app/ChangeHistory.h"
+
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -24,6 +26,7 @@ CDebugLineStore::CDebugLineStore(IDebugClock& clock)
 bool CDebugLineStore::Accepts(const std::string& text) const
 {
     if (!recording_) return false;
+    if (changesOnly_) return text.rfind(kChangeLogPrefix, 0) == 0;
     auto has = [&text](const char* part) { return text.find(part) != std::string::npos; };
     if (!showLeds_ && (has("Leds") || has("Recieved  - 06 - 82"))) return false;
     if (!showDetail_ && (has("tick") || has("Debug : "))) return false;

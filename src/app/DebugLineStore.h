@@ -46,6 +46,9 @@ public:
     bool ShowLeds() const { return showLeds_; }
     void SetShowDetail(bool on) { showDetail_ = on; }
     bool ShowDetail() const { return showDetail_; }
+    // Records only the parameter changes.
+    void SetChangesOnly(bool on) { changesOnly_ = on; }
+    bool ChangesOnly() const { return changesOnly_; }
 
     std::size_t Count() const { return count_; }
     std::size_t Capacity() const { return lines_.size(); }
@@ -71,4 +74,5 @@ private:
     bool recording_ = false;
     bool showLeds_ = true;
     bool showDetail_ = false;
+    bool changesOnly_ = false;
 };

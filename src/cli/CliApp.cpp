@@ -2,9 +2,11 @@
 
 #include "app/DescriptionAccess.h"
 #include "app/ModelTable.h"
-#include "cli/ParamText.h"
+#include "description/ParamText.h"
+#include "cli/CliReport.h"
 #include "meters/MeterLeds.h"
 #include "presets/PresetFile.h"
+#include "settings/SettingsPanelFields.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,8 @@
 #include <ostream>
 
 namespace {
+
+using Json = clireport::Json;
 
 std::string Hex(std::uint8_t v)
 {
@@ -28,29 +32,17 @@ std::optional<std::uint8_t> ParseByte(const std::string& text)
     return static_cast<std::uint8_t>(v);
 }
 
-std::string Marker(std::uint8_t index, const presets::StatusValues& s)
+// Lit LEDs of each bar of the model's meter panel.
+std::vector<int> LitCounts(std::uint8_t model, const ByteString& status)
 {
-    std::string marks;
-    if (index == s.tr) marks += " (TR)";
-    if (index == s.dp) marks += " (DP)";
-    if (index == s.def) marks += " (DEF)";
-    if (index == s.current) marks += " *current*";
-    return marks;
-}
-
-// Lit LEDs of each bar of the model's meter panel, as "15,3,0,...".
-std::string LitCounts(std::uint8_t model, const ByteString& status)
-{
-    std::string text;
-    for (const int count : LitLedsPerBar(ComputeMeterLeds(model, MeterStatusFromPacket(status), true)))
-        text += (text.empty() ? "" : ",") + std::to_string(count);
-    return text;
+    return LitLedsPerBar(ComputeMeterLeds(model, MeterStatusFromPacket(status), true));
 }
 
 }  // namespace
 
-CCliApp::CCliApp(CliOptions options, std::ostream& out, std::ostream& err, const std::atomic<bool>* stop)
-    : options_(std::move(options)), out_(out), err_(err), stop_(stop)
+CCliApp::CCliApp(CliOptions options, std::ostream& out, std::ostream& err, const std::atomic<bool>* stop,
+                 std::optional<CConnectionProfiles> profiles)
+    : options_(std::move(options)), out_(out), err_(err), stop_(stop), profiles_(std::move(profiles))
 {
     settings_.host = options_.host;
     settings_.portNumber = options_.port;
@@ -96,6 +88,22 @@ void CCliApp::OnPresetSent(std::uint8_t index)
     lastPresetSent_ = index;
 }
 
+void CCliApp::OnChange(const ChangeLine& line)
+{
+    if (!watching_ || !options_.changes) return;
+    Print({{"type", "change"},
+           {"time", ChangeTimeText(line)},
+           {"origin", ChangeOriginName(line.origin)},
+           {"page", line.page},
+           {"caption", line.caption},
+           {"address", {line.a, line.b, line.c}},
+           {"old", line.oldText},
+           {"new", line.newText},
+           {"oldValue", line.oldKnown ? Json(line.oldValue) : Json(nullptr)},
+           {"newValue", line.newValue}},
+          clireport::ChangeText);
+}
+
 CliExit CCliApp::Fail(CliExit code, const std::string& text)
 {
     err_ << "vexlor-cli: " << text << '\n';
@@ -113,8 +121,23 @@ bool CCliApp::Wait(const std::function<bool()>& done)
     return loop_.RunFor(span, [&] { return done() || LinkLost(); }, stop_) && !LinkLost();
 }
 
+bool CCliApp::UseProfile()
+{
+    const ConnectionProfile* profile = profiles_ ? profiles_->Find(options_.profile) : nullptr;
+    if (!profile) return false;
+    ApplyProfile(*profile, settings_);
+    settings_.profileName = profile->name;
+    if (options_.lockText.empty()) views_.lockCodeText = ::LockCodeText(profile->lockCode);
+    else settings_.lockCode = static_cast<std::uint32_t>(std::strtoul(options_.lockText.c_str(), nullptr, 10));
+    return true;
+}
+
 CliExit CCliApp::Run()
 {
+    if (options_.command == "profiles") return Profiles();
+    if (!options_.profile.empty() && !UseProfile())
+        return Fail(CliExit::Usage, profiles_ ? "no profile named " + options_.profile
+                                              : "this build of vexlor-cli cannot read stored profiles");
     const CliExit connected = Connect();
     if (connected != CliExit::Ok) return connected;
     CliExit result = CliExit::Ok;
@@ -128,7 +151,9 @@ CliExit CCliApp::Run()
     else if (c == "watch") result = Watch();
     // A disconnect drops whatever is still queued, such as the Load that makes a
     // restored current preset take effect: finish first.
-    if (!LinkLost() && !Settle() && result == CliExit::Ok)
+    // An interrupted run (Ctrl+C on watch) leaves at once; that is no failure.
+    const bool interrupted = stop_ && stop_->load();
+    if (!LinkLost() && !interrupted && !Settle() && result == CliExit::Ok)
         result = Fail(CliExit::CommandFailed, "the processor did not answer every command");
     if (result != CliExit::Ok && LinkLost()) err_ << "vexlor-cli: the link to the processor was lost\n";
     Disconnect();
@@ -184,35 +209,42 @@ CliExit CCliApp::Info()
     const ByteString& v = controller_->Version();
     std::string version;
     for (std::size_t i = 0; i < v.size(); ++i) version += (i == 1 ? "." : "") + std::string(1, static_cast<char>(v[i]));
-    out_ << "version: " << version << '\n';
-    out_ << "title: " << views_.title << '\n';
-    out_ << "model: " << (model ? model->name : "?") << " (code " << int(model ? model->code : 0) << ")\n";
-    out_ << "presets: " << controller_->PresetCount() << " (" << controller_->UserPresetCount() << " user)\n";
+    Json info = {{"version", version},
+                 {"title", views_.title},
+                 {"model", {{"name", model ? model->name : "?"}, {"code", int(model ? model->code : 0)}}},
+                 {"presets", {{"count", controller_->PresetCount()}, {"user", controller_->UserPresetCount()}}},
+                 {"pages", Json::array()}};
+    if (!options_.json) out_ << clireport::InfoHeadText(info);
     const auto& records = controller_->PageTree().Records();
     for (std::size_t i = 0; i < records.size(); ++i) {
-        PrintPage(i);
+        Json page = PageJson(i);
+        if (options_.json) info["pages"].push_back(std::move(page));
+        else out_ << clireport::PageText(page);
         if (LinkLost()) return Fail(CliExit::LinkLost, "link lost while reading pages");
     }
+    if (options_.json) out_ << clireport::JsonLine(info);
     return CliExit::Ok;
 }
 
-void CCliApp::PrintPage(std::size_t index)
+clireport::Json CCliApp::PageJson(std::size_t index)
 {
     const PageTreeRecord& record = controller_->PageTree().Records()[index];
-    out_ << "page " << index << ": " << record.path << (record.hidden ? " (hidden)" : "") << '\n';
-    if (!record.hasPage) return;
+    Json page = {{"index", index}, {"path", record.path}, {"hidden", record.hidden}, {"parameters", Json::array()}};
+    if (!record.hasPage) return page;
     const std::size_t before = walksDone_;
     controller_->OpenPage(index, true);
-    if (!Wait([&] { return walksDone_ > before; })) return;
-    auto* page = dynamic_cast<CTextPage*>(controller_->CurrentPage());
-    if (!page) return;
-    for (const auto& control : page->Controls()) {
+    if (!Wait([&] { return walksDone_ > before; })) return page;
+    auto* shown = dynamic_cast<CTextPage*>(controller_->CurrentPage());
+    if (!shown) return page;
+    for (const auto& control : shown->Controls()) {
         const ControlRecord& r = control->Records().front();
-        out_ << "  " << r.name << " [" << Hex(r.a) << ' ' << Hex(r.b) << ' ' << Hex(r.c) << "] = "
-             << (control->Shown() ? std::to_string(*control->Shown()) : std::string("?")) << " \""
-             << control->Text(page->PresetChoices()) << '"' << (control->Hidden() ? " (hidden)" : "")
-             << '\n';
+        page["parameters"].push_back({{"caption", r.name},
+                                      {"address", {r.a, r.b, r.c}},
+                                      {"value", control->Shown() ? Json(*control->Shown()) : Json(nullptr)},
+                                      {"text", control->Text(shown->PresetChoices())},
+                                      {"hidden", control->Hidden()}});
     }
+    return page;
 }
 
 std::optional<std::uint8_t> CCliApp::ReadOne(std::uint8_t a, std::uint8_t b, std::uint8_t c)
@@ -248,11 +280,12 @@ CliExit CCliApp::Get()
     if (!a || !b || !c) return Fail(CliExit::Usage, "an address byte is not a number from 0 to 255");
     const auto value = ReadOne(*a, *b, *c);
     if (!value) return Fail(CliExit::CommandFailed, "no reply for the parameter");
-    out_ << Hex(*a) << ' ' << Hex(*b) << ' ' << Hex(*c) << " = " << int(*value);
-    if (const ControlRecord* r = FindRecord(controller_->Root(), *a, *b, *c))
-        out_ << " \"" << ParamText(*r, *value, presets::PresetChoiceTexts(controller_->PresetRows())) << "\" ("
-             << r->name << ')';
-    out_ << '\n';
+    Json param = {{"address", {*a, *b, *c}}, {"value", *value}, {"caption", nullptr}, {"text", nullptr}};
+    if (const ControlRecord* r = FindRecord(controller_->Root(), *a, *b, *c)) {
+        param["caption"] = r->name;
+        param["text"] = ParamText(*r, *value, presets::PresetChoiceTexts(controller_->PresetRows()));
+    }
+    Print(param, clireport::ParamValueText);
     return CliExit::Ok;
 }
 
@@ -275,9 +308,18 @@ CliExit CCliApp::Set()
 CliExit CCliApp::Presets()
 {
     const auto& rows = controller_->PresetRows();
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        out_ << rows[i].label << ' ' << rows[i].name << Marker(static_cast<std::uint8_t>(i), controller_->StatusNow())
-             << '\n';
+    const presets::StatusValues& status = controller_->StatusNow();
+    Json list = Json::array();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        list.push_back({{"index", i},
+                        {"label", rows[i].label},
+                        {"name", rows[i].name},
+                        {"TR", i == status.tr},
+                        {"DP", i == status.dp},
+                        {"DEF", i == status.def},
+                        {"current", i == status.current}});
+    }
+    Print({{"presets", std::move(list)}}, clireport::PresetsText);
     return CliExit::Ok;
 }
 
@@ -338,11 +380,36 @@ CliExit CCliApp::Restore()
     return CliExit::Ok;
 }
 
+CliExit CCliApp::Profiles()
+{
+    if (!profiles_) return Fail(CliExit::CommandFailed, "this build of vexlor-cli cannot read stored profiles");
+    Json list = Json::array();
+    for (const ConnectionProfile& p : profiles_->List()) {
+        const bool ethernet = p.portName == kEthernetPortName;
+        list.push_back({{"name", p.name},
+                        {"interface", ethernet ? "ethernet" : "serial"},
+                        {"host", p.host},
+                        {"port", p.portNumber},
+                        {"device", ethernet ? Json(nullptr) : Json(p.portName)},
+                        {"inUse", p.name == profiles_->Current()}});
+    }
+    Print({{"profiles", std::move(list)}}, clireport::ProfilesText);
+    return CliExit::Ok;
+}
+
+void CCliApp::Print(const Json& report, std::string (*text)(const Json&))
+{
+    out_ << (options_.json ? clireport::JsonLine(report) : text(report));
+    out_.flush();
+}
+
 CliExit CCliApp::Watch()
 {
     const auto end = CCliLoop::Clock::now() +
                      std::chrono::milliseconds(static_cast<long long>(options_.seconds * 1000));
     ByteString shown;
+    watching_ = true;
+    if (options_.changes) return WatchChanges(end);
     while (CCliLoop::Clock::now() < end && !(stop_ && stop_->load())) {
         const std::size_t seen = statusCount_;
         loop_.RunUntil([&] { return statusCount_ > seen || LinkLost(); }, end, stop_);
@@ -350,12 +417,39 @@ CliExit CCliApp::Watch()
         if (lastStatus_.size() < 28 || lastStatus_ == shown) continue;
         shown = lastStatus_;
         const auto s = controller_->StatusNow();
-        out_ << "status TR=" << int(s.tr) << " DP=" << int(s.dp) << " DEF=" << int(s.def)
-             << " current=" << int(s.current) << " change=" << int(s.change) << " compare=" << int(s.compare)
-             << " meters=";
-        for (std::size_t i = 6; i < 28; ++i) out_ << Hex(shown[i]);
-        out_ << " lit=" << LitCounts(views_.meterModel.value_or(0), shown) << '\n';
-        out_.flush();
+        std::string meters;
+        for (std::size_t i = 6; i < 28; ++i) meters += Hex(shown[i]);
+        Print({{"type", "status"},
+               {"TR", s.tr},
+               {"DP", s.dp},
+               {"DEF", s.def},
+               {"current", s.current},
+               {"change", s.change},
+               {"compare", s.compare},
+               {"meters", meters},
+               {"lit", LitCounts(views_.meterModel.value_or(0), shown)}},
+              clireport::StatusText);
+    }
+    return CliExit::Ok;
+}
+
+CliExit CCliApp::WatchChanges(CCliLoop::Clock::time_point end)
+{
+    // The processor tells no one of a change; reading every page in turn, as
+    // the window does when a page opens, finds them.
+    const auto& records = controller_->PageTree().Records();
+    for (std::size_t turn = 0; CCliLoop::Clock::now() < end && !(stop_ && stop_->load()); ++turn) {
+        const std::size_t index = turn % std::max<std::size_t>(records.size(), 1);
+        if (records.empty() || !records[index].hasPage) {
+            loop_.RunUntil([] { return false; }, std::min(end, CCliLoop::Clock::now() + std::chrono::milliseconds(50)),
+                           stop_);
+        } else {
+            const std::size_t before = walksDone_;
+            controller_->OpenPage(index, true);
+            const auto limit = std::min(end, CCliLoop::Clock::now() + std::chrono::seconds(5));
+            loop_.RunUntil([&] { return walksDone_ > before || LinkLost(); }, limit, stop_);
+        }
+        if (LinkLost()) return Fail(CliExit::LinkLost, "link lost");
     }
     return CliExit::Ok;
 }

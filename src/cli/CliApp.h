@@ -4,7 +4,9 @@
 #include "app/SessionBridge.h"
 #include "cli/CliLoop.h"
 #include "cli/CliOptions.h"
+#include "cli/CliReport.h"
 #include "cli/TextViews.h"
+#include "settings/ConnectionProfiles.h"
 #include "settings/ConnectionSettings.h"
 
 #include <atomic>
@@ -26,7 +28,9 @@ enum class CliExit : int {
 // window, with text views.
 class CCliApp : public IControllerObserver {
 public:
-    CCliApp(CliOptions options, std::ostream& out, std::ostream& err, const std::atomic<bool>* stop);
+    // profiles: the stored connection profiles, when the tool can read them.
+    CCliApp(CliOptions options, std::ostream& out, std::ostream& err, const std::atomic<bool>* stop,
+            std::optional<CConnectionProfiles> profiles = std::nullopt);
     ~CCliApp() override;
     CliExit Run();
 
@@ -36,6 +40,7 @@ public:
     void OnPresetData(std::uint8_t index, const ByteString& data) override;
     void OnPresetSent(std::uint8_t index) override;
     void OnRefreshWalkDone() override { ++walksDone_; }
+    void OnChange(const ChangeLine& line) override;
 
 private:
     CliExit Connect();
@@ -54,8 +59,15 @@ private:
     CliExit Backup();
     CliExit Restore();
     CliExit Watch();
+    CliExit WatchChanges(CCliLoop::Clock::time_point end);
+    CliExit Profiles();
+    // Takes host, port and lock code from the chosen profile; false when there is none.
+    bool UseProfile();
 
-    void PrintPage(std::size_t index);
+    // The page's parameters as the page shows them, after opening it.
+    clireport::Json PageJson(std::size_t index);
+    // The report as one JSON line with --json, else as its human text.
+    void Print(const clireport::Json& report, std::string (*text)(const clireport::Json&));
     std::optional<std::uint8_t> ReadOne(std::uint8_t a, std::uint8_t b, std::uint8_t c);
     std::optional<ByteString> RunPresetCommand(unsigned row, presets::PresetCommand command, bool waitSent);
 
@@ -63,12 +75,14 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     const std::atomic<bool>* stop_;
+    std::optional<CConnectionProfiles> profiles_;
     ConnectionSettings settings_;
     CTextViews views_;
     CCliLoop loop_;
     std::unique_ptr<CSessionBridge> session_;
     std::unique_ptr<CConnectionController> controller_;
 
+    bool watching_ = false;
     std::size_t statusCount_ = 0;
     std::size_t walksDone_ = 0;
     ByteString lastStatus_;

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <set>
 
 const char* CliUsage()
 {
-    return "usage: vexlor-cli [--host H] [--port P | --serial DEV] --lock CODE [--log]\n"
+    return "usage: vexlor-cli [--host H] [--port P | --serial DEV] --lock CODE [--log] [--json]\n"
            "                  [--seconds S] [--timeout S] [--reply-ms MS] COMMAND\n"
+           "       vexlor-cli --profile NAME [--lock CODE] [--log] ... COMMAND\n"
            "       vexlor-cli --help | --version\n"
            "commands:\n"
            "  info               version, model, page tree and every parameter\n"
@@ -16,8 +18,13 @@ const char* CliUsage()
            "  presets            the preset list with its markers\n"
            "  backup DIR         every preset to DIR, one file per preset named by label\n"
            "  restore N FILE     upload FILE into user preset N (1 = U1)\n"
-           "  watch              status flags, meter bytes and lit LEDs per bar as they change\n"
-           "The host defaults to 127.0.0.1.\n";
+           "  watch [--changes]  status flags, meter bytes and lit LEDs per bar as they change;\n"
+           "                     with --changes also every parameter change as it happens\n"
+           "  profiles           the stored connection profiles (no connection is made)\n"
+           "The host defaults to 127.0.0.1. --profile takes host, port or serial device and lock\n"
+           "code from a profile stored by the application; --lock still overrides its code.\n"
+           "--json prints info, get, presets and profiles as one JSON object and watch as one\n"
+           "object per line (see vexlor-cli(1)).\n";
 }
 
 namespace {
@@ -32,8 +39,10 @@ bool ParseNumber(const std::string& text, double& out)
 }
 
 const std::map<std::string, std::size_t> kCommandArgs{
-    {"info", 0}, {"get", 3}, {"set", 4}, {"presets", 0}, {"backup", 1}, {"restore", 2}, {"watch", 0},
+    {"info", 0}, {"get", 3}, {"set", 4}, {"presets", 0}, {"backup", 1}, {"restore", 2}, {"watch", 0}, {"profiles", 0},
 };
+
+const std::set<std::string> kJsonCommands{"info", "get", "presets", "profiles", "watch"};
 
 }  // namespace
 
@@ -41,6 +50,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argv, 
 {
     CliOptions o;
     bool portGiven = false;
+    bool hostGiven = false;
     for (std::size_t i = 0; i < argv.size(); ++i) {
         const std::string& arg = argv[i];
         auto value = [&](std::string& out) {
@@ -52,10 +62,15 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argv, 
             return true;
         };
         std::string v;
-        if (!o.command.empty()) {
+        if (arg == "--changes" && (o.command.empty() || o.command == "watch")) {
+            o.changes = true;
+        } else if (!o.command.empty()) {
             o.args.push_back(arg);
         } else if (arg == "--host") {
             if (!value(o.host)) return std::nullopt;
+            hostGiven = true;
+        } else if (arg == "--profile") {
+            if (!value(o.profile)) return std::nullopt;
         } else if (arg == "--port") {
             double port = 0;
             if (!value(v) || !ParseNumber(v, port) || port > 0xFFFFFFFF) {
@@ -70,6 +85,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argv, 
             if (!value(o.lockText)) return std::nullopt;
         } else if (arg == "--log") {
             o.log = true;
+        } else if (arg == "--json") {
+            o.json = true;
         } else if (arg == "--seconds" || arg == "--timeout") {
             double s = 0;
             // The loop counts in milliseconds of a 64-bit clock; infinity or a
@@ -106,7 +123,19 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argv, 
         error = o.command + " takes " + std::to_string(known->second) + " argument(s)";
         return std::nullopt;
     }
-    if (o.lockText.empty()) {
+    if (o.json && !kJsonCommands.count(o.command)) {
+        error = "--json works with info, get, presets, profiles and watch";
+        return std::nullopt;
+    }
+    if (o.changes && o.command != "watch") {
+        error = "--changes belongs to watch";
+        return std::nullopt;
+    }
+    if (!o.profile.empty() && (hostGiven || portGiven || !o.serialDevice.empty())) {
+        error = "--profile excludes --host, --port and --serial";
+        return std::nullopt;
+    }
+    if (o.lockText.empty() && o.profile.empty() && o.command != "profiles") {
         error = "--lock CODE is required";
         return std::nullopt;
     }

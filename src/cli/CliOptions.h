@@ -11,7 +11,10 @@ struct CliOptions {
     std::uint32_t port = 1203;
     std::string serialDevice;  // empty: UDP
     std::string lockText;
+    std::string profile;  // a stored connection profile instead of host, port and lock
     bool log = false;
+    bool json = false;     // one JSON object per report instead of text
+    bool changes = false;  // watch: the change history's lines too
     double seconds = 10;        // watch
     double timeoutSeconds = 120; // connect and each command
     std::int32_t replyTimeoutMs = 2000;  // the link's wait for each reply

@@ -1,6 +1,6 @@
 #include "cli/TextViews.h"
 
-#include "cli/ParamText.h"
+#include "description/ParamText.h"
 #include "settings/ConnectionSettings.h"
 
 CTextControl::CTextControl(std::vector<ControlRecord> records, bool hidden)

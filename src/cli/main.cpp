@@ -1,6 +1,7 @@
 // vexlor-cli: a headless front end over the connection controller.
 #include "cli/CliApp.h"
 #include "cli/CliOptions.h"
+#include "cli/StoredProfiles.h"
 #include "common/VersionOption.h"
 
 #include <atomic>
@@ -35,6 +36,8 @@ int main(int argc, char* argv[])
     }
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
-    CCliApp app(*options, std::cout, std::cerr, &g_stop);
+    std::optional<CConnectionProfiles> profiles;
+    if (!options->profile.empty() || options->command == "profiles") profiles = LoadStoredProfiles();
+    CCliApp app(*options, std::cout, std::cerr, &g_stop, std::move(profiles));
     return static_cast<int>(app.Run());
 }

@@ -22,4 +22,7 @@ struct ConnectionSettings {
     std::uint32_t stopBits = 0;
     std::uint32_t parity = 0;
     std::uint32_t lockCode = kDefaultLockCode;
+    // The connection profile these fields came from (empty: none); not stored
+    // with the fields, the profile list keeps which one is in use.
+    std::string profileName;
 };

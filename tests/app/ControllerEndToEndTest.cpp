@@ -6,10 +6,13 @@
 #include "app/ModelTable.h"
 #include "core/ModelCatalog.h"
 #include "description/DescriptionParser.h"
+#include "description/ParamText.h"
 #include "presets/PresetFile.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <unistd.h>
 
@@ -234,4 +237,208 @@ TEST_F(ControllerEndToEnd, LoadRereadsTheVisibilityDriversAndReopensThePage)
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(c.CurrentPageIndex(), record->hidden ? c.PageTree().Substitute(page) : page);
     EXPECT_TRUE(dynamic_cast<CTextPage*>(c.CurrentPage())->Visible());
+}
+
+namespace {
+
+// The parameter writes the simulator received, as address and value.
+std::vector<std::array<std::uint8_t, 4>> WritesSeen(const LiveRig& rig)
+{
+    std::vector<std::array<std::uint8_t, 4>> writes;
+    for (const std::string& line : rig.SimLog()) {
+        const auto at = line.find("< Write : ");
+        unsigned a = 0, b = 0, c = 0, v = 0;
+        if (at != std::string::npos &&
+            std::sscanf(line.c_str() + at, "< Write : %x - %x - %x - %x", &a, &b, &c, &v) == 4)
+            writes.push_back({std::uint8_t(a), std::uint8_t(b), std::uint8_t(c), std::uint8_t(v)});
+    }
+    return writes;
+}
+
+// The first slider of the open page, for the tests to drag.
+std::optional<ControlRecord> FirstSlider(CConnectionController& c, bool groupZero = false)
+{
+    auto* page = dynamic_cast<CTextPage*>(c.CurrentPage());
+    if (!page) return std::nullopt;
+    for (const auto& control : page->Controls()) {
+        const ControlRecord& r = control->Records().front();
+        if (r.controlStyle == ControlStyle::Slider && (r.a == 0) == groupZero) return r;
+    }
+    return std::nullopt;
+}
+
+// Keeps the steps as the window's undo stack would.
+struct StepKeeper : IUndoView {
+    void PushStep(const UndoStep& step) override { steps.push_back(step); }
+    void ClearSteps() override { ++clears, steps.clear(); }
+    void DropStep(std::uint64_t id) override { dropped.push_back(id); }
+    std::vector<UndoStep> steps;
+    std::vector<std::uint64_t> dropped;
+    int clears = 0;
+};
+
+}  // namespace
+
+TEST_F(ControllerEndToEnd, ChangeHistoryFollowsTheWritesThatReachedTheSimulatorAndTheFrontPanel)
+{
+    LiveRig rig(SimFor(1), Folder());
+    ASSERT_TRUE(rig.ConnectToReady());
+    CConnectionController& c = rig.Controller();
+    const auto slider = FirstSlider(c);
+    ASSERT_TRUE(slider);
+    const ControlRecord r = *slider;
+    const std::uint8_t start = rig.Device().ReadValue({r.a, r.b, r.c});
+    const std::uint8_t values[3] = {std::uint8_t(start ^ 1), std::uint8_t(start ^ 3), std::uint8_t(start ^ 2)};
+    for (std::uint8_t v : values) c.WriteParameter(r.a, r.b, r.c, v, false);
+    c.WriteParameter(r.a, r.b, r.c, values[2], false);  // the same value again is no change
+    ASSERT_TRUE(rig.RunUntil([&] { return WritesSeen(rig).size() == 4; }));
+
+    ASSERT_TRUE(rig.Device().FrontPanelWrite({r.a, r.b, r.c}, start));
+    ASSERT_TRUE(rig.OpenAndWalk(c.CurrentPageIndex()));
+
+    const auto writes = WritesSeen(rig);
+    const auto& lines = c.Changes().Lines();
+    ASSERT_EQ(lines.size(), 4u);
+    const std::vector<std::string> choices;
+    std::uint8_t before = start;
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(lines[i].origin, ChangeOrigin::Operator);
+        EXPECT_EQ((std::array<std::uint8_t, 4>{lines[i].a, lines[i].b, lines[i].c, lines[i].newValue}), writes[i]);
+        EXPECT_EQ(lines[i].oldValue, before);
+        EXPECT_EQ(lines[i].oldText, ParamText(r, before, choices));
+        EXPECT_EQ(lines[i].newText, ParamText(r, writes[i][3], choices));
+        EXPECT_EQ(lines[i].caption, r.name);
+        EXPECT_EQ(lines[i].page, c.PageTree().Records()[c.CurrentPageIndex()].path);
+        before = writes[i][3];
+    }
+    EXPECT_EQ(lines[3].origin, ChangeOrigin::Processor);
+    EXPECT_EQ(lines[3].oldValue, values[2]);
+    EXPECT_EQ(lines[3].newValue, start);
+    const auto& log = rig.Views().logLines;
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [&](const std::string& l) {
+        return l.find("Change: " + ChangeLineText(lines[3])) != std::string::npos;
+    }));
+
+    // The next connection starts a history of its own.
+    rig.Disconnect();
+    ASSERT_TRUE(rig.RunUntil([&] { return c.State() == ConnectionState::Disconnected; }));
+    EXPECT_EQ(c.Changes().Lines().size(), 4u);
+    c.ToggleConnection();
+    EXPECT_TRUE(c.Changes().Lines().empty());
+    rig.RunUntil([&] { return c.State() == ConnectionState::Ready; });
+}
+
+// A drag, undone and redone: each writes exactly one value, and the history
+// says who wrote it.
+TEST_F(ControllerEndToEnd, UndoOfADragWritesThePreDragValueOnceAndRedoThePostDragValue)
+{
+    LiveRig rig(SimFor(1), Folder());
+    StepKeeper keeper;
+    rig.Controller().SetUndoView(&keeper);
+    ASSERT_TRUE(rig.ConnectToReady());
+    CConnectionController& c = rig.Controller();
+    const auto r = FirstSlider(c);
+    ASSERT_TRUE(r);
+    const vsim::Address at{r->a, r->b, r->c};
+    const std::uint8_t start = rig.Device().ReadValue(at);
+    const std::uint8_t dragged = start ^ 2;
+    c.HoldGesture(true);
+    for (std::uint8_t v : {std::uint8_t(start ^ 1), std::uint8_t(start ^ 3), dragged}) c.WriteParameter(r->a, r->b, r->c, v, false);
+    c.HoldGesture(false);
+    ASSERT_EQ(keeper.steps.size(), 1u);
+    const UndoStep step = keeper.steps[0];
+    EXPECT_EQ(step.before, start);
+    EXPECT_EQ(step.after, dragged);
+    EXPECT_EQ(step.caption, r->name);
+    ASSERT_TRUE(rig.RunUntil([&] { return WritesSeen(rig).size() == 3; }));
+
+    // Another page is open when the operator undoes: the step's page comes back.
+    const std::size_t dragPage = c.CurrentPageIndex();
+    std::size_t other = dragPage;
+    for (std::size_t p = 0; p < c.PageTree().Records().size() && other == dragPage; ++p)
+        if (p != dragPage && c.PageTree().Records()[p].hasPage) other = p;
+    ASSERT_TRUE(rig.OpenAndWalk(other));
+    EXPECT_TRUE(c.UndoRefusal(step).empty());
+    c.Undo(step);
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Device().ReadValue(at) == start; }));
+    ASSERT_TRUE(rig.RunUntil([&] { return !c.RefreshWalkRunning() && c.CurrentPageIndex() == dragPage; }));
+    auto writes = WritesSeen(rig);
+    ASSERT_EQ(writes.size(), 4u);
+    EXPECT_EQ(writes[3], (std::array<std::uint8_t, 4>{r->a, r->b, r->c, start}));
+    EXPECT_EQ(c.Changes().Lines().back().origin, ChangeOrigin::Undo);
+
+    c.Redo(step);
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Device().ReadValue(at) == dragged; }));
+    ASSERT_TRUE(rig.OpenAndWalk(c.CurrentPageIndex()));
+    writes = WritesSeen(rig);
+    ASSERT_EQ(writes.size(), 5u);
+    EXPECT_EQ(writes[4][3], dragged);
+    EXPECT_EQ(c.Changes().Lines().back().origin, ChangeOrigin::Redo);
+    EXPECT_TRUE(keeper.dropped.empty());
+}
+
+// A change on the processor after the drag wins: the undo writes nothing.
+TEST_F(ControllerEndToEnd, FrontPanelChangeBetweenDragAndUndoDropsTheStep)
+{
+    LiveRig rig(SimFor(1), Folder());
+    StepKeeper keeper;
+    rig.Controller().SetUndoView(&keeper);
+    ASSERT_TRUE(rig.ConnectToReady());
+    CConnectionController& c = rig.Controller();
+    const auto r = FirstSlider(c);
+    ASSERT_TRUE(r);
+    const vsim::Address at{r->a, r->b, r->c};
+    const std::uint8_t start = rig.Device().ReadValue(at);
+    c.WriteParameter(r->a, r->b, r->c, start ^ 1, false);
+    c.FinishGesture();
+    ASSERT_EQ(keeper.steps.size(), 1u);
+    ASSERT_TRUE(rig.RunUntil([&] { return WritesSeen(rig).size() == 1; }));
+    ASSERT_TRUE(rig.Device().FrontPanelWrite(at, start ^ 4));
+    c.Undo(keeper.steps[0]);
+    ASSERT_TRUE(rig.RunUntil([&] { return !keeper.dropped.empty(); }));
+    EXPECT_EQ(keeper.dropped[0], keeper.steps[0].id);
+    ASSERT_TRUE(rig.OpenAndWalk(c.CurrentPageIndex()));
+    EXPECT_EQ(WritesSeen(rig).size(), 1u);
+    EXPECT_EQ(rig.Device().ReadValue(at), start ^ 4);
+    EXPECT_EQ(c.Changes().Lines().back().origin, ChangeOrigin::Processor);
+}
+
+// While B is compared, the group that B shows is never written by undo; and
+// A/B, preset load and a new connection each clear the steps.
+TEST_F(ControllerEndToEnd, UndoIsRefusedOnCompareLockedParametersAndStepsGoWithAB)
+{
+    LiveRig rig(SimFor(1), Folder());
+    StepKeeper keeper;
+    rig.Controller().SetUndoView(&keeper);
+    ASSERT_TRUE(rig.ConnectToReady());
+    EXPECT_GE(keeper.clears, 1);
+    CConnectionController& c = rig.Controller();
+    std::optional<ControlRecord> locked;
+    for (std::size_t p = 0; p < c.PageTree().Records().size() && !locked; ++p) {
+        if (!c.PageTree().Records()[p].hasPage) continue;
+        ASSERT_TRUE(rig.OpenAndWalk(p));
+        locked = FirstSlider(c, true);
+    }
+    ASSERT_TRUE(locked);
+    const vsim::Address at{locked->a, locked->b, locked->c};
+    const std::uint8_t start = rig.Device().ReadValue(at);
+    c.WriteParameter(locked->a, locked->b, locked->c, start ^ 1, false);
+    c.FinishGesture();
+    ASSERT_EQ(keeper.steps.size(), 1u);
+    const UndoStep step = keeper.steps[0];
+    ASSERT_TRUE(rig.RunUntil([&] { return WritesSeen(rig).size() == 1; }));
+
+    c.SelectA();
+    rig.RunUntil([&] { return !c.RefreshWalkRunning(); });
+    const int clears = keeper.clears;
+    c.SelectB();
+    ASSERT_TRUE(rig.RunUntil([&] { return !c.RefreshWalkRunning(); }));
+    ASSERT_TRUE(c.CompareLock());
+    EXPECT_GT(keeper.clears, clears);
+    EXPECT_TRUE(keeper.steps.empty());
+    EXPECT_FALSE(c.UndoRefusal(step).empty());
+    c.Undo(step);
+    ASSERT_TRUE(rig.OpenAndWalk(c.CurrentPageIndex()));
+    EXPECT_EQ(WritesSeen(rig).size(), 1u);
 }

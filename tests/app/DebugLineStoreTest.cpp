@@ -1,3 +1,4 @@
+#include "app/ChangeHistory.h"
 #include "app/DebugLineStore.h"
 
 #include <gtest/gtest.h>
@@ -76,6 +77,14 @@ TEST_F(DebugLineStoreTest, FiltersDropLedAndDetailLines)
     store.AddLine("tick 6");
     EXPECT_EQ(store.Count(), 2u);
     EXPECT_NE(store.Line(1).find("tick 6"), std::string::npos);
+
+    // Only the parameter changes, whatever the other filters say.
+    store.SetChangesOnly(true);
+    store.AddLine("tick 7");
+    store.AddLine(std::string(kChangeLogPrefix) + "operator Input / Gain: 1 -> 2");
+    store.AddLine("Debug : Change: quoted");
+    ASSERT_EQ(store.Count(), 3u);
+    EXPECT_NE(store.Line(2).find("operator Input / Gain: 1 -> 2"), std::string::npos);
 }
 
 TEST_F(DebugLineStoreTest, StoreGrowsInStepsOfAThousandAndClears)

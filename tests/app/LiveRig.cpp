@@ -14,7 +14,10 @@ vsim::SimOptions SimFor(int model)
 
 LiveRig::LiveRig(vsim::SimOptions sim, std::string folder)
 {
-    server_ = std::make_unique<vsim::SimServer>(sim);
+    server_ = std::make_unique<vsim::SimServer>(sim, [this](const std::string& line) {
+        std::lock_guard lock(simLogMutex_);
+        simLog_.push_back(line);
+    });
     std::string why;
     simStarted_ = server_->Start(&why);
     settings_.host = "127.0.0.1";
@@ -37,6 +40,12 @@ LiveRig::~LiveRig()
     Disconnect();
     bridge_.reset();  // joins the session's threads
     server_->Stop();
+}
+
+std::vector<std::string> LiveRig::SimLog() const
+{
+    std::lock_guard lock(simLogMutex_);
+    return simLog_;
 }
 
 void LiveRig::OnParamValue(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t v)

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 
 // The controller with text views over the real session, the real UDP transport
@@ -35,6 +36,8 @@ public:
     bool OpenAndWalk(std::size_t page, std::chrono::milliseconds limit = std::chrono::seconds(10));
     bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(10));
     void Disconnect();
+    // The simulator's log so far (every command it received, among others).
+    std::vector<std::string> SimLog() const;
 
     void OnStatus(const ByteString&) override { ++statuses; }
     void OnRefreshWalkDone() override { ++walks; }
@@ -51,6 +54,8 @@ public:
     std::vector<std::uint8_t> loaded;
 
 private:
+    mutable std::mutex simLogMutex_;
+    std::vector<std::string> simLog_;
     std::unique_ptr<vsim::SimServer> server_;
     bool simStarted_ = false;
     ConnectionSettings settings_;

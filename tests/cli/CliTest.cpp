@@ -3,8 +3,11 @@
 #include "SimServer.h"
 #include "cli/CliOptions.h"
 #include "core/PresetImage.h"
+#include "core/SimModel.h"
 #include "link/Packet.h"
 #include "presets/PresetFile.h"
+
+#include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
 
@@ -253,4 +256,120 @@ TEST_F(CliTest, WatchPrintsStatusLinesForItsSecondsAndLogShowsTheSessionLines)
     EXPECT_EQ(std::count(counts.begin(), counts.end(), ','), 13) << counts;
     EXPECT_NE(r.out.find("log: Connected"), std::string::npos);
     EXPECT_NE(r.out.find("log: Read version"), std::string::npos);
+}
+
+namespace {
+
+using Json = nlohmann::json;
+
+std::vector<Json> JsonLines(const std::string& out)
+{
+    std::vector<Json> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = out.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(Json::parse(out.substr(start, end - start)));  // throws on anything but JSON
+    return lines;
+}
+
+std::string HexByte(const Json& v)
+{
+    char text[4];
+    std::snprintf(text, sizeof text, "%02x", v.get<unsigned>());
+    return text;
+}
+
+}  // namespace
+
+// Scripts read --json; people read the text: both must say the same.
+TEST_F(CliTest, JsonOfEveryCommandParsesAndSaysWhatTheTextSays)
+{
+    StartSim(1);
+    RunResult text = Cli({"info"});
+    RunResult json = Cli({"--json", "info"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    auto lines = JsonLines(json.out);
+    ASSERT_EQ(lines.size(), 1u);
+    const Json& info = lines[0];
+    EXPECT_NE(text.out.find("version: " + info["version"].get<std::string>() + "\n"), std::string::npos);
+    EXPECT_EQ(info["model"]["name"], "VexlorFM");
+    std::size_t parameters = 0;
+    for (const Json& page : info["pages"]) {
+        EXPECT_NE(text.out.find("page " + std::to_string(page["index"].get<int>()) + ": " +
+                                page["path"].get<std::string>()),
+                  std::string::npos);
+        for (const Json& p : page["parameters"]) {
+            std::string line = "  " + p["caption"].get<std::string>() + " [" + HexByte(p["address"][0]) + ' ' +
+                               HexByte(p["address"][1]) + ' ' + HexByte(p["address"][2]) + "] = ";
+            // The live readings (clock, gain, peak) move between the two runs.
+            if (p["address"][0] != vsim::kLiveGroup)
+                line += std::to_string(p["value"].get<int>()) + " \"" + p["text"].get<std::string>() + '"';
+            EXPECT_NE(text.out.find(line), std::string::npos) << line;
+            ++parameters;
+        }
+    }
+    EXPECT_EQ(parameters, static_cast<std::size_t>(std::count(text.out.begin(), text.out.end(), '[')));
+
+    text = Cli({"get", "2", "0", "1"});
+    json = Cli({"get", "--json", "2", "0", "1"});
+    ASSERT_EQ(json.exitCode, 1) << "options come before the command";
+    json = Cli({"--json", "get", "2", "0", "1"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    lines = JsonLines(json.out);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0]["value"], sim_->Device().ReadValue({2, 0, 1}));
+    EXPECT_EQ(text.out, "02 00 01 = " + std::to_string(lines[0]["value"].get<int>()) + " \"" +
+                            lines[0]["text"].get<std::string>() + "\" (" + lines[0]["caption"].get<std::string>() +
+                            ")\n");
+
+    text = Cli({"presets"});
+    json = Cli({"--json", "presets"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    lines = JsonLines(json.out);
+    ASSERT_EQ(lines.size(), 1u);
+    const Json& presets = lines[0]["presets"];
+    ASSERT_EQ(presets.size(), sim_->Device().GetModel().PresetCount());
+    const int current = sim_->Device().Flags().current;
+    for (const Json& p : presets) {
+        EXPECT_NE(text.out.find(p["label"].get<std::string>() + ' ' + p["name"].get<std::string>()), std::string::npos);
+        EXPECT_EQ(p["current"].get<bool>(), p["index"].get<int>() == current);
+    }
+
+    json = Cli({"--json", "--seconds", "1", "watch"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    lines = JsonLines(json.out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0]["type"], "status");
+    EXPECT_EQ(lines[0]["lit"].size(), 14u);
+    EXPECT_EQ(lines[0]["meters"].get<std::string>().size(), 44u);
+
+    EXPECT_EQ(Cli({"--json", "backup", folder_.string()}).exitCode, 1);
+}
+
+// The front panel changes a parameter; watch --changes reports it, read from
+// the processor, as the window's debug log would.
+TEST_F(CliTest, WatchChangesReportsFrontPanelChangesAsTheyHappen)
+{
+    StartSim(1);
+    const vsim::Address level{2, 0, 1};
+    const std::uint8_t start = sim_->Device().ReadValue(level);
+    ChildProcess cli(VEXLOR_CLI_PATH,
+                     {"--port", std::to_string(sim_->UdpPort()), "--lock", std::to_string(kLock), "--json", "--seconds",
+                      "30", "watch", "--changes"},
+                     folder_.string());
+    ASSERT_TRUE(cli.Started());
+    // The tool sees a change only once connected; change the value until it
+    // tells. The live readings of the status page change by themselves.
+    Json change;
+    for (int i = 0; i < 200 && change["address"] != Json::array({2, 0, 1}); ++i) {
+        ASSERT_TRUE(sim_->Device().FrontPanelWrite(level, static_cast<std::uint8_t>(start ^ (1 + i % 2))));
+        if (const auto line = cli.ReadLine(300ms)) change = Json::parse(*line);
+    }
+    EXPECT_EQ(change["type"], "change");
+    EXPECT_EQ(change["origin"], "processor");
+    EXPECT_EQ(change["caption"], "Analog Level");
+    EXPECT_EQ(change["page"], "Input > Source");
+    EXPECT_EQ(change["address"], Json::array({2, 0, 1}));
+    // The tool may have read the value before the latest change.
+    EXPECT_NE(change["newValue"], change["oldValue"]);
+    EXPECT_TRUE(change["newValue"] == (start ^ 1) || change["newValue"] == (start ^ 2)) << change;
 }

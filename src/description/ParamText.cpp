@@ -1,4 +1,4 @@
-#include "cli/ParamText.h"
+#include "description/ParamText.h"
 
 #include "description/ParameterModel.h"
 
