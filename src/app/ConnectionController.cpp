@@ -269,15 +269,20 @@ void CConnectionController::OnParamValue(std::uint32_t packed)
         }
         return;
     }
+    ShowDeviceValue(a, b, c, value);
+    NoteValue(a, b, c, value, ChangeOrigin::Processor);
+    FinishStepCheck(a, b, c, value);
+    AdvanceRefreshWalk(a, b, c);
+}
+
+void CConnectionController::ShowDeviceValue(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t value)
+{
     for (IBoundControl* control : bound_) {
         auto& records = control->Records();
         if (records.empty() || !descaccess::SameAddress(records.front(), a, b, c)) continue;
         records.front().value = value;
         control->SetDeviceValue(value);
     }
-    NoteValue(a, b, c, value, ChangeOrigin::Processor);
-    FinishStepCheck(a, b, c, value);
-    AdvanceRefreshWalk(a, b, c);
 }
 
 void CConnectionController::AdvanceRefreshWalk(std::uint8_t a, std::uint8_t b, std::uint8_t c)

@@ -149,6 +149,8 @@ private:
     bool SaveAndParseDescription(const ByteString& bytes);
     void StartFullRead();
     void OnParamValue(std::uint32_t packed);
+    // The open page's controls of that address show the value.
+    void ShowDeviceValue(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t value);
     void AdvanceRefreshWalk(std::uint8_t a, std::uint8_t b, std::uint8_t c);
     void EndRefreshWalk();
     bool ValidateSettings();

@@ -163,14 +163,6 @@ void CConnectionController::FinishStepCheck(std::uint8_t a, std::uint8_t b, std:
         if (PageNode* root = parser_->Root()) StoreValue(*root, a, b, c, target);
     }
     // The operator sees the value come back where it was changed.
-    if (currentPage_ != step.page || !page_) {
-        OpenPage(step.page, true);
-        return;
-    }
-    for (IBoundControl* control : bound_) {
-        auto& records = control->Records();
-        if (records.empty() || !descaccess::SameAddress(records.front(), a, b, c)) continue;
-        records.front().value = target;
-        control->SetDeviceValue(target);
-    }
+    if (currentPage_ != step.page || !page_) OpenPage(step.page, true);
+    else ShowDeviceValue(a, b, c, target);
 }

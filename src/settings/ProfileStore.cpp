@@ -1,7 +1,7 @@
 #include "settings/ProfileStore.h"
 
-#include <QSettings>
-#include <QString>
+#include "settings/SettingsStore.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -17,19 +17,6 @@ const QString kHost = QStringLiteral("sHost");
 const QString kPort = QStringLiteral("dwPort");
 const QString kLockCode = QStringLiteral("dwLockCode");
 
-std::unique_ptr<QSettings> OpenProfiles()
-{
-#ifdef Q_OS_WIN
-    auto store = std::make_unique<QSettings>(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Tessavorn\\Vexlor"),
-                                             QSettings::NativeFormat);
-#else
-    auto store = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                             QStringLiteral("Tessavorn"), QStringLiteral("Vexlor"));
-#endif
-    store->beginGroup(kGroup);
-    return store;
-}
-
 // A stored text with a control character is a damaged line (an open quote that
 // ran into the lines after it).
 bool ReadText(const QSettings& store, const QString& key, std::string& out)
@@ -37,7 +24,7 @@ bool ReadText(const QSettings& store, const QString& key, std::string& out)
     const QVariant v = store.value(key);
     if (!v.isValid() || !v.canConvert<QString>()) return false;
     const QString text = v.toString();
-    if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20; })) return false;
+    if (HasControlCharacter(text)) return false;
     out = text.toStdString();
     return true;
 }
@@ -92,7 +79,7 @@ void WriteProfile(QSettings& store, const ConnectionProfile& p)
 CConnectionProfiles CProfileStore::Load()
 {
     CConnectionProfiles profiles;
-    auto store = OpenProfiles();
+    auto store = OpenSettingsStore(kGroup);
     for (const int slot : StoredSlots(*store)) {
         auto profile = ReadProfile(*store, slot);
         // A damaged or clashing entry stays in the store as it is.
@@ -106,7 +93,10 @@ CConnectionProfiles CProfileStore::Load()
 
 bool CProfileStore::Save(CConnectionProfiles& profiles)
 {
-    auto store = OpenProfiles();
+    auto store = OpenSettingsStore(kGroup);
+    // Writing rewrites the whole file, which would lose what a damaged one
+    // holds past its damage; the settings leave such a file alone too.
+    if (StoreDamaged(*store) || StoreDamaged(*OpenSettingsStore(QStringLiteral("Settings")))) return false;
     const std::vector<int> taken = StoredSlots(*store);
     int next = taken.empty() ? 1 : taken.back() + 1;
     std::set<int> kept;

@@ -1,9 +1,10 @@
 #include "settings/RegistryValue.h"
 
+#include "settings/SettingsStore.h"
+
 #include <QFile>
 #include <QSettings>
 #include <QString>
-#include <QStringList>
 #include <QVariant>
 
 #include <algorithm>
@@ -14,15 +15,7 @@ namespace {
 // The store and group every value lives in.
 std::unique_ptr<QSettings> OpenStore()
 {
-#ifdef Q_OS_WIN
-    auto store = std::make_unique<QSettings>(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Tessavorn\\Vexlor"),
-                                             QSettings::NativeFormat);
-#else
-    auto store = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                             QStringLiteral("Tessavorn"), QStringLiteral("Vexlor"));
-#endif
-    store->beginGroup(QStringLiteral("Settings"));
-    return store;
+    return OpenSettingsStore(QStringLiteral("Settings"));
 }
 
 bool FromVariant(const QVariant& v, std::string& out)
@@ -32,7 +25,7 @@ bool FromVariant(const QVariant& v, std::string& out)
     const QString text = v.toString();
     // Host and port names never hold control characters; one that does is a
     // damaged line (an open quote that ran into the lines after it).
-    if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20; }))
+    if (HasControlCharacter(text))
         return false;
     out = text.toStdString();
     return true;
@@ -46,44 +39,6 @@ bool FromVariant(const QVariant& v, std::uint32_t& out)
         return false;
     out = static_cast<std::uint32_t>(n);
     return true;
-}
-
-// True when the file behind the store holds lines of the settings group that
-// the store did not take in as they stand: a format error, a line that is no
-// "name=value", a name the store does not know (an open quote above ran over
-// it), or a value that ran into the lines after it.
-bool StoreDamaged(const QSettings& store)
-{
-    if (store.status() == QSettings::FormatError)
-        return true;
-#ifdef Q_OS_WIN
-    return false;
-#else
-    QFile file(store.fileName());
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QStringList keys = store.childKeys();
-    bool inGroup = false;
-    for (const QString& raw : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-        const QString line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
-            continue;
-        if (line.startsWith(QLatin1Char('['))) {
-            inGroup = line == QStringLiteral("[Settings]");
-            continue;
-        }
-        if (!inGroup)
-            continue;
-        const auto eq = line.indexOf(QLatin1Char('='));
-        if (eq <= 0)
-            return true;
-        const QString key = line.left(eq).trimmed();
-        std::string text;
-        if (!keys.contains(key) || !FromVariant(store.value(key), text))
-            return true;
-    }
-    return false;
-#endif
 }
 
 QVariant ToVariant(const std::string& value) { return QString::fromStdString(value); }

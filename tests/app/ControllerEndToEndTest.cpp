@@ -329,91 +329,104 @@ TEST_F(ControllerEndToEnd, ChangeHistoryFollowsTheWritesThatReachedTheSimulatorA
     rig.RunUntil([&] { return c.State() == ConnectionState::Ready; });
 }
 
+// A connected rig whose undo steps a keeper collects.
+class UndoEndToEnd : public ControllerEndToEnd {
+protected:
+    void SetUp() override
+    {
+        ControllerEndToEnd::SetUp();
+        rig_ = std::make_unique<LiveRig>(SimFor(1), Folder());
+        rig_->Controller().SetUndoView(&keeper_);
+        ASSERT_TRUE(rig_->ConnectToReady());
+        const auto slider = FirstSlider(rig_->Controller());
+        ASSERT_TRUE(slider);
+        r_ = *slider;
+        at_ = {r_.a, r_.b, r_.c};
+        start_ = rig_->Device().ReadValue(at_);
+    }
+    void TearDown() override
+    {
+        rig_.reset();
+        ControllerEndToEnd::TearDown();
+    }
+    CConnectionController& Controller() { return rig_->Controller(); }
+
+    StepKeeper keeper_;
+    std::unique_ptr<LiveRig> rig_;
+    // The first slider of the first page, where it was and what it held.
+    ControlRecord r_;
+    vsim::Address at_;
+    std::uint8_t start_ = 0;
+};
+
 // A drag, undone and redone: each writes exactly one value, and the history
 // says who wrote it.
-TEST_F(ControllerEndToEnd, UndoOfADragWritesThePreDragValueOnceAndRedoThePostDragValue)
+TEST_F(UndoEndToEnd, UndoOfADragWritesThePreDragValueOnceAndRedoThePostDragValue)
 {
-    LiveRig rig(SimFor(1), Folder());
-    StepKeeper keeper;
-    rig.Controller().SetUndoView(&keeper);
-    ASSERT_TRUE(rig.ConnectToReady());
-    CConnectionController& c = rig.Controller();
-    const auto r = FirstSlider(c);
-    ASSERT_TRUE(r);
-    const vsim::Address at{r->a, r->b, r->c};
-    const std::uint8_t start = rig.Device().ReadValue(at);
-    const std::uint8_t dragged = start ^ 2;
+    CConnectionController& c = Controller();
+    const std::uint8_t dragged = start_ ^ 2;
     c.HoldGesture(true);
-    for (std::uint8_t v : {std::uint8_t(start ^ 1), std::uint8_t(start ^ 3), dragged}) c.WriteParameter(r->a, r->b, r->c, v, false);
+    for (std::uint8_t v : {std::uint8_t(start_ ^ 1), std::uint8_t(start_ ^ 3), dragged})
+        c.WriteParameter(r_.a, r_.b, r_.c, v, false);
     c.HoldGesture(false);
-    ASSERT_EQ(keeper.steps.size(), 1u);
-    const UndoStep step = keeper.steps[0];
-    EXPECT_EQ(step.before, start);
+    ASSERT_EQ(keeper_.steps.size(), 1u);
+    const UndoStep step = keeper_.steps[0];
+    EXPECT_EQ(step.before, start_);
     EXPECT_EQ(step.after, dragged);
-    EXPECT_EQ(step.caption, r->name);
-    ASSERT_TRUE(rig.RunUntil([&] { return WritesSeen(rig).size() == 3; }));
+    EXPECT_EQ(step.caption, r_.name);
+    ASSERT_TRUE(rig_->RunUntil([&] { return WritesSeen(*rig_).size() == 3; }));
 
     // Another page is open when the operator undoes: the step's page comes back.
     const std::size_t dragPage = c.CurrentPageIndex();
     std::size_t other = dragPage;
     for (std::size_t p = 0; p < c.PageTree().Records().size() && other == dragPage; ++p)
         if (p != dragPage && c.PageTree().Records()[p].hasPage) other = p;
-    ASSERT_TRUE(rig.OpenAndWalk(other));
+    ASSERT_TRUE(rig_->OpenAndWalk(other));
     EXPECT_TRUE(c.UndoRefusal(step).empty());
     c.Undo(step);
-    ASSERT_TRUE(rig.RunUntil([&] { return rig.Device().ReadValue(at) == start; }));
-    ASSERT_TRUE(rig.RunUntil([&] { return !c.RefreshWalkRunning() && c.CurrentPageIndex() == dragPage; }));
-    auto writes = WritesSeen(rig);
+    ASSERT_TRUE(rig_->RunUntil([&] { return rig_->Device().ReadValue(at_) == start_; }));
+    ASSERT_TRUE(rig_->RunUntil([&] { return !c.RefreshWalkRunning() && c.CurrentPageIndex() == dragPage; }));
+    auto writes = WritesSeen(*rig_);
     ASSERT_EQ(writes.size(), 4u);
-    EXPECT_EQ(writes[3], (std::array<std::uint8_t, 4>{r->a, r->b, r->c, start}));
+    EXPECT_EQ(writes[3], (std::array<std::uint8_t, 4>{r_.a, r_.b, r_.c, start_}));
     EXPECT_EQ(c.Changes().Lines().back().origin, ChangeOrigin::Undo);
 
     c.Redo(step);
-    ASSERT_TRUE(rig.RunUntil([&] { return rig.Device().ReadValue(at) == dragged; }));
-    ASSERT_TRUE(rig.OpenAndWalk(c.CurrentPageIndex()));
-    writes = WritesSeen(rig);
+    ASSERT_TRUE(rig_->RunUntil([&] { return rig_->Device().ReadValue(at_) == dragged; }));
+    ASSERT_TRUE(rig_->OpenAndWalk(c.CurrentPageIndex()));
+    writes = WritesSeen(*rig_);
     ASSERT_EQ(writes.size(), 5u);
     EXPECT_EQ(writes[4][3], dragged);
     EXPECT_EQ(c.Changes().Lines().back().origin, ChangeOrigin::Redo);
-    EXPECT_TRUE(keeper.dropped.empty());
+    EXPECT_TRUE(keeper_.dropped.empty());
 }
 
 // A change on the processor after the drag wins: the undo writes nothing.
-TEST_F(ControllerEndToEnd, FrontPanelChangeBetweenDragAndUndoDropsTheStep)
+TEST_F(UndoEndToEnd, FrontPanelChangeBetweenDragAndUndoDropsTheStep)
 {
-    LiveRig rig(SimFor(1), Folder());
-    StepKeeper keeper;
-    rig.Controller().SetUndoView(&keeper);
-    ASSERT_TRUE(rig.ConnectToReady());
-    CConnectionController& c = rig.Controller();
-    const auto r = FirstSlider(c);
-    ASSERT_TRUE(r);
-    const vsim::Address at{r->a, r->b, r->c};
-    const std::uint8_t start = rig.Device().ReadValue(at);
-    c.WriteParameter(r->a, r->b, r->c, start ^ 1, false);
+    CConnectionController& c = Controller();
+    c.WriteParameter(r_.a, r_.b, r_.c, start_ ^ 1, false);
     c.FinishGesture();
-    ASSERT_EQ(keeper.steps.size(), 1u);
-    ASSERT_TRUE(rig.RunUntil([&] { return WritesSeen(rig).size() == 1; }));
-    ASSERT_TRUE(rig.Device().FrontPanelWrite(at, start ^ 4));
-    c.Undo(keeper.steps[0]);
-    ASSERT_TRUE(rig.RunUntil([&] { return !keeper.dropped.empty(); }));
-    EXPECT_EQ(keeper.dropped[0], keeper.steps[0].id);
-    ASSERT_TRUE(rig.OpenAndWalk(c.CurrentPageIndex()));
-    EXPECT_EQ(WritesSeen(rig).size(), 1u);
-    EXPECT_EQ(rig.Device().ReadValue(at), start ^ 4);
+    ASSERT_EQ(keeper_.steps.size(), 1u);
+    ASSERT_TRUE(rig_->RunUntil([&] { return WritesSeen(*rig_).size() == 1; }));
+    ASSERT_TRUE(rig_->Device().FrontPanelWrite(at_, start_ ^ 4));
+    c.Undo(keeper_.steps[0]);
+    ASSERT_TRUE(rig_->RunUntil([&] { return !keeper_.dropped.empty(); }));
+    EXPECT_EQ(keeper_.dropped[0], keeper_.steps[0].id);
+    ASSERT_TRUE(rig_->OpenAndWalk(c.CurrentPageIndex()));
+    EXPECT_EQ(WritesSeen(*rig_).size(), 1u);
+    EXPECT_EQ(rig_->Device().ReadValue(at_), start_ ^ 4);
     EXPECT_EQ(c.Changes().Lines().back().origin, ChangeOrigin::Processor);
 }
 
 // While B is compared, the group that B shows is never written by undo; and
 // A/B, preset load and a new connection each clear the steps.
-TEST_F(ControllerEndToEnd, UndoIsRefusedOnCompareLockedParametersAndStepsGoWithAB)
+TEST_F(UndoEndToEnd, UndoIsRefusedOnCompareLockedParametersAndStepsGoWithAB)
 {
-    LiveRig rig(SimFor(1), Folder());
-    StepKeeper keeper;
-    rig.Controller().SetUndoView(&keeper);
-    ASSERT_TRUE(rig.ConnectToReady());
+    LiveRig& rig = *rig_;
+    StepKeeper& keeper = keeper_;
     EXPECT_GE(keeper.clears, 1);
-    CConnectionController& c = rig.Controller();
+    CConnectionController& c = Controller();
     std::optional<ControlRecord> locked;
     for (std::size_t p = 0; p < c.PageTree().Records().size() && !locked; ++p) {
         if (!c.PageTree().Records()[p].hasPage) continue;

@@ -3,6 +3,7 @@
 // a pseudo-terminal; the operator's clicks go through the window's buttons.
 #include "SimServer.h"
 #include "app/ui/DebugWindow.h"
+#include "app/ui/ParamUndoStack.h"
 #include "app/ui/VexlorDlg.h"
 #include "description/DescriptionTree.h"
 #include "description/ui/ParamPage.h"
@@ -253,7 +254,9 @@ TEST_P(MainWindowTest, ConnectsOpensEveryPageWritesASliderComparesAndDisconnects
     }));
     ASSERT_EQ(State(), ConnectionState::Ready);
     EXPECT_EQ(window_->ProgressWindow(), nullptr);
-    EXPECT_TRUE(window_->windowTitle().startsWith("Remote V"));
+    // The first start made a profile of the settings, named after the host.
+    EXPECT_TRUE(window_->windowTitle().startsWith("127.0.0.1 - Remote V"))
+        << window_->windowTitle().toStdString();
     EXPECT_EQ(Button("BtnConnect")->Element(), "BtnDisconnect");
     EXPECT_FALSE(Panel()->isVisible());
     EXPECT_TRUE(Tree()->isEnabled());
@@ -319,6 +322,53 @@ TEST_P(MainWindowTest, ConnectsOpensEveryPageWritesASliderComparesAndDisconnects
     EXPECT_FALSE(Tree()->isEnabled());
     EXPECT_EQ(Button("BtnConnect")->Element(), "BtnConnect");
     EXPECT_EQ(Page(), nullptr);
+}
+
+// Ctrl+Z takes a slider's change back on the processor, Ctrl+Y and
+// Ctrl+Shift+Z bring it again; the entries are off when there is nothing to do.
+TEST_P(MainWindowTest, CtrlZUndoesASliderGestureAndCtrlYRedoesIt)
+{
+    ASSERT_TRUE(ConnectToReady());
+    CParamUndoStack& undo = window_->UndoStack();
+    EXPECT_FALSE(undo.UndoAction().isEnabled());
+    CParamSlider* slider = Page()->findChild<CParamSlider*>();
+    for (QTreeWidgetItem* item : TreeItems()) {
+        if (slider && slider->isEnabled()) break;
+        ASSERT_TRUE(Select(item));
+        slider = Page()->findChild<CParamSlider*>();
+    }
+    ASSERT_NE(slider, nullptr);
+    const ControlRecord record = slider->Records().front();
+    const vsim::Address at{record.a, record.b, record.c};
+    QApplication::setActiveWindow(window_.get());
+    slider->setFocus();
+    const std::uint8_t was = slider->Raw();
+    const Qt::Key key = slider->value() == slider->maximum() ? Qt::Key_Down : Qt::Key_Up;
+    QTest::keyClick(slider, key);
+    QTest::keyClick(slider, key);  // one burst, one step
+    const std::uint8_t moved = slider->Raw();
+    ASSERT_NE(moved, was);
+    ASSERT_TRUE(RunUntil([&] { return sim_->Device().ReadValue(at) == moved; }));
+    ASSERT_TRUE(RunUntil([&] { return undo.UndoAction().isEnabled(); }));
+    EXPECT_EQ(undo.Stack().count(), 1);
+
+    QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_TRUE(RunUntil([&] { return sim_->Device().ReadValue(at) == was && slider->Raw() == was; }));
+    EXPECT_FALSE(undo.UndoAction().isEnabled());
+    EXPECT_TRUE(undo.RedoAction().isEnabled());
+    QTest::keyClick(window_.get(), Qt::Key_Y, Qt::ControlModifier);
+    ASSERT_TRUE(RunUntil([&] { return sim_->Device().ReadValue(at) == moved; }));
+    QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_TRUE(RunUntil([&] { return sim_->Device().ReadValue(at) == was; }));
+    QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_TRUE(RunUntil([&] { return sim_->Device().ReadValue(at) == moved; }));
+
+    // A new connection starts with nothing to undo.
+    Click(Button("BtnConnect"));
+    ASSERT_TRUE(RunUntil([&] { return State() == ConnectionState::Disconnected; }));
+    EXPECT_EQ(undo.Stack().count(), 0);
+    EXPECT_FALSE(undo.UndoAction().isEnabled());
+    EXPECT_FALSE(undo.RedoAction().isEnabled());
 }
 
 TEST_P(MainWindowTest, PresetButtonsLoadSaveRenameAndMovePresetsThroughFiles)

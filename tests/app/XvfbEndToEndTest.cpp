@@ -118,10 +118,13 @@ TEST_F(XvfbApp, MaskCutsTheShapeClickOnConnectConnectsAndExitEndsTheProcess)
     EXPECT_NE(x_->PixelAt(window.x + 1, window.y + window.height / 2), 0xFF00FFu);
 
     ASSERT_TRUE(Click(Centre(window, "BtnConnect")));
-    // The version reply names the window "Remote V" and the version; the
+    // The version reply names the window after its profile (the first start's,
+    // named after the host), "Remote V" and the version; the
     // progress window goes when the preset list is in.
     EXPECT_TRUE(Eventually(
-        [&] { return x_->WindowName(window.id).rfind("Remote V", 0) == 0 && x_->MappedWindows().size() == 1; },
+        [&] {
+            return x_->WindowName(window.id).rfind("127.0.0.1 - Remote V", 0) == 0 && x_->MappedWindows().size() == 1;
+        },
         30s))
         << x_->WindowName(window.id);
 
@@ -133,6 +136,9 @@ TEST_F(XvfbApp, MaskCutsTheShapeClickOnConnectConnectsAndExitEndsTheProcess)
     QSettings stored(QString::fromStdString(sandbox_->SettingsFile().string()), QSettings::IniFormat);
     EXPECT_EQ(stored.value("Settings/dwBaud").toString(), "1");
     EXPECT_EQ(stored.value("Settings/sHost").toString(), "127.0.0.1");
+    // And the first start's profile, which vexlor-cli --profile reads.
+    EXPECT_EQ(stored.value("Profiles/sCurrent").toString(), "127.0.0.1");
+    EXPECT_EQ(stored.value("Profiles/1/dwPort").toUInt(), sim_->UdpPort());
 }
 
 TEST_F(XvfbApp, SecondCopyShowsItsMessageAndEndsWhileTheFirstRunsOnAndADeadCopysLockIsTakenOver)

@@ -34,7 +34,10 @@ inline constexpr int kSettingsLabelX = 332;
 inline constexpr int kSettingsLabelWidth = 76;
 inline constexpr int kSettingsEditX = 416;
 inline constexpr QSize kSettingsEdit{108, 22};
-inline constexpr int kSettingsRows[3] = {48, 84, 120}; // host, port, lock code
+inline constexpr int kSettingsRows[4] = {48, 84, 120, 156}; // host, port, lock code, profile name
+inline constexpr QRect kProfileList{16, 152, 300, 88};
+inline constexpr QSize kProfileButton{60, 22};
+inline constexpr int kProfileButtonsTop = 192;
 
 // Progress window.
 inline constexpr QSize kWait{320, 120};

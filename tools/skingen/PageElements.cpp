@@ -254,6 +254,39 @@ void WritePageControls(SkinWriter& w)
     WriteStatic(w, {{0, 0, 80, 13}, {}, pal::kText2, 10, false, 37, {}});
 }
 
+namespace {
+
+// The connection profiles: their list, and New, Rename and Delete under the
+// name field.
+void WriteProfileControls(SkinWriter& w)
+{
+    w.Section("ProfileList", "the stored connection profiles");
+    WritePlace(w, kProfileList);
+    w.Long("col_number", 1);
+    w.Long("col0_width", kProfileList.width());
+    w.Colour("bkcolor", kListBack.rgb());
+    w.Colour("textcolor", pal::kText.rgb());
+    w.Colour("current_text_color", pal::kAccent.rgb());
+    w.Colour("selection_color", pal::kSelection.rgb());
+    w.Colour("selected_text_color", pal::kWhite.rgb());
+    WriteFont(w, 12, false);
+    FaceSpec face;
+    face.size = kProfileButton;
+    face.kind = FaceKind::Push;
+    face.radius = 3;
+    face.surround = pal::kPanel;
+    const char* buttons[3][2] = {{"BtnProfileNew", "New"}, {"BtnProfileRename", "Rename"},
+                                 {"BtnProfileDelete", "Delete"}};
+    for (int i = 0; i < 3; ++i) {
+        w.Section(buttons[i][0]);
+        WriteButton(w, "Buttons", "BtnProfile", face,
+                    {.at = QPoint(kSettingsLabelX + i * (kProfileButton.width() + 6), kProfileButtonsTop),
+                     .caption = buttons[i][1], .fontPx = 11, .bold = false});
+    }
+}
+
+}  // namespace
+
 void WriteSettingsPanel(SkinWriter& w)
 {
     QImage panel = PagePanel(true);
@@ -262,6 +295,9 @@ void WriteSettingsPanel(SkinWriter& w)
         for (int row : kSettingsRows)
             Recess(p, QRect(kSettingsEditX - 4, row - 2, kSettingsEdit.width() + 8, kSettingsEdit.height() + 4), 3,
                    pal::kWell);
+        Recess(p, kProfileList.adjusted(-3, -3, 3, 3), 3, kListBack);
+        DrawText(p, QRect(kProfileList.x(), kProfileList.y() - 22, kProfileList.width(), 16),
+                 Qt::AlignLeft | Qt::AlignVCenter, "Profiles", 11, true, pal::kText2);
         DrawText(p, QRect(16, kFrame.height() - 30, kFrame.width() - 32, 16), Qt::AlignLeft | Qt::AlignVCenter,
                  "Serial ports run at 19200 baud, 8 data bits, no parity, one stop bit.", 10, false, pal::kDim);
     }
@@ -270,26 +306,27 @@ void WriteSettingsPanel(SkinWriter& w)
     w.Long("offset_left", kFrame.x());
     w.Long("offset_top", kFrame.y());
     w.Colour("bkcolormask", pal::kMask.rgb());
-    w.String("statics", "SettingsCaption;SetStaticHost;SetStaticPort;SetStaticCodeLock");
+    w.String("statics", "SettingsCaption;SetStaticHost;SetStaticPort;SetStaticCodeLock;SetStaticName");
 
     w.Section("SettingsCaption");
     WriteStatic(w, {{14, 0, kFrame.width() - 28, kCaptionBand}, "Connection", pal::kAccent, 11, true,
                     align::kLeft | align::kVCenter | align::kSingleLine, {}});
-    const char* labels[3][2] = {{"SetStaticHost", "Host"}, {"SetStaticPort", "UDP port"},
-                                {"SetStaticCodeLock", "Lock code"}};
-    const char* edits[3] = {"SettingsHost", "SettingsPort", "SettingsCode"};
-    for (int i = 0; i < 3; ++i) {
+    const char* labels[4][2] = {{"SetStaticHost", "Host"}, {"SetStaticPort", "UDP port"},
+                                {"SetStaticCodeLock", "Lock code"}, {"SetStaticName", "Name"}};
+    const char* edits[4] = {"SettingsHost", "SettingsPort", "SettingsCode", "SettingsName"};
+    for (int i = 0; i < 4; ++i) {
         w.Section(labels[i][0]);
         WriteStatic(w, {{kSettingsLabelX, kSettingsRows[i], kSettingsLabelWidth, kSettingsEdit.height()},
                         labels[i][1], pal::kText2, 11, false, align::kRight | align::kVCenter | align::kSingleLine,
                         {}});
     }
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         w.Section(edits[i]);
         WriteEdit(w, {QPoint(kSettingsEditX, kSettingsRows[i]), kSettingsEdit}, pal::kWell, pal::kText, 12);
     }
     w.Section("ConnectGroup", "Ethernet or a serial port");
     WriteGroup(w, kConnectGroup, "Interface");
+    WriteProfileControls(w);
 }
 
 void WriteWaitAndMenu(SkinWriter& w)

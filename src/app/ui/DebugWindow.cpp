@@ -17,7 +17,8 @@ CDebugWindow::CDebugWindow(QWidget* parent, IDebugClock* clock)
       model_(new CDebugLogModel(store_, this)),
       list_(new QListView(this)),
       showLeds_(new QCheckBox(tr("Show leds information"), this)),
-      showDetail_(new QCheckBox(tr("Show detail information"), this))
+      showDetail_(new QCheckBox(tr("Show detail information"), this)),
+      changesOnly_(new QCheckBox(tr("Only parameter c&hanges"), this))
 {
     setWindowTitle(tr("Debug"));
     setObjectName("Debug");
@@ -33,6 +34,7 @@ CDebugWindow::CDebugWindow(QWidget* parent, IDebugClock* clock)
     showDetail_->setChecked(store_.ShowDetail());
     connect(showLeds_, &QCheckBox::toggled, this, [this](bool on) { store_.SetShowLeds(on); });
     connect(showDetail_, &QCheckBox::toggled, this, [this](bool on) { store_.SetShowDetail(on); });
+    connect(changesOnly_, &QCheckBox::toggled, this, [this](bool on) { store_.SetChangesOnly(on); });
 
     auto* clear = new QPushButton(tr("&Clear"), this);
     auto* save = new QPushButton(tr("&Save to file"), this);
@@ -44,6 +46,7 @@ CDebugWindow::CDebugWindow(QWidget* parent, IDebugClock* clock)
     auto* controls = new QHBoxLayout;
     controls->addWidget(showLeds_);
     controls->addWidget(showDetail_);
+    controls->addWidget(changesOnly_);
     controls->addStretch();
     controls->addWidget(clear);
     controls->addWidget(save);

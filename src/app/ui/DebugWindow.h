@@ -41,6 +41,7 @@ private:
     QListView* list_;
     QCheckBox* showLeds_;
     QCheckBox* showDetail_;
+    QCheckBox* changesOnly_;
     bool focusPending_ = false;
     bool followPending_ = false;
     std::string savePath_ = CDebugLineStore::DefaultSavePath();

@@ -4,7 +4,9 @@
 #include "app/ui/SingleInstanceGuard.h"
 #include "app/ui/VexlorDlg.h"
 #include "settings/ConnectionSettings.h"
+#include "settings/ProfileStore.h"
 #include "settings/RegistrySettings.h"
+#include "settings/ui/SettingsPanel.h"
 #include "skin/ui/SkinManager.h"
 
 #include <QApplication>
@@ -15,13 +17,16 @@
 
 namespace {
 
-// The settings record with the stored values it came from; the stored values
-// write themselves back when this goes, after the main window has applied
-// its settings panel one last time.
+// The settings record with the stored values it came from and the profile
+// list; all are written back when this goes, after the main window has
+// applied its settings panel one last time.
 struct AppSettings {
     CRegistrySettings stored;
     ConnectionSettings record;
-    AppSettings() { SettingsFromRegistry(stored, record); }
+    CProfileStore profileStore;
+    CConnectionProfiles profiles;
+    AppSettings() : profiles(profileStore.Load()) { SettingsFromRegistry(stored, record); }
+    ~AppSettings() { profileStore.Save(profiles); }  // failures at exit are ignored
 };
 
 }  // namespace
@@ -48,6 +53,8 @@ int RunApplication(int argc, char* argv[])
     int code = 0;
     {
         CVexlorDlg window(manager, settings.record, settings.stored);
+        window.SettingsPanel().SetProfiles(settings.profiles,
+                                           [&settings] { settings.profileStore.Save(settings.profiles); });
         window.show();
         if (!settings.stored.damagedCopy.empty())
             QMessageBox::warning(&window, apptext::kAppName,

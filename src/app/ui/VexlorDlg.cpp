@@ -3,6 +3,7 @@
 #include "app/SessionBridge.h"
 #include "app/ui/DebugWindow.h"
 #include "app/ui/LogCategory.h"
+#include "app/ui/ParamUndoStack.h"
 #include "app/ui/QtMessagePoster.h"
 #include "app/ui/WaitWindow.h"
 #include "description/ui/PageBuilder.h"
@@ -17,6 +18,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -68,6 +70,8 @@ CVexlorDlg::CVexlorDlg(CSkinManager& manager, ConnectionSettings& settings, CReg
     services.readParameter = [this](std::uint8_t a, std::uint8_t b, std::uint8_t c) {
         controller_->ReadParameter(a, b, c);
     };
+    undo_ = std::make_unique<CParamUndoStack>(*controller_, *this, manager);
+    controller_->SetUndoView(undo_.get());
 
     Clear();
     debug_ = std::make_unique<CDebugWindow>();
@@ -77,6 +81,8 @@ CVexlorDlg::CVexlorDlg(CSkinManager& manager, ConnectionSettings& settings, CReg
 CVexlorDlg::~CVexlorDlg()
 {
     WaitForDisconnectSent();
+    controller_->SetUndoView(nullptr);
+    undo_.reset();
     controller_.reset();
     bridge_.reset();  // joins the session's threads
 }
@@ -277,6 +283,12 @@ void CVexlorDlg::SetConnectedLayout(bool connected)
     list_->setEnabled(connected);
     for (Button* b : presetButtons_) b->setEnabled(connected);
     settingsPanel_->setVisible(!connected);
+}
+
+void CVexlorDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (controller_->State() != ConnectionState::Ready) return CSkinWnd::contextMenuEvent(event);
+    undo_->ShowMenu(event->globalPos());
 }
 
 void CVexlorDlg::HideSettingsPanel()

@@ -21,6 +21,7 @@ class CQtTimerService;
 class CLedMeter;
 class CPageBuilder;
 class CPresetListView;
+class CParamUndoStack;
 class CSettingsPanel;
 class CSkinButton;
 class CSkinScrollButton;
@@ -68,6 +69,8 @@ public:
 
     CConnectionController& Controller() { return *controller_; }
     CDebugWindow& DebugWindow() { return *debug_; }
+    CSettingsPanel& SettingsPanel() { return *settingsPanel_; }
+    CParamUndoStack& UndoStack() { return *undo_; }
     QWidget* ProgressWindow() const;
     // The page area in client coordinates.
     QRect PageArea() const;
@@ -110,6 +113,8 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The undo menu, from the mouse or the menu key, while connected.
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     using Button = CSkinButton;
@@ -160,4 +165,5 @@ private:
     std::unique_ptr<CSessionBridge> bridge_;
     std::unique_ptr<CPageBuilder> pages_;
     std::unique_ptr<CConnectionController> controller_;
+    std::unique_ptr<CParamUndoStack> undo_;
 };

@@ -2,8 +2,12 @@
 
 #include "settings/RegistrySettings.h"
 #include "settings/SerialCandidates.h"
+#include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinButtonGroup.h"
 #include "skin/ui/SkinEdit.h"
+#include "skin/ui/SkinList.h"
+
+#include <QToolTip>
 
 namespace {
 
@@ -11,6 +15,8 @@ namespace {
 constexpr int kDigitsLength = 10;
 // The longest host name there is.
 constexpr int kHostLength = 253;
+// Room for a pasted name that is too long, so the refusal can say so.
+constexpr int kNameLength = 80;
 
 CSkinEdit* MakeEdit(const char* element, CSkinManager& manager, QWidget* parent, int maxLength, bool digits)
 {
@@ -59,6 +65,141 @@ CSettingsPanel::CSettingsPanel(QWidget* mainWindow, CSkinManager& manager, Conne
 
     connect(chooser_, &CSkinButtonGroup::Notify, this, [this] { EnableEthernetFields(); });
     EnableEthernetFields();
+
+    AdoptSettingsAsFirstProfile(ownProfiles_, settings_);
+    MakeProfileControls(manager);
+}
+
+void CSettingsPanel::MakeProfileControls(CSkinManager& manager)
+{
+    list_ = new CSkinList("ProfileList", manager);
+    list_->Create(this, 0);
+    list_->setAccessibleName(QStringLiteral("Profiles"));
+    name_ = MakeEdit("SettingsName", manager, this, kNameLength, false);
+    name_->setAccessibleName(QStringLiteral("Profile name"));
+    auto button = [&](const char* element, void (CSettingsPanel::*act)()) {
+        auto* b = new CSkinButton(element, manager);
+        b->Create(this, 0);
+        b->setFocusPolicy(Qt::StrongFocus);
+        connect(b, &QAbstractButton::clicked, this, act);
+        return b;
+    };
+    new_ = button("BtnProfileNew", &CSettingsPanel::NewProfile);
+    rename_ = button("BtnProfileRename", &CSettingsPanel::RenameProfile);
+    delete_ = button("BtnProfileDelete", &CSettingsPanel::DeleteProfile);
+    setTabOrder(code_, list_);
+    setTabOrder(list_, name_);
+    setTabOrder(name_, new_);
+    setTabOrder(new_, rename_);
+    setTabOrder(rename_, delete_);
+    connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const int row = list_->GetSelectedIndex();
+        if (filling_ || row < 0 || static_cast<std::size_t>(row) >= profiles_->List().size()) return;
+        ChooseProfile(profiles_->List()[static_cast<std::size_t>(row)].name);
+    });
+    FillProfileList();
+}
+
+void CSettingsPanel::SetProfiles(CConnectionProfiles& profiles, std::function<void()> changed)
+{
+    profiles_ = &profiles;
+    profilesChanged_ = std::move(changed);
+    AdoptSettingsAsFirstProfile(*profiles_, settings_);
+    // The settings record is what the profile in use holds now.
+    KeepFields();
+    ProfilesChanged();
+}
+
+void CSettingsPanel::ProfilesChanged()
+{
+    FillProfileList();
+    if (profilesChanged_) profilesChanged_();
+}
+
+void CSettingsPanel::FillProfileList()
+{
+    filling_ = true;
+    list_->clear();
+    const std::vector<ConnectionProfile>& list = profiles_->List();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        auto* item = new QTreeWidgetItem(QStringList{QString::fromStdString(list[i].name)});
+        list_->addTopLevelItem(item);
+        if (list[i].name == profiles_->Current()) {
+            list_->setCurrentItem(item);
+            item->setSelected(true);
+        }
+    }
+    filling_ = false;
+    name_->setText(QString::fromStdString(profiles_->Current()));
+    delete_->setEnabled(list.size() > 1);
+}
+
+void CSettingsPanel::KeepFields()
+{
+    ConnectionSettings fields = settings_;
+    ApplyPanelFields(Fields(), fields);
+    profiles_->UpdateCurrent(fields);
+}
+
+void CSettingsPanel::ShowProfile(const ConnectionProfile& profile)
+{
+    ConnectionSettings shown;
+    ApplyProfile(profile, shown);
+    chooser_->Select(ChooserPositionFor(shown, entries_));
+    host_->setText(QString::fromStdString(shown.host));
+    port_->setText(QString::number(shown.portNumber));
+    code_->setText(QString::fromStdString(::LockCodeText(shown.lockCode)));
+    EnableEthernetFields();
+}
+
+void CSettingsPanel::ChooseProfile(const std::string& name)
+{
+    if (name == profiles_->Current() || !profiles_->Find(name)) return;
+    KeepFields();
+    profiles_->Select(name);
+    ShowProfile(*profiles_->Find(name));
+    ProfilesChanged();
+}
+
+void CSettingsPanel::NewProfile()
+{
+    // The fields shown go to the new profile; the one shown keeps what it had.
+    // A name already taken (the one shown, most often) gets a number.
+    const std::string typed = name_->text().toStdString();
+    const ProfileNameProblem problem = profiles_->CheckName(typed);
+    if (problem != ProfileNameProblem::None && problem != ProfileNameProblem::Taken) return Refuse(problem);
+    const std::string name = profiles_->FreeName(typed);
+    ConnectionSettings fields = settings_;
+    ApplyPanelFields(Fields(), fields);
+    profiles_->Add(ProfileFromSettings(fields, name));
+    profiles_->Select(name);
+    refusal_.clear();
+    ProfilesChanged();
+}
+
+void CSettingsPanel::RenameProfile()
+{
+    const ProfileNameProblem problem = profiles_->Rename(profiles_->Current(), name_->text().toStdString());
+    if (problem != ProfileNameProblem::None) return Refuse(problem);
+    refusal_.clear();
+    ProfilesChanged();
+}
+
+void CSettingsPanel::DeleteProfile()
+{
+    // The settings record always belongs to some profile.
+    if (profiles_->List().size() < 2) return;
+    profiles_->Remove(profiles_->Current());
+    ShowProfile(*profiles_->Find(profiles_->Current()));
+    refusal_.clear();
+    ProfilesChanged();
+}
+
+void CSettingsPanel::Refuse(ProfileNameProblem problem)
+{
+    refusal_ = ProfileNameProblemText(problem);
+    QToolTip::showText(name_->mapToGlobal(QPoint(0, name_->height())), QString::fromStdString(refusal_), name_);
+    name_->setFocus();
 }
 
 CSettingsPanel::~CSettingsPanel()
@@ -82,6 +223,9 @@ void CSettingsPanel::ApplyPanel(ConnectionSettings& settings)
 {
     ApplyPanelFields(Fields(), settings);
     SettingsToRegistry(settings, stored_);
+    profiles_->UpdateCurrent(settings);
+    settings.profileName = profiles_->Current();
+    if (profilesChanged_) profilesChanged_();
 }
 
 std::string CSettingsPanel::LockCodeText()

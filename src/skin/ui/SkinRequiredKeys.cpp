@@ -118,6 +118,19 @@ std::vector<SkinKeySpec> Tree()
                 Font());
 }
 
+// One column of names: the connection profiles.
+std::vector<SkinKeySpec> NameList()
+{
+    return Keys(Keys(Place(), {{T::Long, "col_number", true},
+                              {T::String, "col0_caption", false},
+                              {T::Long, "col0_width", true},
+                              {T::Long, "bkcolor", true},
+                              {T::Long, "textcolor", true},
+                              {T::Long, "selection_color", true},
+                              {T::Long, "selected_text_color", true}}),
+                Font());
+}
+
 std::vector<SkinKeySpec> List()
 {
     // Two columns: preset label and name.
@@ -215,15 +228,17 @@ std::vector<SkinElementSpec> Build()
     add({"DlgMain", "PPage", "Settings", "Wait"}, "window", Window());
     add({"BtnConnect", "BtnDisconnect", "BtnExit", "BtnMinimize", "BtnA", "BtnB", "BtnMenu", "BtnPresets",
          "PresetIconLoad", "PresetIconSave", "PresetIconRename", "PresetIconLoadFile", "PresetIconSaveFile",
-         "BtnScrollUp", "BtnScrollDown", "Button"},
+         "BtnScrollUp", "BtnScrollDown", "Button", "BtnProfileNew", "BtnProfileRename", "BtnProfileDelete"},
         "button", Button());
     add({"Leds"}, "meter", Leds());
     add({"Frame", "FrameCaption", "Separator", "SliderCaption", "SliderValue", "SpinCaption", "SettingsCaption",
-         "SetStaticHost", "SetStaticPort", "SetStaticCodeLock", "WaitCaption"},
+         "SetStaticHost", "SetStaticPort", "SetStaticCodeLock", "SetStaticName", "WaitCaption"},
         "static", Static());
     add({"Tree"}, "tree", Tree());
     add({"List"}, "list", List());
-    add({"ListEdit", "SettingsHost", "SettingsPort", "SettingsCode", "SpinEdit", "SpinStatic"}, "edit", Edit());
+    add({"ProfileList"}, "list", NameList());
+    add({"ListEdit", "SettingsHost", "SettingsPort", "SettingsCode", "SettingsName", "SpinEdit", "SpinStatic"}, "edit",
+        Edit());
     add({"ButtonGroup", "ConnectGroup"}, "group", Group());
     add({"Slider"}, "slider", Slider());
     add({"Spin"}, "spin", Spin());

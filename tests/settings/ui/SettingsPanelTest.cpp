@@ -5,6 +5,7 @@
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinButtonGroup.h"
 #include "skin/ui/SkinEdit.h"
+#include "skin/ui/SkinList.h"
 #include "support/QtLiveRig.h"
 #include "support/ShippedSkin.h"
 
@@ -22,6 +23,21 @@
 namespace {
 
 const std::vector<std::string> kPorts{"COM1", "COM3", "/dev/ttyUSB0"};
+
+void Press(QWidget* w, int key)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
+}
+
+std::vector<std::string> Names(const CConnectionProfiles& profiles)
+{
+    std::vector<std::string> names;
+    for (const auto& p : profiles.List()) names.push_back(p.name);
+    return names;
+}
 
 void Type(QWidget* w, const QString& text)
 {
@@ -163,11 +179,97 @@ TEST_F(SettingsPanelTest, RefusedLockCodeAndPortKeepWhatTheOperatorTyped)
     std::filesystem::remove_all(folder);
 }
 
+// New, Rename and Delete work from the keyboard, each profile keeps its own
+// fields, and refused names change nothing.
+TEST_F(SettingsPanelTest, ProfilesAreMadeRenamedAndDeletedFromTheKeyboard)
+{
+    stored_->host = std::string("127.0.0.9");
+    auto panel = MakePanel();
+    EXPECT_EQ(Names(panel->Profiles()), std::vector<std::string>{"127.0.0.9"});
+    EXPECT_FALSE(panel->DeleteButton().isEnabled());
+
+    panel->NameEdit().setText("FM");
+    panel->HostEdit().setText("127.0.0.2");
+    Press(&panel->NewButton(), Qt::Key_Space);
+    EXPECT_EQ(Names(panel->Profiles()), (std::vector<std::string>{"127.0.0.9", "FM"}));
+    EXPECT_EQ(panel->Profiles().Current(), "FM");
+    EXPECT_EQ(panel->Profiles().Find("FM")->host, "127.0.0.2");
+    EXPECT_TRUE(panel->DeleteButton().isEnabled());
+
+    // The first profile gets its own host back when chosen with the arrow key.
+    panel->ProfileList().setFocus();
+    Press(&panel->ProfileList(), Qt::Key_Up);
+    EXPECT_EQ(panel->Profiles().Current(), "127.0.0.9");
+    EXPECT_EQ(panel->HostEdit().text(), "127.0.0.9");
+    EXPECT_EQ(panel->NameEdit().text(), "127.0.0.9");
+
+    panel->NameEdit().setText("fm");
+    Press(&panel->RenameButton(), Qt::Key_Space);
+    EXPECT_FALSE(panel->Refusal().empty());
+    panel->NameEdit().setText(QString(41, 'x'));
+    Press(&panel->RenameButton(), Qt::Key_Space);
+    EXPECT_EQ(panel->Refusal(), ProfileNameProblemText(ProfileNameProblem::TooLong));
+    EXPECT_EQ(panel->NameEdit().text(), QString(41, 'x'));  // kept to mend
+    panel->NameEdit().setText("AM Site");
+    Press(&panel->RenameButton(), Qt::Key_Space);
+    EXPECT_TRUE(panel->Refusal().empty());
+    EXPECT_EQ(Names(panel->Profiles()), (std::vector<std::string>{"AM Site", "FM"}));
+
+    Press(&panel->DeleteButton(), Qt::Key_Space);
+    EXPECT_EQ(Names(panel->Profiles()), std::vector<std::string>{"FM"});
+    EXPECT_EQ(panel->HostEdit().text(), "127.0.0.2");
+    EXPECT_FALSE(panel->DeleteButton().isEnabled());
+}
+
+// The window connects to the profile chosen in the list and says which one it is.
+TEST_F(SettingsPanelTest, ConnectUsesTheChosenProfileAndTheTitleNamesIt)
+{
+    const auto folder = std::filesystem::temp_directory_path() / ("vexlor_profiles_" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    CQtLiveRig rig(1, folder.string());
+    ASSERT_TRUE(rig.SimStarted());
+    CConnectionProfiles profiles;
+    ConnectionProfile sim;
+    sim.name = "FM Site";
+    sim.host = "127.0.0.1";
+    sim.portNumber = rig.Settings().portNumber;
+    sim.lockCode = CQtLiveRig::kLock;
+    ConnectionProfile other = sim;
+    other.name = "AM Site";
+    other.portNumber = 7;
+    profiles.Add(other);
+    profiles.Add(sim);
+    profiles.Select("AM Site");
+    // The stored settings are the record of the profile in use, also when an
+    // older copy of the program changed them.
+    stored_->host = std::string("127.0.0.1");
+    stored_->port = 9u;  // nothing answers there
+    int stores = 0;
+    auto panel = MakePanel();
+    panel->SetProfiles(profiles, [&stores] { ++stores; });
+    EXPECT_EQ(panel->PortEdit().text(), "9");
+    EXPECT_EQ(profiles.Find("AM Site")->portNumber, 9u);
+    panel->ChooseProfile("FM Site");
+    EXPECT_EQ(panel->PortEdit().text(), QString::number(sim.portNumber));
+    EXPECT_GE(stores, 2);
+    rig.Start({nullptr, nullptr, panel.get()});
+    ASSERT_TRUE(rig.ConnectToReady()) << (rig.Text().messages.empty() ? "" : rig.Text().messages[0].text);
+    EXPECT_EQ(rig.Text().title.rfind("FM Site - Remote V", 0), 0u) << rig.Text().title;
+    EXPECT_EQ(profiles.Current(), "FM Site");
+    rig.DisconnectAndWait();
+    std::filesystem::remove_all(folder);
+}
+
 TEST_F(SettingsPanelTest, ShotOfThePanel)
 {
     const char* shots = std::getenv("VEXLOR_PAGE_SHOTS");
     if (!shots) GTEST_SKIP() << "VEXLOR_PAGE_SHOTS names no folder";
     stored_->portName = std::string("COM3");
     auto panel = MakePanel();
+    panel->NameEdit().setText("FM Site B");
+    panel->NewButton().click();
+    panel->NameEdit().setText("AM Site");
+    panel->NewButton().click();
+    panel->ProfileList().setFocus();
     panel->grab().save(QString(shots) + "/settings_panel.png");
 }
