@@ -110,3 +110,23 @@ TEST_F(ProfileStoreTest, MalformedLineCostsOnlyItsOwnProfile)
     CProfileStore again;
     EXPECT_EQ(again.Load().Find("New")->host, "127.0.0.8");
 }
+
+// Saving rewrites the whole file; a damaged one keeps what lies past its damage.
+TEST_F(ProfileStoreTest, DamagedFileIsNotWrittenOver)
+{
+    // The open quote runs over the lines after it.
+    const QByteArray text = "[Profiles]\n"
+                            "1\\sName=AM\n1\\sPortName=TCP\n1\\sHost=127.0.0.3\n1\\dwPort=1301\n1\\dwLockCode=12\n"
+                            "2\\sName=FM\n2\\sPortName=TCP\n2\\sHost=\"127.0.0.2\n"
+                            "2\\dwPort=1300\n2\\dwLockCode=12\n";
+    WriteIni(text);
+    CProfileStore store;
+    CConnectionProfiles profiles = store.Load();
+    ASSERT_EQ(profiles.List().size(), 1u);
+    EXPECT_EQ(profiles.List()[0].name, "AM");
+    profiles.Add(Profile("New", "127.0.0.8", 1304));
+    EXPECT_FALSE(store.Save(profiles));
+    QFile ini(IniPath());
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ini.readAll(), text);
+}
