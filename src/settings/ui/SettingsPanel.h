@@ -1,9 +1,9 @@
 #pragma once
 
 #include "settings/ConnectionProfiles.h"
-#include "views/Views.h"
 #include "settings/SettingsPanelFields.h"
 #include "skin/ui/SkinWnd.h"
+#include "views/Views.h"
 
 #include <functional>
 #include <string>
