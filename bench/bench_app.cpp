@@ -6,9 +6,13 @@
 //   connect_gui_ms     a click on Connect to Ready (progress window gone), model 12 over UDP
 //   idle_cpu_percent   CPU of the connected application over 30 s, meters running
 //   rss_mb             its resident memory at the end of those 30 s
+//   reconnect_ms       the simulator stopped and, once the window has seen the
+//                      loss, started again on its port: to the window back to
+//                      Ready on the page it had (preset list read, page read afresh)
 // Run by hand: build/bench/bench_app [seconds of the idle measurement | --shown-only]
 #include "SimServer.h"
 #include "support/AppSandbox.h"
+#include "support/SimLog.h"
 #include "support/XServer.h"
 
 #include <QApplication>
@@ -92,7 +96,8 @@ int main(int argc, char* argv[])
     const int idleSeconds = argc > 1 && !shownOnly ? std::max(1, std::atoi(argv[1])) : 30;
 
     std::string why;
-    const auto sim = vsim::SimServer::StartOnLoopback(12, 1234, &why);
+    SimLog log;
+    auto sim = vsim::SimServer::StartOnLoopback(12, 1234, &why, log.Sink());
     if (!sim) {
         std::fprintf(stderr, "simulator: %s\n", why.c_str());
         return 1;
@@ -140,5 +145,23 @@ int main(int argc, char* argv[])
     const double seconds = std::chrono::duration<double>(Clock::now() - from).count();
     const double cpu = 100.0 * static_cast<double>(CpuTicks(pid) - before) / static_cast<double>(sysconf(_SC_CLK_TCK)) / seconds;
     std::printf("idle_cpu_percent: %.2f\nrss_mb: %.1f\n", cpu, RssMb(pid));
+
+    vsim::SimOptions options;
+    options.model = 12;
+    options.port = sim->UdpPort();
+    options.lock = 1234;
+    sim->Stop();
+    sim.reset();
+    std::this_thread::sleep_for(300ms);  // the window has seen the loss
+    log.Clear();
+    sim = std::make_unique<vsim::SimServer>(options, log.Sink());
+    if (!sim->Start(&why)) {
+        std::fprintf(stderr, "simulator restart: %s\n", why.c_str());
+        return 1;
+    }
+    const auto back = Clock::now();
+    const auto limit = back + 60s;
+    while (!log.After("Get Preset", "Read :") && Clock::now() < limit) std::this_thread::sleep_for(5ms);
+    std::printf("reconnect_ms: %.1f\n", Clock::now() < limit ? Ms(Clock::now() - back) : -1.0);
     return 0;
 }

@@ -9,9 +9,18 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
-bash scripts/setup.sh
-cmake -S . -B build -G Ninja >/dev/null
-cmake --build build -j "$(nproc)" --target vexlor vexlor-sim
+if [ -z "${VEXLOR_IN_NETNS:-}" ]; then
+  bash scripts/setup.sh
+  cmake -S . -B build -G Ninja >/dev/null
+  cmake --build build -j "$(nproc)" --target vexlor vexlor-sim
+  # The headless run happens where only loopback exists (scripts/netns.sh).
+  if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    source scripts/netns.sh
+    export VEXLOR_IN_NETNS=1
+    in_loopback_netns bash "$0" "$@"
+    exit
+  fi
+fi
 
 run="$root/build/run"
 mkdir -p "$run"

@@ -13,6 +13,7 @@ packages=(
   dpkg-dev file desktop-file-utils man-db groff-base
   libcivetweb-dev libsodium-dev libssl-dev chromium nodejs
   prometheus curl python3 openssl
+  iproute2 util-linux
 )
 
 missing=()

@@ -5,11 +5,20 @@
 #   3. the Debian package made from that build, installed into a throwaway root;
 #   4. the core tests under AddressSanitizer + UndefinedBehaviorSanitizer;
 #   5. the threaded link tests under ThreadSanitizer.
+# Everything after the set-up runs in a network namespace with loopback only
+# (scripts/netns.sh), so a test that reads the wrong settings fails instead of
+# reaching the default host.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
-bash scripts/setup.sh
+if [ -z "${VEXLOR_IN_NETNS:-}" ]; then
+  bash scripts/setup.sh
+  source scripts/netns.sh
+  export VEXLOR_IN_NETNS=1
+  in_loopback_netns bash "$0" "$@"
+  exit
+fi
 
 export QT_QPA_PLATFORM=offscreen
 jobs="$(nproc)"

@@ -44,10 +44,15 @@ public:
     std::string ChoosePresetFileToLoad() override { return {}; }
     std::string ChoosePresetFileToSave() override { return {}; }
     void QuitMessageLoop(int) override {}
+    void ShowLinkStatus(const std::string& text, bool) override
+    {
+        if (!text.empty()) warn_(text);
+    }
 
     // ISettingsPanelView: the settings come from the config file, never a panel.
     void ApplyPanel(ConnectionSettings&) override {}
     std::string LockCodeText() override { return lockText_; }
+    void KeepConnectedSettings(const ConnectionSettings&) override {}
 
     // IPageTreeView
     void Clear() override {}
@@ -55,6 +60,7 @@ public:
     void SetEnabled(bool) override {}
     void AddItem(int, int, const std::string&, bool) override {}
     void SelectFirstItem() override {}
+    void SelectItem(int) override {}
 
     // IPresetListView
     void SetUserPresetCount(unsigned) override {}

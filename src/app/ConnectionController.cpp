@@ -6,6 +6,7 @@
 #include "app/ModelTable.h"
 #include "app/SessionCommands.h"
 #include "description/DescriptionParser.h"
+#include "meters/MeterLayout.h"
 #include "description/Visibility.h"
 #include "app/TimerQueue.h"
 #include "settings/ConnectionSettings.h"
@@ -25,7 +26,17 @@ CConnectionController::CConnectionController(ISessionCommands& session, Connecti
 
 void CConnectionController::ShowConfigError(const std::string& text, const std::string& caption)
 {
+    Tell(text, caption);
+}
+
+void CConnectionController::Tell(const std::string& text, const std::string& caption)
+{
+    // The box runs its own event loop: timers and session events go on behind it.
+    ++boxesOpen_;
     views_.main.ShowMessage(text, caption);
+    --boxesOpen_;
+    // Time spent reading the box is no lack of progress.
+    ++connectProgress_;
 }
 
 CConnectionController::~CConnectionController() = default;
@@ -39,6 +50,7 @@ void CConnectionController::SetState(ConnectionState state)
 {
     if (state_ == state) return;
     state_ = state;
+    if (state == ConnectionState::Ready && reconnectAttempt_ > 0) OnReconnected();
     if (observer_) observer_->OnStateChanged(state);
 }
 
@@ -53,8 +65,20 @@ std::string CConnectionController::WorkPath(const std::string& name) const
     return workFolder_ + "/" + name;
 }
 
+bool CConnectionController::LinkMessagesWanted() const
+{
+    return Connecting() || state_ == ConnectionState::Ready;
+}
+
+bool CConnectionController::IsLinkData(int id)
+{
+    return id == msg::UM_CONNECTED || (id >= msg::UM_PARAM_VALUE && id <= msg::UM_RESERVED && id != msg::UM_LOG);
+}
+
 void CConnectionController::HandleMessage(const AppMessage& m)
 {
+    // What a link that was given up still had on its way belongs to no connect.
+    if (IsLinkData(m.id) && !LinkMessagesWanted()) return;
     switch (m.id) {
     case msg::UM_CONNECTED: OnConnected(); break;
     case msg::UM_DISCONNECTED: OnDisconnected(); break;
@@ -78,11 +102,11 @@ bool CConnectionController::ValidateSettings()
 {
     bool valid = true;
     if (settings_.lockCode > 9999 || views_.settingsPanel.LockCodeText().size() != 4) {
-        views_.main.ShowMessage(texts::kCheckPassword, "");
+        Tell(texts::kCheckPassword, "");
         valid = false;
     }
     if (settings_.portNumber > 0xFFFF) {
-        views_.main.ShowMessage(texts::kCheckPort, "");
+        Tell(texts::kCheckPort, "");
         valid = false;
     }
     return valid;
@@ -90,18 +114,33 @@ bool CConnectionController::ValidateSettings()
 
 void CConnectionController::ToggleConnection()
 {
+    // While connecting or reconnecting the button ends the attempt at once.
+    if (Connecting() || state_ == ConnectionState::Reconnecting) {
+        GiveUpConnecting();
+        return;
+    }
     DestroyPage();
     views_.settingsPanel.ApplyPanel(settings_);
     if (!ValidateSettings()) return;
     if (session_.IsConnected()) {
+        disconnectAsked_ = true;
+        views_.main.ShowLinkStatus("", false);
         session_.Disconnect();
         return;
     }
-    views_.main.EnableWindow(false);
+    reconnectAttempt_ = 0;
+    resumePage_ = false;
+    views_.main.ShowLinkStatus("", false);
     views_.main.ShowProgress();
+    BeginConnect();
+}
+
+void CConnectionController::BeginConnect()
+{
+    views_.main.EnableWindow(false);
     fullRead_ = reevaluateVisibility_ = rebuildTree_ = reopenPage_ = firstOpen_ = true;
     // A link that never opens must not inherit the flags of the last connection.
-    failureShown_ = awaitingConfig_ = versionReceived_ = presetListDone_ = false;
+    failureShown_ = awaitingConfig_ = versionReceived_ = presetListDone_ = disconnectAsked_ = false;
     presetRequests_.Clear();
     ResetCompareState();
     changes_.Clear();
@@ -137,7 +176,8 @@ void CConnectionController::ArmConnectWatchdog()
 void CConnectionController::OnConnectWatchdog(std::uint64_t generation, std::uint64_t progress)
 {
     if (generation != generation_ || !Connecting()) return;
-    if (progress != connectProgress_) {
+    // The operator reading a box is no stalled processor.
+    if (progress != connectProgress_ || boxesOpen_ > 0) {
         ArmConnectWatchdog();
         return;
     }
@@ -145,9 +185,14 @@ void CConnectionController::OnConnectWatchdog(std::uint64_t generation, std::uin
     // the progress window up for good.
     Log("No progress while connecting; the attempt is given up");
     session_.Disconnect();
+    if (reconnectAttempt_ > 0) {
+        ++generation_;
+        ScheduleReconnect();
+        return;
+    }
     EnterDisconnectedLayout();
     failureShown_ = true;
-    views_.main.ShowMessage(texts::kNoResponse, "");
+    Tell(texts::kNoResponse, "");
 }
 
 void CConnectionController::ExitApplication()
@@ -167,6 +212,9 @@ void CConnectionController::OnConnected()
     awaitingConfig_ = false;
     versionReceived_ = false;
     SetState(ConnectionState::Identifying);
+    statusSeen_ = false;
+    quietTicks_ = 0;
+    ArmStatusWatch();
     session_.ReadVersion();
 }
 
@@ -188,13 +236,19 @@ void CConnectionController::OnVersion(const ByteString& bytes)
 
 bool CConnectionController::IdentifyModel(std::uint8_t code)
 {
-    views_.meter.SetModel(code);
     model_ = FindModel(code);
     if (!model_) {
+        // Another processor answers: trying again cannot help.
+        reconnectAttempt_ = 0;
+        // Neither this code's layout nor the last model's art: no processor.
+        views_.meter.SetModel(0);
+        views_.meter.SetBackground(kNoModelBackgroundKey);
+        views_.meter.Reset();
         session_.Disconnect();
-        views_.main.ShowMessage(texts::kIncorrectApplication, "");
+        Tell(texts::kIncorrectApplication, "");
         return false;
     }
+    views_.meter.SetModel(code);
     views_.meter.SetBackground(model_->meterBackgroundKey);
     userPresetCount_ = model_->userPresets;
     views_.presets.SetUserPresetCount(userPresetCount_);
@@ -208,8 +262,9 @@ bool CConnectionController::SaveAndParseDescription(const ByteString& bytes)
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         if (out) out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         if (!out) {
+            reconnectAttempt_ = 0;
             session_.Disconnect();
-            views_.main.ShowMessage(texts::kPermissionsError, "");
+            Tell(texts::kPermissionsError, "");
             return false;
         }
     }
@@ -221,9 +276,13 @@ void CConnectionController::OnConfig(const ByteString& bytes)
 {
     ++connectProgress_;
     awaitingConfig_ = false;
+    const std::uint64_t generation = generation_;
     // An empty description names no model at all.
     if (!IdentifyModel(bytes.empty() ? 0 : bytes[0])) return;
+    views_.settingsPanel.KeepConnectedSettings(settings_);
     if (!SaveAndParseDescription(bytes)) return;
+    // A "Config Error" box may have stayed open while the link went.
+    if (generation != generation_ || !Connecting()) return;
     bound_.clear();
     pageTree_.Fill(Root());
     views_.tree.SetVisible(false);
@@ -235,7 +294,7 @@ void CConnectionController::OnConfig(const ByteString& bytes)
 
 void CConnectionController::StartFullRead()
 {
-    session_.EnableStatusUpdates(false);
+    SetStatusUpdates(false);
     bool any = false;
     if (const PageNode* root = Root()) {
         for (const ParamAddress& address : FirstRecordAddresses(*root)) {
@@ -246,7 +305,7 @@ void CConnectionController::StartFullRead()
     }
     // Nothing requested means no reply can end the read.
     if (!any) fullRead_ = false;
-    session_.EnableStatusUpdates(true);
+    SetStatusUpdates(true);
 }
 
 void CConnectionController::OnParamValue(std::uint32_t packed)
@@ -263,7 +322,7 @@ void CConnectionController::OnParamValue(std::uint32_t packed)
         if (endMarker_ == std::array<std::uint8_t, 3>{a, b, c}) {
             fullRead_ = false;
             if (!buildingPresetList_) {
-                session_.EnableStatusUpdates(true);
+                SetStatusUpdates(true);
                 if (state_ == ConnectionState::Reading && presetListDone_) SetState(ConnectionState::Ready);
             }
         }
@@ -303,7 +362,7 @@ void CConnectionController::AdvanceRefreshWalk(std::uint8_t a, std::uint8_t b, s
 void CConnectionController::EndRefreshWalk()
 {
     walk_ = false;
-    session_.EnableStatusUpdates(true);
+    SetStatusUpdates(true);
     Log("All Controls Updated");
     if (page_) page_->SetVisible(true);
     views_.tree.SetEnabled(true);
@@ -313,6 +372,9 @@ void CConnectionController::EndRefreshWalk()
 void CConnectionController::WriteParameter(std::uint8_t a, std::uint8_t b, std::uint8_t c,
                                            std::uint8_t value, bool echo)
 {
+    // A change made while the link was down is never sent, not even once a
+    // reconnect is under way: the page is read afresh instead.
+    if (reconnectAttempt_ > 0) return;
     if (session_.IsConnected()) {
         RecordGesture(a, b, c, value);
         session_.WriteParam(a, b, c, value);
@@ -353,15 +415,28 @@ void CConnectionController::OnDisconnected()
         views_.main.QuitMessageLoop(0);
         return;
     }
+    // The session reports one loss twice; the first one is being handled.
+    if (state_ == ConnectionState::Reconnecting) return;
+    if (state_ == ConnectionState::Ready && !disconnectAsked_) {
+        OnLinkLost();
+        return;
+    }
+    // An attempt that found no processor waits for the next; a refused lock
+    // code ends reconnecting with its message below.
+    if (reconnectAttempt_ > 0 && Connecting() && !awaitingConfig_) {
+        ScheduleReconnect();
+        return;
+    }
+    reconnectAttempt_ = 0;
     EnterDisconnectedLayout();
     // The session reports one loss of the link twice; tell the operator once.
     if (failureShown_) return;
     if (awaitingConfig_) {
         failureShown_ = true;
-        views_.main.ShowMessage(texts::kIncorrectPassword, "");
+        Tell(texts::kIncorrectPassword, "");
     }
     if (!versionReceived_) {
         failureShown_ = true;
-        views_.main.ShowMessage(texts::kNoResponse, "");
+        Tell(texts::kNoResponse, "");
     }
 }

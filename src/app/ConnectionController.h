@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,6 +38,9 @@ enum class ConnectionState : int {
     Reading = 3,
     Ready = 4,
     Quitting = 5,
+    // The link was lost while connected; the next attempt to reconnect waits
+    // for its time. Each attempt runs through Connecting to Ready again.
+    Reconnecting = 6,
 };
 
 // Told about events that front ends without a window (the command-line tool,
@@ -75,6 +79,12 @@ public:
     // A connect that makes no progress for this long is given up, unless the
     // session's own retries of one command may take longer.
     static constexpr std::chrono::milliseconds kMinConnectWatchdog{30000};
+    // Status stopping for this long darkens the meters and says so.
+    static constexpr std::chrono::milliseconds kStatusSilence{1000};
+    static constexpr std::chrono::milliseconds kStatusWatchTick{250};
+    // The wait before reconnect attempt `attempt` (from 1): 1, 2, 4, 8, 15 s,
+    // then 30 s for every further attempt.
+    static std::chrono::milliseconds ReconnectDelay(unsigned attempt);
 
     CConnectionController(ISessionCommands& session, ConnectionSettings& settings,
                           ControllerViews views, ITimerService& timers);
@@ -86,6 +96,8 @@ public:
     // the current folder.
     void SetWorkFolder(const std::string& folder) { workFolder_ = folder; }
     void SetObserver(IControllerObserver* observer) { observer_ = observer; }
+    // The wall-clock time of day as the status line shows it ("HH:MM:SS").
+    void SetClockText(std::function<std::string()> clock) { clockText_ = std::move(clock); }
 
     void HandleMessage(const AppMessage& message);
 
@@ -97,6 +109,9 @@ public:
     void WriteParameter(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t value, bool echo);
     void ReadParameter(std::uint8_t a, std::uint8_t b, std::uint8_t c);
     void ApplyCompareLock(bool on);
+    // The status line's Stop: no further reconnect attempt; the window goes
+    // to the disconnected layout.
+    void StopReconnecting();
 
     // Read-only views of the state for front ends and tests.
     ConnectionState State() const { return state_; }
@@ -134,11 +149,16 @@ public:
     // told to drop the step.
     void Undo(const UndoStep& step);
     void Redo(const UndoStep& step);
+    // The running or waiting reconnect attempt, 0 when not reconnecting.
+    unsigned ReconnectAttempt() const { return reconnectAttempt_; }
 
 private:
     // Connect sequence.
+    void BeginConnect();
     void OnConnected();
     void OnDisconnected();
+    // Ends a connect or reconnect the operator no longer wants, without a message.
+    void GiveUpConnecting();
     void EnterDisconnectedLayout();
     void ArmConnectWatchdog();
     void OnConnectWatchdog(std::uint64_t generation, std::uint64_t progress);
@@ -154,6 +174,15 @@ private:
     void AdvanceRefreshWalk(std::uint8_t a, std::uint8_t b, std::uint8_t c);
     void EndRefreshWalk();
     bool ValidateSettings();
+
+    // Link loss and reconnection.
+    void OnLinkLost();
+    void ScheduleReconnect();
+    void OnReconnected();
+    std::string Now() const;
+    void SetStatusUpdates(bool on);
+    void ArmStatusWatch();
+    void OnStatusWatch(std::uint64_t generation);
 
     // Status and pages.
     void OnStatus(const ByteString& packet);
@@ -202,6 +231,10 @@ private:
     void ClearUndo();
     void CheckStep(const UndoStep& step, bool undo);
     void FinishStepCheck(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t value);
+    // Every message box of the controller goes through here.
+    void Tell(const std::string& text, const std::string& caption);
+    bool LinkMessagesWanted() const;
+    static bool IsLinkData(int id);
     void SetState(ConnectionState state);
     void Log(const std::string& text);
     std::string WorkPath(const std::string& name) const;
@@ -252,9 +285,21 @@ private:
     std::uint64_t generation_ = 0;
     // Counts the steps of the connect sequence the watchdog sees as progress.
     std::uint64_t connectProgress_ = 0;
-    // Set while the controller itself selects the first tree item, whose page
-    // it has just opened.
+    // Message boxes open right now (each runs its own event loop).
+    int boxesOpen_ = 0;
+    // Set while the controller itself selects the tree item whose page it
+    // has just opened.
     bool selectingFirstItem_ = false;
+
+    // Link loss and reconnection.
+    std::function<std::string()> clockText_;
+    bool disconnectAsked_ = false;  // the operator ended the link
+    unsigned reconnectAttempt_ = 0;
+    std::string lostAt_;
+    bool resumePage_ = false;  // the first page opened is the one open before the loss
+    bool statusOn_ = false;    // status polling was last asked on
+    bool statusSeen_ = false;  // a status arrived since the last watch tick
+    int quietTicks_ = 0;
 
     presets::StatusValues status_;
     presets::StatusValues previous_;

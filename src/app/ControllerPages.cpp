@@ -12,6 +12,11 @@ void CConnectionController::OnStatus(const ByteString& packet)
     // Until this connection's description is in, a report (a late one of the
     // link before) would act on the previous processor's pages and addresses.
     if (state_ != ConnectionState::Reading && state_ != ConnectionState::Ready) return;
+    statusSeen_ = true;
+    if (quietTicks_ >= static_cast<int>(kStatusSilence / kStatusWatchTick)) {
+        quietTicks_ = 0;
+        views_.main.ShowLinkStatus("", false);
+    }
     if (reevaluateVisibility_) ReevaluateVisibility();
     if (rebuildTree_) RebuildTree();
     if (reopenPage_) ReopenPage();
@@ -46,10 +51,17 @@ void CConnectionController::RebuildTree()
     if (views_.main.IsTreeViewChecked()) views_.tree.SetVisible(true);
     if (firstOpen_) {
         firstOpen_ = false;
-        OpenPage(0, true);
+        // After a reconnect, the page that was open before, if it is still there.
+        const PageTreeRecord* resumed = resumePage_ ? pageTree_.Record(currentPage_) : nullptr;
+        resumePage_ = false;
+        const bool resume = resumed && !resumed->hidden;
+        OpenPage(resume ? currentPage_ : 0, true);
         // Selecting the item opens its page as a click would; that page is open.
         selectingFirstItem_ = true;
-        views_.tree.SelectFirstItem();
+        if (resume)
+            views_.tree.SelectItem(static_cast<int>(currentPage_));
+        else
+            views_.tree.SelectFirstItem();
         selectingFirstItem_ = false;
         // Built just now from the current description: nothing left to reopen.
         reopenPage_ = false;
@@ -147,7 +159,7 @@ void CConnectionController::OpenPage(std::size_t index, bool rebuild)
             page_->SetVisible(false);
         }
     }
-    session_.EnableStatusUpdates(false);
+    SetStatusUpdates(false);
     walk_ = true;
     walkPosition_ = 0;
     // A page without bound controls has nothing to read.

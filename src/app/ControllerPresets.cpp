@@ -19,7 +19,7 @@ void CConnectionController::OnPresetCount(std::uint32_t count)
     buildingPresetList_ = true;
     views_.presets.DeleteAllRows();
     rows_.clear();
-    session_.EnableStatusUpdates(false);
+    SetStatusUpdates(false);
     // No presets: the list is complete at once.
     if (presetCount_ == 0) {
         FinishPresetList();
@@ -112,7 +112,7 @@ void CConnectionController::FinishPresetList()
     presetListDone_ = true;
     views_.main.CloseProgress();
     views_.main.EnableWindow(true);
-    session_.EnableStatusUpdates(true);
+    SetStatusUpdates(true);
     if (!fullRead_ && state_ == ConnectionState::Reading) SetState(ConnectionState::Ready);
 }
 
@@ -147,14 +147,14 @@ void CConnectionController::OnPresetLoaded(std::uint8_t index)
     if (drivers_.empty()) {
         fullRead_ = false;
         reevaluateVisibility_ = rebuildTree_ = reopenPage_ = true;
-        session_.EnableStatusUpdates(true);
+        SetStatusUpdates(true);
     } else {
-        session_.EnableStatusUpdates(false);
+        SetStatusUpdates(false);
         fullRead_ = reevaluateVisibility_ = rebuildTree_ = reopenPage_ = true;
         for (const VisibilityDriver& d : drivers_) session_.ReadParam(d.address.a, d.address.b, d.address.c);
         const ParamAddress last = drivers_.back().address;
         endMarker_ = {last.a, last.b, last.c};
-        session_.EnableStatusUpdates(true);
+        SetStatusUpdates(true);
     }
     views_.presets.Deselect(index);
 }

@@ -50,7 +50,12 @@ CCliApp::CCliApp(CliOptions options, std::ostream& out, std::ostream& err, const
     settings_.transportIndex = options_.serialDevice.empty() ? 0 : 1;
     settings_.portName = options_.serialDevice.empty() ? "TCP" : options_.serialDevice;
     settings_.lockCode = static_cast<std::uint32_t>(std::strtoul(options_.lockText.c_str(), nullptr, 10));
+    // A one-shot command must end when the link goes; only watch rides it out.
+    settings_.reconnect = options_.reconnect;
     views_.lockCodeText = options_.lockText;
+    views_.onLinkStatus = [this](const std::string& text) {
+        if (!text.empty()) out_ << "link: " << text << '\n' << std::flush;
+    };
     if (options_.log) views_.onLog = [this](const std::string& line) { out_ << "log: " << line << '\n'; };
     session_ = std::make_unique<CSessionBridge>(loop_.Queue());
     controller_ = std::make_unique<CConnectionController>(

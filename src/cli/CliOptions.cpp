@@ -8,7 +8,7 @@
 const char* CliUsage()
 {
     return "usage: vexlor-cli [--host H] [--port P | --serial DEV] --lock CODE [--log] [--json]\n"
-           "                  [--seconds S] [--timeout S] [--reply-ms MS] COMMAND\n"
+           "                  [--seconds S] [--timeout S] [--reply-ms MS] [--reconnect] COMMAND\n"
            "       vexlor-cli --profile NAME [--lock CODE] [--log] ... COMMAND\n"
            "       vexlor-cli --help | --version\n"
            "commands:\n"
@@ -19,7 +19,8 @@ const char* CliUsage()
            "  backup DIR         every preset to DIR, one file per preset named by label\n"
            "  restore N FILE     upload FILE into user preset N (1 = U1)\n"
            "  watch [--changes]  status flags, meter bytes and lit LEDs per bar as they change;\n"
-           "                     with --changes also every parameter change as it happens\n"
+           "                     with --changes also every parameter change as it happens;\n"
+           "                     with --reconnect it reconnects by itself after a lost link\n"
            "  profiles           the stored connection profiles (no connection is made)\n"
            "The host defaults to 127.0.0.1. --profile takes host, port or serial device and lock\n"
            "code from a profile stored by the application; --lock still overrides its code.\n"
@@ -87,6 +88,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argv, 
             o.log = true;
         } else if (arg == "--json") {
             o.json = true;
+        } else if (arg == "--reconnect") {
+            o.reconnect = true;
         } else if (arg == "--seconds" || arg == "--timeout") {
             double s = 0;
             // The loop counts in milliseconds of a 64-bit clock; infinity or a
@@ -142,6 +145,10 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& argv, 
     // As the settings panel's field: digits only; their count the connect checks.
     if (!std::all_of(o.lockText.begin(), o.lockText.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         error = "--lock CODE takes digits only";
+        return std::nullopt;
+    }
+    if (o.reconnect && o.command != "watch") {
+        error = "--reconnect goes with watch only";
         return std::nullopt;
     }
     if (portGiven && !o.serialDevice.empty()) {

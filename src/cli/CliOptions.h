@@ -16,6 +16,7 @@ struct CliOptions {
     bool json = false;     // one JSON object per report instead of text
     bool changes = false;  // watch: the change history's lines too
     double seconds = 10;        // watch
+    bool reconnect = false;     // watch: ride through a lost link
     double timeoutSeconds = 120; // connect and each command
     std::int32_t replyTimeoutMs = 2000;  // the link's wait for each reply
     std::string command;

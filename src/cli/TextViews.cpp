@@ -61,6 +61,11 @@ void CTextViews::ShowMessage(const std::string& text, const std::string& caption
     if (onMessage) onMessage(messages.back());
 }
 
+void CTextViews::KeepConnectedSettings(const ConnectionSettings& settings)
+{
+    keptSettings.emplace_back(settings.host, settings.lockCode);
+}
+
 void CTextViews::ApplyPanel(ConnectionSettings& settings)
 {
     if (panelValues) panelValues(settings);
@@ -73,7 +78,7 @@ void CTextViews::AddItem(int record, int parent, const std::string& name, bool h
 
 void CTextViews::SelectFirstItem()
 {
-    if (treeItems.empty() || !onSelectPage) return;
+    if (treeItems.empty()) return;
     const TreeItem* item = &treeItems.front();
     // A group without controls of its own opens its first child.
     if (!item->hasPage)
@@ -82,7 +87,21 @@ void CTextViews::SelectFirstItem()
                 item = &child;
                 break;
             }
-    onSelectPage(item->record);
+    selectedItem = item->record;
+    if (onSelectPage) onSelectPage(item->record);
+}
+
+void CTextViews::SelectItem(int record)
+{
+    selectedItem = record;
+    if (onSelectPage) onSelectPage(record);
+}
+
+void CTextViews::ShowLinkStatus(const std::string& text, bool stoppable)
+{
+    linkStatus = text;
+    linkStatusStoppable = stoppable;
+    if (onLinkStatus) onLinkStatus(text);
 }
 
 void CTextViews::InsertRow(unsigned index, const std::string& label)

@@ -93,10 +93,12 @@ public:
     std::string ChoosePresetFileToLoad() override { return fileToLoad; }
     std::string ChoosePresetFileToSave() override { return fileToSave; }
     void QuitMessageLoop(int exitCode) override { quitCode = exitCode; }
+    void ShowLinkStatus(const std::string& text, bool stoppable) override;
 
     // Settings panel.
     void ApplyPanel(ConnectionSettings& settings) override;
     std::string LockCodeText() override { return lockCodeText; }
+    void KeepConnectedSettings(const ConnectionSettings& settings) override;
 
     // Page tree.
     void Clear() override { treeItems.clear(); }
@@ -104,6 +106,7 @@ public:
     void SetEnabled(bool enabled) override { treeEnabled = enabled; }
     void AddItem(int record, int parent, const std::string& name, bool hasPage) override;
     void SelectFirstItem() override;
+    void SelectItem(int record) override;
 
     // Preset list.
     void SetUserPresetCount(unsigned count) override { userPresetCount = count; }
@@ -144,15 +147,21 @@ public:
     std::string fileToLoad;
     std::string fileToSave;
     std::optional<int> quitCode;
+    std::string linkStatus;
+    bool linkStatusStoppable = false;
+    std::function<void(const std::string&)> onLinkStatus;
 
     std::string lockCodeText;
     std::function<void(ConnectionSettings&)> panelValues;
+    // Host and lock code of every connection the processor took, in order.
+    std::vector<std::pair<std::string, std::uint32_t>> keptSettings;
 
     std::vector<TreeItem> treeItems;
     bool treeVisible = true;
     bool treeEnabled = false;
     // What selecting a tree item does (the window opens the item's page).
     std::function<void(int record)> onSelectPage;
+    std::optional<int> selectedItem;
 
     unsigned userPresetCount = 0;
     std::vector<std::pair<std::string, std::string>> rows;

@@ -81,4 +81,6 @@ inline constexpr int kMeterLedPitchInRow = 12;
 
 // Size of the meter panel and of every background drawn for it.
 inline constexpr int kMeterPanelWidth = 489;
+// The panel's own art, shown while no processor model is known.
+inline constexpr const char* kNoModelBackgroundKey = "background";
 inline constexpr int kMeterPanelHeight = 136;

@@ -25,4 +25,6 @@ struct ConnectionSettings {
     // The connection profile these fields came from (empty: none); not stored
     // with the fields, the profile list keeps which one is in use.
     std::string profileName;
+    // After a link loss while connected, try again by itself.
+    bool reconnect = true;
 };

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-// The nine stored connection settings. Made once at start (reading each value or
+// The stored connection settings. Made once at start (reading each value or
 // its default) and destroyed at exit (writing each value back unless deleted).
 struct CRegistrySettings {
     // Where a damaged settings file was copied at start, for telling the
@@ -21,6 +21,8 @@ struct CRegistrySettings {
     CRegistryValue<std::uint32_t> data{"dwData", 3};
     CRegistryValue<std::uint32_t> parity{"dwParity", 0};
     CRegistryValue<std::uint32_t> lockCode{"dwLockCode", kDefaultLockCode};
+    // Reconnect by itself after a link loss (1) or not (0).
+    CRegistryValue<std::uint32_t> reconnect{"dwReconnect", 1};
 };
 
 // Copies the stored values into the record; the transport index is 0 (Ethernet)
@@ -28,3 +30,6 @@ struct CRegistrySettings {
 void SettingsFromRegistry(const CRegistrySettings& stored, ConnectionSettings& settings);
 // Copies the record into the stored values, which are written at exit.
 void SettingsToRegistry(const ConnectionSettings& settings, CRegistrySettings& stored);
+// Copies the record into the stored values and writes them at once, so that a
+// process ended by a signal or a crash keeps them too.
+void WriteSettingsNow(const ConnectionSettings& settings, CRegistrySettings& stored);

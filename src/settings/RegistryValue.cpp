@@ -3,6 +3,8 @@
 #include "settings/SettingsStore.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QDir>
 #include <QSettings>
 #include <QString>
 #include <QVariant>
@@ -16,6 +18,22 @@ namespace {
 std::unique_ptr<QSettings> OpenStore()
 {
     return OpenSettingsStore(QStringLiteral("Settings"));
+}
+
+// The store holds the lock code: its file is created readable by its owner
+// only (the file keeps its rights when rewritten), and a file made before is
+// narrowed to that.
+void KeepStoreOwnerOnly(const QSettings& store)
+{
+#ifndef Q_OS_WIN
+    const QString path = store.fileName();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.exists() && file.open(QIODevice::WriteOnly)) file.close();
+    if (file.exists()) file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+#else
+    Q_UNUSED(store);
+#endif
 }
 
 bool FromVariant(const QVariant& v, std::string& out)
@@ -95,6 +113,7 @@ void CRegistryValue<T>::Write()
     if (keepUnlessChanged_ && value_ == *keepUnlessChanged_)
         return;
     auto store = OpenStore();
+    KeepStoreOwnerOnly(*store);
     store->setValue(QString::fromStdString(name_), ToVariant(value_));
     store->sync();
     status_ = store->status() == QSettings::NoError ? RegistryStatus::Success : RegistryStatus::ValueNotWritten;
@@ -106,6 +125,7 @@ template <typename T>
 void CRegistryValue<T>::Delete()
 {
     auto store = OpenStore();
+    KeepStoreOwnerOnly(*store);
     store->remove(QString::fromStdString(name_));
     store->sync();
     deleted_ = true;

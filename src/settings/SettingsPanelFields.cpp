@@ -11,6 +11,7 @@ void ApplyPanelFields(const SettingsPanelFields& fields, ConnectionSettings& set
     settings.portNumber = NumberFromDigits(fields.port);
     settings.host = fields.host;
     settings.lockCode = NumberFromDigits(fields.lockCode);
+    settings.reconnect = fields.reconnect;
     settings.replyTimeoutMs = defaults.replyTimeoutMs;
     settings.statusRate = defaults.statusRate;
     settings.tries = defaults.tries;

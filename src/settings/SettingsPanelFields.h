@@ -14,6 +14,7 @@ struct SettingsPanelFields {
     std::string host;
     std::string port;
     std::string lockCode;
+    bool reconnect = true;
 };
 
 // The chooser's first entry.

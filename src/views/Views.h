@@ -47,6 +47,9 @@ public:
     virtual std::string ChoosePresetFileToLoad() = 0;
     virtual std::string ChoosePresetFileToSave() = 0;
     virtual void QuitMessageLoop(int exitCode) = 0;
+    // The status line: what happened to the link and when; empty hides it.
+    // stoppable offers the Stop button that ends reconnecting.
+    virtual void ShowLinkStatus(const std::string& text, bool stoppable) = 0;
 };
 
 // Reads the connection settings panel.
@@ -57,6 +60,9 @@ public:
     virtual void ApplyPanel(ConnectionSettings& settings) = 0;
     // The lock-code field as typed; it must hold exactly four characters.
     virtual std::string LockCodeText() = 0;
+    // The processor took these settings (lock code accepted, model known):
+    // keep them now, not only at a normal exit.
+    virtual void KeepConnectedSettings(const ConnectionSettings& settings) = 0;
 };
 
 class IPageTreeView {
@@ -70,6 +76,7 @@ public:
     // Selecting an item opens its page (a group without controls opens its
     // first child), as if the operator had clicked it.
     virtual void SelectFirstItem() = 0;
+    virtual void SelectItem(int record) = 0;
 };
 
 class IPresetListView {

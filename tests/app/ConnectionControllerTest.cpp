@@ -38,8 +38,11 @@ TEST_F(ConnectionControllerTest, ConnectSequenceSavesDescriptionReadsEveryItemDe
     EXPECT_FALSE(views_.settingsPanelShown);
     Post(msg::UM_VERSION, 0, 0, {'1', '2', '3'});
     EXPECT_EQ(views_.title, "Remote V1.23");
+    EXPECT_TRUE(views_.keptSettings.empty());
     const ByteString description = Description();
     Post(msg::UM_CONFIG, 0, 0, description);
+    // The processor took the lock code: the settings are kept at once.
+    EXPECT_EQ(views_.keptSettings, (std::vector<std::pair<std::string, std::uint32_t>>{{"127.0.0.1", 1234}}));
     EXPECT_EQ(presets::ReadPresetFile((folder_ / "pccontrol.bin").string()), description);
     EXPECT_EQ(session_.Take(),
               (std::vector<std::string>{"Connect", "ReadVersion", "GetConfig 1234", "Status off", "Read 0.1.2",

@@ -2,6 +2,7 @@
 #include "ControllerTestFixture.h"
 
 #include "app/ControllerTexts.h"
+#include "meters/MeterLayout.h"
 
 using namespace controller_test;
 
@@ -177,4 +178,74 @@ TEST_F(ConnectionControllerTest, StatusPacketsDriveTheMeterAndADisconnectResetsI
     EXPECT_EQ(views_.meterPacket, packet);
     Post(msg::UM_DISCONNECTED);
     EXPECT_TRUE(views_.meterPacket.empty());
+}
+
+namespace {
+
+// Model 1 whose button group asks for a string the table does not have: the
+// parser reports it in a "Config Error" box.
+ByteString BadChoiceDescription()
+{
+    return {0x01, 'O', 'f', 'f', 0, 'O', 'n', 0, 0, 0x01, 0x01, 'M', 'a', 'i', 'n', 0,
+            0x12, 0x00, 0x01, 0x00, 0x01, 0x03, 'M', 'o', 'd', 'e', 0, 0, 0x01, 0x00,
+            0x00, 0x05, 0x06, 0x05, 0x0C, 0x02};
+}
+
+}  // namespace
+
+TEST_F(ConnectionControllerTest, ConfigErrorBoxLeftOpenLongIsNoStallAndTheConnectGoesOnAfterIt)
+{
+    // The operator leaves the box open for several watchdog periods.
+    views_.onMessage = [this](const MessageShown&) { Advance(controller_.ConnectWatchdogPeriod() * 3); };
+    ConnectToConfig(BadChoiceDescription());
+    views_.onMessage = nullptr;
+    ASSERT_EQ(views_.messages.size(), 1u);
+    EXPECT_EQ(views_.messages[0].caption, "Config Error");
+    EXPECT_EQ(controller_.State(), ConnectionState::Reading);
+    const auto commands = session_.Take();
+    EXPECT_EQ(Count(commands, "Disconnect"), 0u);
+    EXPECT_EQ(commands.back(), "GetFactoryPresetNumber");
+    // The watchdog counts again from the moment the box closed.
+    Advance(controller_.ConnectWatchdogPeriod() - std::chrono::milliseconds(1));
+    EXPECT_EQ(controller_.State(), ConnectionState::Reading);
+}
+
+TEST_F(ConnectionControllerTest, LinkLostBehindTheConfigErrorBoxRunsNoFurtherStepOfThatConnect)
+{
+    views_.onMessage = [this](const MessageShown& shown) {
+        if (shown.caption != "Config Error") return;
+        session_.connected = false;
+        Post(msg::UM_DISCONNECTED);
+    };
+    ConnectToConfig(BadChoiceDescription());
+    views_.onMessage = nullptr;
+    EXPECT_EQ(controller_.State(), ConnectionState::Disconnected);
+    EXPECT_EQ(session_.Take(), (std::vector<std::string>{"Connect", "ReadVersion", "GetConfig 1234"}));
+    EXPECT_TRUE(views_.settingsPanelShown);
+    EXPECT_FALSE(views_.progressShown);
+    // Late replies of the given-up link change nothing either.
+    Post(msg::UM_PARAM_VALUE, 0, PackParamValue(0, 1, 2, 9));
+    Post(msg::UM_PRESET_COUNT, 4);
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
+    EXPECT_TRUE(session_.Take().empty());
+    EXPECT_EQ(controller_.State(), ConnectionState::Disconnected);
+    EXPECT_TRUE(views_.meterPacket.empty());
+}
+
+TEST_F(ConnectionControllerTest, RefusedModelLeavesTheMeterShowingNoProcessor)
+{
+    ConnectToReady();
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
+    Post(msg::UM_DISCONNECTED);
+    session_.connected = false;
+    views_.keptSettings.clear();
+    for (int code : {3, 0, 11, 16}) {
+        ConnectToConfig(Description(static_cast<std::uint8_t>(code)));
+        EXPECT_EQ(views_.meterModel, std::optional<std::uint8_t>(0)) << code;
+        EXPECT_EQ(views_.meterBackground, kNoModelBackgroundKey) << code;
+        EXPECT_TRUE(views_.meterPacket.empty()) << code;
+        EXPECT_TRUE(views_.keptSettings.empty()) << code;
+        Post(msg::UM_DISCONNECTED);
+        session_.connected = false;
+    }
 }

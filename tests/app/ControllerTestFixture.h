@@ -62,6 +62,8 @@ protected:
         fs::create_directories(folder_);
         settings_.host = "127.0.0.1";
         settings_.lockCode = 1234;
+        // These tests drive every reconnect themselves.
+        settings_.reconnect = false;
         views_.lockCodeText = "1234";
         controller_.SetWorkFolder(folder_.string());
     }

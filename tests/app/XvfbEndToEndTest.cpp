@@ -1,8 +1,10 @@
 // The application as a program on a real X server (Xvfb, xcb platform): what
 // the offscreen platform cannot show, window shapes and real pointer clicks.
 #include "SimServer.h"
+#include "skin/SkinPack.h"
 #include "skin/ui/SkinManager.h"
 #include "support/AppSandbox.h"
+#include "support/SimLog.h"
 #include "support/XServer.h"
 
 #include <QSettings>
@@ -11,6 +13,9 @@
 
 #include <algorithm>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
 #include <mutex>
 #include <thread>
 
@@ -39,10 +44,7 @@ protected:
     {
         if (!XvfbServer::Available()) GTEST_SKIP() << "Xvfb or xdotool missing (scripts/setup.sh installs them)";
         std::string why;
-        sim_ = vsim::SimServer::StartOnLoopback(12, kLock, &why, [this](const std::string& line) {
-            std::lock_guard<std::mutex> lock(logMutex_);
-            simLog_.push_back(line);
-        });
+        sim_ = vsim::SimServer::StartOnLoopback(12, kLock, &why, simLog_.Sink());
         ASSERT_TRUE(sim_) << why;
         sandbox_ = std::make_unique<AppSandbox>(sim_->UdpPort(), kLock);
         ASSERT_TRUE(sandbox_->Ready());
@@ -85,16 +87,66 @@ protected:
 
     bool Click(const QPoint& at, const std::string& keys = "") { return ClickAt(xvfb_->Display(), at.x(), at.y(), keys); }
 
-    // Whether the simulator has logged a line containing `text`.
-    bool SimLogged(const std::string& text)
+    bool SimLogged(const std::string& text) { return simLog_.Has(text); }
+
+    // Starts the application, connects it through the window and waits for Ready.
+    std::unique_ptr<ChildProcess> StartConnected(XWindow& window)
     {
-        std::lock_guard<std::mutex> lock(logMutex_);
-        return std::any_of(simLog_.begin(), simLog_.end(),
-                           [&](const std::string& line) { return line.find(text) != std::string::npos; });
+        auto app = StartApp(window);
+        if (window.id == 0) return app;
+        EXPECT_TRUE(Click(Centre(window, "BtnConnect")));
+        EXPECT_TRUE(Eventually(
+            [&] { return x_->WindowName(window.id).rfind("Remote V", 0) == 0 && x_->MappedWindows().size() == 1; },
+            30s));
+        return app;
     }
 
-    std::mutex logMutex_;
-    std::vector<std::string> simLog_;
+    // Whether any LED of the meter panel is lit green (level LEDs of model 12).
+    bool MetersLit(const XWindow& window)
+    {
+        CSkin* skin = skin_->Skin();
+        const int left = window.x + skin->GetLong("Leds", "offset_left");
+        const int top = window.y + skin->GetLong("Leds", "offset_top");
+        for (int y = 0; y < skin->GetLong("Leds", "height"); y += 2)
+            for (int x = 0; x < skin->GetLong("Leds", "width"); x += 3) {
+                const std::uint32_t c = x_->PixelAt(left + x, top + y);
+                const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+                if (g > 0xB0 && r < 0x80 && g > b) return true;
+            }
+        return false;
+    }
+
+    // Whether the status line shows (its accent mark at its left end).
+    bool StatusLineShown(const XWindow& window)
+    {
+        CSkin* skin = skin_->Skin();
+        const int x = window.x + skin->GetLong("Leds", "offset_left") + 1;
+        const int y = window.y + (skin->GetLong("Leds", "offset_top") + skin->GetLong("Leds", "height") +
+                                  skin->GetLong("BtnMenu", "offset_top")) / 2;
+        return x_->PixelAt(x, y) == 0xE8A33Du;
+    }
+
+    // A sample of the page caption band: which page is open.
+    std::vector<std::uint32_t> CaptionBand(const XWindow& window)
+    {
+        CSkin* skin = skin_->Skin();
+        std::vector<std::uint32_t> pixels;
+        const int left = window.x + skin->GetLong("Frame", "offset_left");
+        const int top = window.y + skin->GetLong("Frame", "offset_top");
+        for (int y = 4; y < 22; y += 2)
+            for (int x = 0; x < skin->GetLong("Frame", "width"); x += 2) pixels.push_back(x_->PixelAt(left + x, top + y));
+        return pixels;
+    }
+
+    // The centre of row `row` (from 0) of the page tree.
+    QPoint TreeRow(const XWindow& window, int row)
+    {
+        CSkin* skin = skin_->Skin();
+        return {window.x + skin->GetLong("Tree", "offset_left") + 60,
+                window.y + skin->GetLong("Tree", "offset_top") + 9 + 18 * row};
+    }
+
+    SimLog simLog_;
     std::unique_ptr<vsim::SimServer> sim_;
     std::unique_ptr<AppSandbox> sandbox_;
     std::unique_ptr<XvfbServer> xvfb_;
@@ -141,6 +193,77 @@ TEST_F(XvfbApp, MaskCutsTheShapeClickOnConnectConnectsAndExitEndsTheProcess)
     EXPECT_EQ(stored.value("Profiles/1/dwPort").toUInt(), sim_->UdpPort());
 }
 
+TEST_F(XvfbApp, LostLinkShowsTheStatusLineDarkensTheMetersAndReconnectsToTheSamePageSendingNothingMeanwhile)
+{
+    XWindow window;
+    auto app = StartConnected(window);
+    ASSERT_NE(window.id, 0u);
+    const auto firstPage = CaptionBand(window);
+    // Another page than the first: the third row of the tree.
+    ASSERT_TRUE(Click(TreeRow(window, 2)));
+    ASSERT_TRUE(Eventually([&] { return CaptionBand(window) != firstPage; }, 10s));
+    std::this_thread::sleep_for(300ms);  // the page's values are read
+    const auto page = CaptionBand(window);
+    ASSERT_TRUE(Eventually([&] { return MetersLit(window); }, 10s));
+    EXPECT_FALSE(StatusLineShown(window));
+
+    const std::uint16_t port = sim_->UdpPort();
+    sim_->Stop();
+    sim_.reset();
+    EXPECT_TRUE(Eventually([&] { return StatusLineShown(window); }, 10s));
+    EXPECT_TRUE(Eventually([&] { return !MetersLit(window); }, 10s));
+    // The operator clicks on the page meanwhile; nothing may reach the processor.
+    ASSERT_TRUE(Click({window.x + 400, window.y + 260}));
+    ASSERT_TRUE(Click({window.x + 600, window.y + 300}));
+
+    simLog_.Clear();
+    vsim::SimOptions options;
+    options.model = 12;
+    options.port = port;
+    options.lock = kLock;
+    sim_ = std::make_unique<vsim::SimServer>(options, simLog_.Sink());
+    std::string why;
+    ASSERT_TRUE(sim_->Start(&why)) << why;
+    // Back by itself: the lock code presented again, the preset list read, then
+    // the page read afresh; meters lit and the same page open.
+    EXPECT_TRUE(Eventually([&] { return simLog_.After("Get Preset", "Read :"); }, 30s));
+    EXPECT_TRUE(Eventually([&] { return MetersLit(window) && CaptionBand(window) == page; }, 10s));
+    EXPECT_TRUE(SimLogged("Get Config. The Lock Code is 1234"));
+    EXPECT_FALSE(SimLogged("Write :"));
+    EXPECT_FALSE(app->Wait(0ms));
+}
+
+TEST_F(XvfbApp, SigtermWhileConnectedTellsTheProcessorKeepsTheSettingsAndExitsWithZero)
+{
+    XWindow window;
+    auto app = StartConnected(window);
+    ASSERT_NE(window.id, 0u);
+    // Kept as soon as the processor took them, readable by their owner only.
+    QSettings stored(QString::fromStdString(sandbox_->SettingsFile().string()), QSettings::IniFormat);
+    EXPECT_EQ(stored.value("Settings/dwBaud").toString(), "1");
+    EXPECT_EQ(std::filesystem::status(sandbox_->SettingsFile()).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    ASSERT_EQ(kill(app->Pid(), SIGTERM), 0);
+    EXPECT_EQ(app->Wait(15s), std::optional<int>(0));
+    EXPECT_TRUE(SimLogged("Disconnecting"));
+}
+
+TEST_F(XvfbApp, ProgramWithoutItsSkinArchiveSaysSoAndExitsWithOne)
+{
+    const auto stripped = sandbox_->WorkFolder() / "vexlor-stripped";
+    std::filesystem::copy_file(VEXLOR_APP_PATH, stripped);
+    ASSERT_EQ(RunProgram("/usr/bin/strip", {stripped.string()}, 60s).exitCode, 0);
+    ASSERT_FALSE(CSkinPack::Find(stripped.string(), "skin.ini"));
+
+    auto app = sandbox_->Start(stripped.string(), 60s);
+    std::optional<XWindow> box;
+    ASSERT_TRUE(Eventually([&] { return (box = x_->FindByName("Vexlor")).has_value(); }, 20s));
+    setenv("DISPLAY", xvfb_->Display().c_str(), 1);
+    RunProgram("/usr/bin/xdotool", {"key", "--window", std::to_string(box->id), "Return"}, 10s);
+    EXPECT_EQ(app->Wait(15s), std::optional<int>(1));
+}
+
 TEST_F(XvfbApp, SecondCopyShowsItsMessageAndEndsWhileTheFirstRunsOnAndADeadCopysLockIsTakenOver)
 {
     XWindow window;
@@ -160,8 +283,11 @@ TEST_F(XvfbApp, SecondCopyShowsItsMessageAndEndsWhileTheFirstRunsOnAndADeadCopys
     const auto windows = x_->MappedWindows();
     EXPECT_TRUE(std::any_of(windows.begin(), windows.end(), [&](const XWindow& w) { return w.id == window.id; }));
 
-    // A copy that died without closing leaves its lock behind; the next one starts.
+    // A copy that died without closing leaves its lock behind; the next one
+    // starts, and so it does beside another user's lock in the shared folder.
     first.reset();
+    std::ofstream(sandbox_->WorkFolder() / ".." / "tmp" / "TESSAVORN_VEXLOR_Application.lock")
+        << getpid() << "\nvexlor\n\n";
     XWindow next;
     auto third = StartApp(next);
     EXPECT_NE(next.id, 0u);

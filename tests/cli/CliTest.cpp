@@ -94,6 +94,7 @@ TEST(CliOptionsTest, HostDefaultsToLoopbackAndBadLinesAreRefused)
              // Times that do not fit the loop's clock.
              {"--lock", "1234", "--timeout", "inf", "info"},
              {"--lock", "1234", "--seconds", "1e300", "watch"},
+             {"--lock", "1234", "--reconnect", "info"},
          }) {
         error.clear();
         EXPECT_FALSE(ParseCliOptions(bad, error));
@@ -372,4 +373,37 @@ TEST_F(CliTest, WatchChangesReportsFrontPanelChangesAsTheyHappen)
     // The tool may have read the value before the latest change.
     EXPECT_NE(change["newValue"], change["oldValue"]);
     EXPECT_TRUE(change["newValue"] == (start ^ 1) || change["newValue"] == (start ^ 2)) << change;
+TEST_F(CliTest, WatchWithReconnectRidesThroughASimulatorRestartOnTheSamePort)
+{
+    StartSim(1);
+    const std::uint16_t port = sim_->UdpPort();
+    ChildProcess cli(VEXLOR_CLI_PATH,
+                     {"--port", std::to_string(port), "--lock", std::to_string(kLock), "--timeout", "20", "--seconds",
+                      "30", "--reconnect", "watch"},
+                     folder_.string());
+    ASSERT_TRUE(cli.Started());
+    // Reads lines until one holds `text`; false when none came in time.
+    auto until = [&](const std::string& text) {
+        for (int lines = 0; lines < 2000; ++lines) {
+            const auto line = cli.ReadLine(20s);
+            if (!line) return false;
+            if (line->find(text) != std::string::npos) return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(until("status TR="));
+    sim_->Stop();
+    ASSERT_TRUE(until("Reconnecting\u2026 (attempt 1)"));
+
+    vsim::SimOptions o;
+    o.model = 1;
+    o.port = port;
+    o.lock = kLock;
+    sim_ = std::make_unique<vsim::SimServer>(o);
+    std::string why;
+    ASSERT_TRUE(sim_->Start(&why)) << why;
+    EXPECT_TRUE(until("back at"));
+    EXPECT_TRUE(until("status TR="));
+    EXPECT_FALSE(cli.Wait(0ms));
+    cli.Stop();
 }

@@ -7,9 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // Points the settings store at an empty folder of its own for every test.
 class RegistrySettingsTest : public ::testing::Test {
@@ -30,6 +33,8 @@ protected:
         QSettings ini(IniPath(), QSettings::IniFormat);
         ini.setValue("Settings/" + name, value);
     }
+
+    fs::perms Rights() const { return fs::status(IniPath().toStdString()).permissions() & fs::perms::all; }
 
     QTemporaryDir dir_;
 };
@@ -209,3 +214,22 @@ TEST_F(RegistrySettingsTest, UnwritableStoreReportsWriteFailure)
 }
 
 }  // namespace
+
+TEST_F(RegistrySettingsTest, SettingsWrittenOnConnectLandAtOnceInAFileOnlyItsOwnerCanRead)
+{
+    CRegistrySettings stored;
+    ConnectionSettings settings;
+    settings.host = "127.0.0.1";
+    settings.lockCode = 4321;
+    const auto ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
+    WriteSettingsNow(settings, stored);
+    // Before the stored values go: a process killed now keeps them.
+    EXPECT_EQ(Stored("sHost").toString(), "127.0.0.1");
+    EXPECT_EQ(Stored("dwLockCode").toUInt(), 4321u);
+    EXPECT_EQ(Rights(), ownerOnly);
+
+    // A file made readable by others before is narrowed at the next write.
+    fs::permissions(IniPath().toStdString(), fs::perms::group_read | fs::perms::others_read, fs::perm_options::add);
+    stored.lockCode.Write();
+    EXPECT_EQ(Rights(), ownerOnly);
+}

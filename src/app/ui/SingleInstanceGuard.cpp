@@ -1,6 +1,9 @@
 #include "app/ui/SingleInstanceGuard.h"
 
 #include <QDir>
+#include <QStandardPaths>
+
+#include <unistd.h>
 
 CSingleInstanceGuard::CSingleInstanceGuard() : lock_(LockPath())
 {
@@ -16,5 +19,12 @@ bool CSingleInstanceGuard::Acquire()
 
 QString CSingleInstanceGuard::LockPath()
 {
-    return QDir(QDir::tempPath()).filePath(QString(kMutexName) + ".lock");
+    const QString name = QString(kMutexName) + ".lock";
+    // The user's runtime folder (XDG_RUNTIME_DIR, or a private folder Qt makes
+    // for the user under the temporary folder): one guard per user session,
+    // which other users' copies neither see nor block.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty()) return QDir(runtime).filePath(name);
+    // No folder of our own to be had: a name of our own in the shared one.
+    return QDir(QDir::tempPath()).filePath(QString(kMutexName) + "-" + QString::number(::getuid()) + ".lock");
 }

@@ -3,9 +3,10 @@
 #include <QLockFile>
 #include <QString>
 
-// Keeps a second copy of the application from running: a lock file in the
-// temporary folder, named after the application's mutex, held while the
-// process lives. The lock of a process that died is taken over.
+// Keeps a second copy of the application from running in the same user's
+// session: a lock file in the user's runtime folder, named after the
+// application's mutex, held while the process lives. The lock of a process
+// that died is taken over.
 class CSingleInstanceGuard {
 public:
     static constexpr const char* kMutexName = "TESSAVORN_VEXLOR_Application";

@@ -1,6 +1,7 @@
 #include "app/ui/VexlorApp.h"
 
 #include "app/ui/ApplicationIcon.h"
+#include "app/ui/SignalExit.h"
 #include "app/ui/SingleInstanceGuard.h"
 #include "app/ui/VexlorDlg.h"
 #include "settings/ConnectionSettings.h"
@@ -13,6 +14,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -28,6 +30,21 @@ struct AppSettings {
     AppSettings() : profiles(profileStore.Load()) { SettingsFromRegistry(stored, record); }
     ~AppSettings() { profileStore.Save(profiles); }  // failures at exit are ignored
 };
+
+// Whether the loaded skin can draw the main window at all.
+bool SkinHasMainWindow(const CSkinManager& manager)
+{
+    const CSkin* skin = manager.Skin();
+    return skin && skin->GetLong("DlgMain", "width") > 0 && skin->GetLong("DlgMain", "height") > 0;
+}
+
+// Said on the terminal and in a plain box, since there is no skin to draw one.
+void ReportMissingSkin()
+{
+    const QString text = QString::fromUtf8(apptext::kSkinMissing).arg(QString::fromStdString(CSkinFiles::DefaultArchivePath()));
+    std::fprintf(stderr, "vexlor: %s\n", qPrintable(text));
+    QMessageBox::critical(nullptr, apptext::kAppName, text, QMessageBox::Ok);
+}
 
 }  // namespace
 
@@ -45,6 +62,10 @@ int RunApplication(int argc, char* argv[])
     CSkinManager manager(apptext::kSkinFolder);
     // Without its skin the window has nothing to draw; the manager has said why.
     if (!manager.LoadSkin(apptext::kAppName)) return 1;
+    if (!SkinHasMainWindow(manager)) {
+        ReportMissingSkin();
+        return 1;
+    }
     // The largest images of the first window after its own background decode
     // on worker threads while the window reads that background and builds.
     manager.Skin()->Prefetch({{"Settings", "background"}, {"Leds", "background"}},
@@ -55,6 +76,8 @@ int RunApplication(int argc, char* argv[])
         CVexlorDlg window(manager, settings.record, settings.stored);
         window.SettingsPanel().SetProfiles(settings.profiles,
                                            [&settings] { settings.profileStore.Save(settings.profiles); });
+        // A kill, a logout or Ctrl+C ends the program as Exit does.
+        CSignalExit endOnSignal([&window](int) { window.close(); });
         window.show();
         if (!settings.stored.damagedCopy.empty())
             QMessageBox::warning(&window, apptext::kAppName,

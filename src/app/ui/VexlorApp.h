@@ -15,4 +15,8 @@ constexpr const char* kSettingsDamaged =
     "The settings file could not be read in full. Settings it hides keep their stored "
     "values and are not overwritten; please check the connection settings.\n"
     "A copy of the damaged file was kept as:\n";
+// %1 is the program file.
+constexpr const char* kSkinMissing =
+    "%1 has no skin to draw its window with: the skin archive appended to the program is missing "
+    "(a \"strip\" of the program file removes it). Install the program again.";
 }  // namespace apptext

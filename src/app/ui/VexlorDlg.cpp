@@ -2,6 +2,7 @@
 
 #include "app/SessionBridge.h"
 #include "app/ui/DebugWindow.h"
+#include "app/ui/LinkStatusLine.h"
 #include "app/ui/LogCategory.h"
 #include "app/ui/ParamUndoStack.h"
 #include "app/ui/QtMessagePoster.h"
@@ -12,6 +13,7 @@
 #include "settings/ConnectionSettings.h"
 #include "settings/ui/SettingsPanel.h"
 #include "skin/ui/SkinButton.h"
+#include "skin/ui/SkinLook.h"
 #include "skin/ui/SkinManager.h"
 #include "skin/ui/SkinScrollButton.h"
 #include "skin/ui/SkinTree.h"
@@ -75,6 +77,7 @@ CVexlorDlg::CVexlorDlg(CSkinManager& manager, ConnectionSettings& settings, CReg
 
     Clear();
     debug_ = std::make_unique<CDebugWindow>();
+    ApplySkinLook(*debug_, manager);
     SetConnectedLayout(false);
 }
 
@@ -169,6 +172,9 @@ void CVexlorDlg::CreateControls(const std::vector<std::string>& serialPorts)
 
     settingsPanel_ = new CSettingsPanel(this, Manager(), settings_, stored_, serialPorts);
     settingsPanel_->hide();
+
+    statusLine_ = new CLinkStatusLine(Manager(), this);
+    connect(statusLine_, &CLinkStatusLine::StopClicked, this, [this] { controller_->StopReconnecting(); });
 
     // Stands over the whole window while it is disabled: input stops, faces stay.
     shield_ = new QWidget(this);
@@ -305,6 +311,8 @@ void CVexlorDlg::EnableWindow(bool enabled)
         focusBeforeShield_ = QApplication::focusWidget();
         shield_->show();
         shield_->raise();
+        // A connect or a reconnect can always be ended, and the program left.
+        for (QWidget* open : std::initializer_list<QWidget*>{connect_, exit_, minimize_, statusLine_}) open->raise();
         shield_->setFocus();
         return;
     }
@@ -338,6 +346,8 @@ void CVexlorDlg::ShowMessage(const std::string& text, const std::string& caption
 {
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
                     QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("MessageBox"));
+    ApplySkinLook(box, Manager());
     box.exec();
 }
 
@@ -399,6 +409,11 @@ void CVexlorDlg::QuitMessageLoop(int exitCode)
     QCoreApplication::exit(exitCode);
 }
 
+void CVexlorDlg::ShowLinkStatus(const std::string& text, bool stoppable)
+{
+    statusLine_->Show(QString::fromStdString(text), stoppable);
+}
+
 // ---- IPageTreeView -------------------------------------------------------
 
 void CVexlorDlg::Clear()
@@ -433,6 +448,12 @@ void CVexlorDlg::AddItem(int record, int parent, const std::string& name, bool h
 void CVexlorDlg::SelectFirstItem()
 {
     if (tree_->topLevelItemCount() > 0) tree_->setCurrentItem(tree_->topLevelItem(0));
+}
+
+void CVexlorDlg::SelectItem(int record)
+{
+    const auto item = treeItems_.find(record);
+    if (item != treeItems_.end()) tree_->setCurrentItem(item->second);
 }
 
 void CVexlorDlg::OnTreeSelection(QTreeWidgetItem* item)

@@ -19,6 +19,7 @@ class CSessionBridge;
 class CQtMessagePoster;
 class CQtTimerService;
 class CLedMeter;
+class CLinkStatusLine;
 class CPageBuilder;
 class CPresetListView;
 class CParamUndoStack;
@@ -98,6 +99,8 @@ public:
     std::string ChoosePresetFileToLoad() override;
     std::string ChoosePresetFileToSave() override;
     void QuitMessageLoop(int exitCode) override;
+    void ShowLinkStatus(const std::string& text, bool stoppable) override;
+    CLinkStatusLine& LinkStatusLine() const { return *statusLine_; }
 
     // IPageTreeView
     void Clear() override;
@@ -105,6 +108,7 @@ public:
     void SetEnabled(bool enabled) override;
     void AddItem(int record, int parent, const std::string& name, bool hasPage) override;
     void SelectFirstItem() override;
+    void SelectItem(int record) override;
 
     // IDebugLog: every log line goes to the debug window and the log category.
     void AddLine(const std::string& text) override;
@@ -149,6 +153,7 @@ private:
     CSettingsPanel* settingsPanel_ = nullptr;
     CSkinScrollButton* scrollUp_ = nullptr;
     CSkinScrollButton* scrollDown_ = nullptr;
+    CLinkStatusLine* statusLine_ = nullptr;
     QWidget* shield_ = nullptr;
     QPointer<QWidget> focusBeforeShield_;
     Qt::KeyboardModifiers minimizeModifiers_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "meters/MeterLayout.h"
 #include "views/Views.h"
 #include "meters/MeterState.h"
 #include "skin/ui/SkinClient.h"
@@ -50,7 +51,7 @@ private:
 
     CMeterState state_;
     // Kept so that a newly loaded skin gives the model's own background again.
-    std::string backgroundKey_ = "background";
+    std::string backgroundKey_ = kNoModelBackgroundKey;
     QImage background_;
     std::array<QImage, kLedImageCount> leds_;
     QImage backBuffer_;

@@ -51,6 +51,11 @@ CSettingsPanel::CSettingsPanel(QWidget* mainWindow, CSkinManager& manager, Conne
     chooser_->SetButtons(captions);
     chooser_->Select(ChooserPositionFor(settings_, entries_));
 
+    reconnect_ = new CSkinButtonGroup("ReconnectGroup", manager);
+    reconnect_->Create(this, 0, std::nullopt);
+    reconnect_->SetButtons({QStringLiteral("Off"), QStringLiteral("On")});
+    reconnect_->Select(settings_.reconnect ? 1 : 0);
+
     host_ = MakeEdit("SettingsHost", manager, this, kHostLength, false);
     port_ = MakeEdit("SettingsPort", manager, this, kDigitsLength, true);
     code_ = MakeEdit("SettingsCode", manager, this, kDigitsLength, true);
@@ -216,6 +221,7 @@ SettingsPanelFields CSettingsPanel::Fields() const
     f.host = host_->text().toStdString();
     f.port = port_->text().toStdString();
     f.lockCode = code_->text().toStdString();
+    f.reconnect = reconnect_->GetSelected() != 0;
     return f;
 }
 
@@ -226,6 +232,11 @@ void CSettingsPanel::ApplyPanel(ConnectionSettings& settings)
     profiles_->UpdateCurrent(settings);
     settings.profileName = profiles_->Current();
     if (profilesChanged_) profilesChanged_();
+}
+
+void CSettingsPanel::KeepConnectedSettings(const ConnectionSettings& settings)
+{
+    WriteSettingsNow(settings, stored_);
 }
 
 std::string CSettingsPanel::LockCodeText()

@@ -113,6 +113,27 @@ TEST_F(SettingsPanelTest, SerialChoiceDisablesHostAndPortAndIsStoredByName)
     EXPECT_EQ(settings_.transportIndex, 0);
 }
 
+TEST_F(SettingsPanelTest, ReconnectIsOnByDefaultAndTheOperatorsChoiceIsKept)
+{
+    auto panel = MakePanel();
+    EXPECT_EQ(panel->ReconnectChooser().GetSelected(), 1);
+    panel->ReconnectChooser().findChildren<CSkinButton*>()[0]->click();
+    QApplication::processEvents();
+    panel->ApplyPanel(settings_);
+    EXPECT_FALSE(settings_.reconnect);
+    EXPECT_EQ(stored_->reconnect.Value(), 0u);
+    // And it stays off with a serial choice too.
+    panel->Chooser().findChildren<CSkinButton*>()[1]->click();
+    QApplication::processEvents();
+    panel.reset();
+    EXPECT_FALSE(settings_.reconnect);
+    stored_.reset();
+    CRegistrySettings again;
+    ConnectionSettings next;
+    SettingsFromRegistry(again, next);
+    EXPECT_FALSE(next.reconnect);
+}
+
 TEST_F(SettingsPanelTest, DigitFieldsRefuseLettersAndLongPastesAreCut)
 {
     auto panel = MakePanel();

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <algorithm>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// The log lines of an in-process simulator, collected from its threads and
+// searched by a test or a benchmark.
+class SimLog {
+public:
+    // The simulator's log function.
+    std::function<void(const std::string&)> Sink()
+    {
+        return [this](const std::string& line) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            lines_.push_back(line);
+        };
+    }
+    bool Has(const std::string& text) const
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return std::any_of(lines_.begin(), lines_.end(), Containing(text));
+    }
+    // Whether a line with `then` follows the last line with `first`.
+    bool After(const std::string& first, const std::string& then) const
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto last = std::find_if(lines_.rbegin(), lines_.rend(), Containing(first));
+        return last != lines_.rend() && std::any_of(last.base(), lines_.end(), Containing(then));
+    }
+    void Clear()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        lines_.clear();
+    }
+
+private:
+    static auto Containing(const std::string& text)
+    {
+        return [&text](const std::string& line) { return line.find(text) != std::string::npos; };
+    }
+
+    mutable std::mutex mutex_;
+    std::vector<std::string> lines_;
+};
