@@ -4,6 +4,7 @@
 #include "SimServer.h"
 #include "app/ui/DebugWindow.h"
 #include "app/ui/ParamUndoStack.h"
+#include "app/ui/LinkStatusLine.h"
 #include "app/ui/VexlorDlg.h"
 #include "description/DescriptionTree.h"
 #include "description/ui/ParamPage.h"
@@ -440,3 +441,54 @@ INSTANTIATE_TEST_SUITE_P(OverUdpAndSerial, MainWindowTest, ::testing::Values(Lin
                          [](const ::testing::TestParamInfo<Link>& link) {
                              return link.param == Link::Udp ? "Udp" : "PseudoTerminal";
                          });
+
+TEST_P(MainWindowTest, LostLinkShowsTheStatusLineLeavesConnectExitAndStopUsableAndStopEndsReconnecting)
+{
+    ASSERT_TRUE(ConnectToReady());
+    auto& line = window_->LinkStatusLine();
+    EXPECT_FALSE(line.isVisible());
+    sim_->Stop();
+    ASSERT_TRUE(RunUntil([&] { return State() == ConnectionState::Reconnecting; }));
+    EXPECT_TRUE(line.isVisible());
+    EXPECT_TRUE(line.Text().contains(QStringLiteral("Reconnecting\u2026 (attempt 1)"))) << line.Text().toStdString();
+    EXPECT_TRUE(line.StopButton().isVisible());
+    // The rest of the window is shielded; these stay reachable above it.
+    for (QWidget* open : {static_cast<QWidget*>(Button("BtnConnect")), static_cast<QWidget*>(Button("BtnExit")),
+                          static_cast<QWidget*>(&line.StopButton())})
+        EXPECT_EQ(window_->childAt(open->mapTo(window_.get(), open->rect().center())), open) << open->objectName().toStdString();
+    EXPECT_NE(window_->childAt(Tree()->mapTo(window_.get(), Tree()->rect().center())), Tree()->viewport());
+    if (const char* shots = std::getenv("VEXLOR_PAGE_SHOTS")) window_->grab().save(QString(shots) + "/link-lost.png");
+
+    Click(&line.StopButton());
+    EXPECT_EQ(State(), ConnectionState::Disconnected);
+    EXPECT_TRUE(Panel()->isVisible());
+    EXPECT_TRUE(line.Text().contains(QStringLiteral("Reconnecting stopped")));
+    EXPECT_FALSE(line.StopButton().isVisible());
+}
+
+TEST_P(MainWindowTest, ConnectToASilentProcessorEndsAtTheButtonAndBoxesWearTheSkin)
+{
+    sim_->Stop();
+    sim_.reset();
+    if (GetParam() == Link::Serial) GTEST_SKIP() << "a serial line without its far end does not open";
+    Click(Button("BtnConnect"));
+    ASSERT_NE(State(), ConnectionState::Disconnected);
+    Click(Button("BtnConnect"));
+    EXPECT_EQ(State(), ConnectionState::Disconnected);
+    EXPECT_TRUE(Panel()->isVisible());
+    RunUntil([] { return false; }, 300ms);  // the session's report of the end adds no box
+
+    // A message box in the skin's panel colour and font.
+    QImage shot;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
+                shot = box->grab().toImage();
+                box->done(QMessageBox::Ok);
+            }
+    });
+    window_->ShowMessage("No Response from Processor \nPlease check cables and connection settings.", "");
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_EQ(shot.pixelColor(2, 2), QColor(0x1B, 0x1E, 0x23));
+    if (const char* shots = std::getenv("VEXLOR_PAGE_SHOTS")) shot.save(QString(shots) + "/message-box.png");
+}

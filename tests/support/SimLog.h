@@ -9,6 +9,11 @@
 // The log lines of an in-process simulator, collected from its threads and
 // searched by a test or a benchmark.
 class SimLog {
+    static std::function<bool(const std::string&)> Containing(const std::string& text)
+    {
+        return [&text](const std::string& line) { return line.find(text) != std::string::npos; };
+    }
+
 public:
     // The simulator's log function.
     std::function<void(const std::string&)> Sink()
@@ -37,11 +42,6 @@ public:
     }
 
 private:
-    static auto Containing(const std::string& text)
-    {
-        return [&text](const std::string& line) { return line.find(text) != std::string::npos; };
-    }
-
     mutable std::mutex mutex_;
     std::vector<std::string> lines_;
 };

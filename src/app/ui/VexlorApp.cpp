@@ -31,17 +31,18 @@ struct AppSettings {
     ~AppSettings() { profileStore.Save(profiles); }  // failures at exit are ignored
 };
 
-// Whether the loaded skin can draw the main window at all.
+// Whether the loaded skin can draw the main window at all: its face gives
+// the window its size.
 bool SkinHasMainWindow(const CSkinManager& manager)
 {
-    const CSkin* skin = manager.Skin();
-    return skin && skin->GetLong("DlgMain", "width") > 0 && skin->GetLong("DlgMain", "height") > 0;
+    CSkin* skin = manager.Skin();
+    return skin && !skin->GetImage("DlgMain", "background", nullptr).isNull();
 }
 
 // Said on the terminal and in a plain box, since there is no skin to draw one.
 void ReportMissingSkin()
 {
-    const QString text = QString::fromUtf8(apptext::kSkinMissing).arg(QString::fromStdString(CSkinFiles::DefaultArchivePath()));
+    const QString text = QString::fromUtf8(apptext::kSkinMissing).arg(QCoreApplication::applicationFilePath());
     std::fprintf(stderr, "vexlor: %s\n", qPrintable(text));
     QMessageBox::critical(nullptr, apptext::kAppName, text, QMessageBox::Ok);
 }
