@@ -14,6 +14,10 @@ cd "$root"
 
 if [ -z "${VEXLOR_IN_NETNS:-}" ]; then
   bash scripts/setup.sh
+  # The browser test's node modules come from the registry: fetched while there is a network.
+  if command -v npm >/dev/null && [ ! -d tests/web/node_modules/puppeteer-core ]; then
+    (cd tests/web && npm ci --no-audit --no-fund >/dev/null) || echo "Note: the browser test's node modules could not be fetched."
+  fi
   source scripts/netns.sh
   export VEXLOR_IN_NETNS=1
   in_loopback_netns bash "$0" "$@"

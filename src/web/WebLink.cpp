@@ -35,6 +35,7 @@ const char* StateText(ConnectionState state)
     case ConnectionState::Reading: return "reading";
     case ConnectionState::Ready: return "ready";
     case ConnectionState::Quitting: return "quitting";
+    case ConnectionState::Reconnecting: return "reconnecting";
     }
     return "?";
 }

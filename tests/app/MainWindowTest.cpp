@@ -479,16 +479,11 @@ TEST_P(MainWindowTest, ConnectToASilentProcessorEndsAtTheButtonAndBoxesWearTheSk
     RunUntil([] { return false; }, 300ms);  // the session's report of the end adds no box
 
     // A message box in the skin's panel colour and font.
-    QImage shot;
-    QTimer::singleShot(0, [&] {
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
-                shot = box->grab().toImage();
-                box->done(QMessageBox::Ok);
-            }
-    });
-    window_->ShowMessage("No Response from Processor \nPlease check cables and connection settings.", "");
-    ASSERT_FALSE(shot.isNull());
+    auto box = window_->MakeMessageBox("No Response from Processor \nPlease check cables and connection settings.", "");
+    box->show();
+    const QImage shot = box->grab().toImage();
     EXPECT_EQ(shot.pixelColor(2, 2), QColor(0x1B, 0x1E, 0x23));
+    EXPECT_EQ(box->font().family(), QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
     if (const char* shots = std::getenv("VEXLOR_PAGE_SHOTS")) shot.save(QString(shots) + "/message-box.png");
 }

@@ -107,8 +107,8 @@ protected:
         CSkin* skin = skin_->Skin();
         const int left = window.x + skin->GetLong("Leds", "offset_left");
         const int top = window.y + skin->GetLong("Leds", "offset_top");
-        for (int y = 0; y < skin->GetLong("Leds", "height"); y += 2)
-            for (int x = 0; x < skin->GetLong("Leds", "width"); x += 3) {
+        for (int y = 0; y < skin->GetLong("Leds", "height"); y += 3)
+            for (int x = 0; x < skin->GetLong("Leds", "width"); x += 4) {
                 const std::uint32_t c = x_->PixelAt(left + x, top + y);
                 const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
                 if (g > 0xB0 && r < 0x80 && g > b) return true;
@@ -212,7 +212,9 @@ TEST_F(XvfbApp, LostLinkShowsTheStatusLineDarkensTheMetersAndReconnectsToTheSame
     sim_.reset();
     EXPECT_TRUE(Eventually([&] { return StatusLineShown(window); }, 10s));
     EXPECT_TRUE(Eventually([&] { return !MetersLit(window); }, 10s));
-    // The operator clicks on the page meanwhile; nothing may reach the processor.
+
+    // The operator clicks on the page meanwhile; nothing of it may reach the
+    // processor, now or once it is back.
     ASSERT_TRUE(Click({window.x + 400, window.y + 260}));
     ASSERT_TRUE(Click({window.x + 600, window.y + 300}));
 
@@ -226,7 +228,7 @@ TEST_F(XvfbApp, LostLinkShowsTheStatusLineDarkensTheMetersAndReconnectsToTheSame
     ASSERT_TRUE(sim_->Start(&why)) << why;
     // Back by itself: the lock code presented again, the preset list read, then
     // the page read afresh; meters lit and the same page open.
-    EXPECT_TRUE(Eventually([&] { return simLog_.After("Get Preset", "Read :"); }, 30s));
+    EXPECT_TRUE(Eventually([&] { return simLog_.After("Get Preset", "Read :"); }, 60s));
     EXPECT_TRUE(Eventually([&] { return MetersLit(window) && CaptionBand(window) == page; }, 10s));
     EXPECT_TRUE(SimLogged("Get Config. The Lock Code is 1234"));
     EXPECT_FALSE(SimLogged("Write :"));

@@ -344,11 +344,16 @@ void CVexlorDlg::SetTitle(const std::string& title)
 
 void CVexlorDlg::ShowMessage(const std::string& text, const std::string& caption)
 {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
-                    QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("MessageBox"));
-    ApplySkinLook(box, Manager());
-    box.exec();
+    MakeMessageBox(text, caption)->exec();
+}
+
+std::unique_ptr<QMessageBox> CVexlorDlg::MakeMessageBox(const std::string& text, const std::string& caption)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::NoIcon, QString::fromStdString(caption),
+                                             QString::fromStdString(text), QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("MessageBox"));
+    ApplySkinLook(*box, Manager());
+    return box;
 }
 
 void CVexlorDlg::EnableAB(bool enabled)

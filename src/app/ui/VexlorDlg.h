@@ -30,6 +30,7 @@ class CSkinManager;
 class CSkinTree;
 class CWaitWindow;
 class QAbstractScrollArea;
+class QMessageBox;
 class QTreeWidgetItem;
 struct CRegistrySettings;
 struct ConnectionSettings;
@@ -91,6 +92,8 @@ public:
     void CloseProgress() override;
     void SetTitle(const std::string& title) override;
     void ShowMessage(const std::string& text, const std::string& caption) override;
+    // The box ShowMessage runs: OK only, in the skin's colours and font.
+    std::unique_ptr<QMessageBox> MakeMessageBox(const std::string& text, const std::string& caption);
     void EnableAB(bool enabled) override;
     void SetAChecked(bool checked) override;
     void SetBChecked(bool checked) override;
