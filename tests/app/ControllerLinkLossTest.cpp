@@ -40,6 +40,15 @@ protected:
         Post(msg::UM_DISCONNECTED);
         Post(msg::UM_DISCONNECTED);  // the session reports a loss twice
     }
+    // The link goes, and the first attempt gets as far as the version.
+    void LoseLinkAndAnswerVersion()
+    {
+        LoseLink();
+        Advance(1s);
+        session_.connected = true;
+        Post(msg::UM_CONNECTED);
+        Post(msg::UM_VERSION, 0, 0, {'1', '2', '3'});
+    }
     // One attempt from UM_CONNECTED to Ready and the first status.
     void AnswerAttempt()
     {
@@ -113,11 +122,7 @@ TEST_F(LinkLossTest, LostLinkReconnectsWithBackoffToTheSamePageAndSendsNothingCh
 TEST_F(LinkLossTest, RefusedLockCodeOrModelStopsReconnectingWithItsMessage)
 {
     ReadyOnOutput();
-    LoseLink();
-    Advance(1s);
-    session_.connected = true;
-    Post(msg::UM_CONNECTED);
-    Post(msg::UM_VERSION, 0, 0, {'1', '2', '3'});
+    LoseLinkAndAnswerVersion();
     session_.connected = false;
     Post(msg::UM_DISCONNECTED);  // no description: the code was refused
     ASSERT_EQ(views_.messages.size(), 1u);
@@ -131,11 +136,7 @@ TEST_F(LinkLossTest, RefusedLockCodeOrModelStopsReconnectingWithItsMessage)
     // Another processor model on the same address.
     views_.messages.clear();
     ConnectToReady();
-    LoseLink();
-    Advance(1s);
-    session_.connected = true;
-    Post(msg::UM_CONNECTED);
-    Post(msg::UM_VERSION, 0, 0, {'1', '2', '3'});
+    LoseLinkAndAnswerVersion();
     Post(msg::UM_CONFIG, 0, 0, Description(3));
     session_.connected = false;
     Post(msg::UM_DISCONNECTED);
