@@ -37,7 +37,9 @@ CSignalExit::CSignalExit(std::function<void(int signal)> onSignal) : onSignal_(s
 
 CSignalExit::~CSignalExit()
 {
-    for (int signal : kSignals) std::signal(signal, SIG_DFL);
+    // The program is ending by now; a second signal (a process group often gets
+    // one more) must not cut the writing of the settings short.
+    for (int signal : kSignals) std::signal(signal, SIG_IGN);
     notifier_.reset();
     for (int& end : pipeEnds) {
         if (end >= 0) ::close(end);
