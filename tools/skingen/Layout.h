@@ -30,7 +30,6 @@ inline constexpr QRect kFrame{229, 176, 540, 280};
 // Inside the page area (page and settings panel coordinates).
 inline constexpr int kCaptionBand = 24;
 inline constexpr QRect kConnectGroup{16, 40, 300, 56};
-inline constexpr QRect kReconnectGroup{332, 160, 192, 56};
 inline constexpr int kSettingsLabelX = 332;
 inline constexpr int kSettingsLabelWidth = 76;
 inline constexpr int kSettingsEditX = 416;

@@ -327,8 +327,6 @@ void WriteSettingsPanel(SkinWriter& w)
     w.Section("ConnectGroup", "Ethernet or a serial port");
     WriteGroup(w, kConnectGroup, "Interface");
     WriteProfileControls(w);
-    w.Section("ReconnectGroup", "whether a lost link is reconnected by itself");
-    WriteGroup(w, kReconnectGroup, "Reconnect after a lost link");
 }
 
 void WriteWaitAndMenu(SkinWriter& w)

@@ -51,11 +51,6 @@ CSettingsPanel::CSettingsPanel(QWidget* mainWindow, CSkinManager& manager, Conne
     chooser_->SetButtons(captions);
     chooser_->Select(ChooserPositionFor(settings_, entries_));
 
-    reconnect_ = new CSkinButtonGroup("ReconnectGroup", manager);
-    reconnect_->Create(this, 0, std::nullopt);
-    reconnect_->SetButtons({QStringLiteral("Off"), QStringLiteral("On")});
-    reconnect_->Select(settings_.reconnect ? 1 : 0);
-
     host_ = MakeEdit("SettingsHost", manager, this, kHostLength, false);
     port_ = MakeEdit("SettingsPort", manager, this, kDigitsLength, true);
     code_ = MakeEdit("SettingsCode", manager, this, kDigitsLength, true);
@@ -221,7 +216,8 @@ SettingsPanelFields CSettingsPanel::Fields() const
     f.host = host_->text().toStdString();
     f.port = port_->text().toStdString();
     f.lockCode = code_->text().toStdString();
-    f.reconnect = reconnect_->GetSelected() != 0;
+    // No field of its own yet: the stored choice stays as it is.
+    f.reconnect = settings_.reconnect;
     return f;
 }
 
