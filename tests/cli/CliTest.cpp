@@ -373,6 +373,8 @@ TEST_F(CliTest, WatchChangesReportsFrontPanelChangesAsTheyHappen)
     // The tool may have read the value before the latest change.
     EXPECT_NE(change["newValue"], change["oldValue"]);
     EXPECT_TRUE(change["newValue"] == (start ^ 1) || change["newValue"] == (start ^ 2)) << change;
+}
+
 TEST_F(CliTest, WatchWithReconnectRidesThroughASimulatorRestartOnTheSamePort)
 {
     StartSim(1);
