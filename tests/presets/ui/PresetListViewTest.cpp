@@ -12,6 +12,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 
 #include <cstdlib>
@@ -98,10 +100,79 @@ TEST_F(PresetListViewTest, FactoryRowMenuHoldsOnlyTheReducedCommands)
     EXPECT_EQ(posted[0].wParam, 9u);
     EXPECT_EQ(posted[0].lParam, 4u);
 
-    list_->setCurrentItem(list_->topLevelItem(2));
-    list_->ShowMenu(2, main_.mapToGlobal(QPoint(10, 10)));
+    // The last user preset still has every command.
+    list_->setCurrentItem(list_->topLevelItem(7));
+    list_->ShowMenu(7, main_.mapToGlobal(QPoint(10, 10)));
     EXPECT_EQ(MenuTexts(*list_->Menu()),
               (std::vector<QString>{"Load", "Save", "Rename", "Load from file", "Save to file"}));
+    Drain(posted_);
+    MenuItem(*list_->Menu(), "Rename")->trigger();
+    posted = Drain(posted_);
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0].wParam, 7u);
+    EXPECT_EQ(posted[0].lParam, 2u);
+}
+
+TEST_F(PresetListViewTest, ARightClickActsOnTheRowUnderThePointer)
+{
+    list_->setCurrentItem(list_->topLevelItem(2));
+    const QPoint at = list_->visualItemRect(list_->topLevelItem(9)).center();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, at, list_->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list_->viewport(), &click);
+    ASSERT_NE(list_->Menu(), nullptr);
+    EXPECT_EQ(list_->SelectedRow(), 9u);
+    EXPECT_EQ(MenuTexts(*list_->Menu()), (std::vector<QString>{"Load", "Save to file"}));
+    Drain(posted_);
+    MenuItem(*list_->Menu(), "Load")->trigger();
+    auto posted = Drain(posted_);
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0].wParam, 9u);
+}
+
+// Only the operator ends a rename: Enter, Escape, Tab or a click elsewhere. A
+// window that takes the focus for a moment (the main window's input shield
+// while the processor's flags change) leaves the typing as it is.
+TEST_F(PresetListViewTest, ARenameOutlivesAFocusTheOperatorDidNotMoveAndTabEndsItInPlace)
+{
+    QWidget elsewhere(&main_);
+    elsewhere.setFocusPolicy(Qt::StrongFocus);
+    main_.show();
+    elsewhere.show();
+    QApplication::setActiveWindow(&main_);
+    list_->StartRename(7);
+    CSkinEdit* editor = list_->NameEditor();
+    ASSERT_NE(editor, nullptr);
+    ASSERT_EQ(QApplication::focusWidget(), editor);
+    editor->setText("ab");
+    elsewhere.setFocus();  // as the shield takes it, and gives it back
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), &elsewhere);
+    ASSERT_EQ(list_->NameEditor(), editor);
+    editor->setFocus();
+    for (const AppMessage& m : Drain(posted_)) EXPECT_NE(m.id, msg::UM_PRESET_NAME_CHANGED);
+
+    editor->setText("abc");
+    Key(editor, Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_EQ(list_->NameEditor(), nullptr);
+    EXPECT_EQ(list_->RowName(7), "ABC");
+    // No editor moved on to the next cell (the label of the first factory preset).
+    EXPECT_EQ(list_->indexWidget(list_->model()->index(8, 0)), nullptr);
+    EXPECT_EQ(list_->indexWidget(list_->model()->index(8, 1)), nullptr);
+    std::vector<std::uint32_t> renamed;
+    for (const AppMessage& m : Drain(posted_))
+        if (m.id == msg::UM_PRESET_NAME_CHANGED) renamed.push_back(m.wParam);
+    EXPECT_EQ(renamed, (std::vector<std::uint32_t>{7}));
+
+    // A click elsewhere ends it too, and keeps what was typed.
+    list_->StartRename(6);
+    editor = list_->NameEditor();
+    ASSERT_NE(editor, nullptr);
+    editor->setText("xyz");
+    elsewhere.setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(list_->NameEditor(), nullptr);
+    EXPECT_EQ(list_->RowName(6), "XYZ");
 }
 
 TEST_F(PresetListViewTest, SelectingARowPostsItOnce)
@@ -191,6 +262,61 @@ TEST(PresetListLive, RenamingAUserPresetToAbcSendsAbcAndTwelveZeroBytes)
         const auto image = rig.Device().PresetImage(2);
         return image && presets::PresetNameFromBytes(*image) == "ABC";
     }));
+    rig.DisconnectAndWait();
+    std::filesystem::remove_all(folder);
+}
+
+// The processor refuses names for factory presets; the controller does not
+// even ask, and the list goes back to the name the processor holds.
+TEST(PresetListLive, OnlyUserPresetsAreRenamedAndARefusedNameGivesWay)
+{
+    ASSERT_TRUE(CShippedSkin::Get().Loaded());
+    const auto folder = std::filesystem::temp_directory_path() / ("vexlor_list_refuse_" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    CMainWindowStandIn main;
+    CQtLiveRig rig(1, folder.string());
+    ASSERT_TRUE(rig.SimStarted());
+    CQtMessagePoster toController(&rig);
+    auto* list = new CPresetListView(CShippedSkin::Get().Manager(), toController);
+    list->Create(&main, 0);
+    rig.Start({nullptr, list, nullptr});
+    ASSERT_TRUE(rig.ConnectToReady());
+    const unsigned last = list->UserPresetCount() - 1;
+    ASSERT_LT(last + 1, static_cast<unsigned>(list->topLevelItemCount()));
+    const std::string factoryName = list->RowName(last + 1);
+
+    // Tab out of the last user preset's name: that preset alone is renamed.
+    list->setCurrentItem(list->topLevelItem(static_cast<int>(last)));
+    list->ShowMenu(static_cast<int>(last), main.mapToGlobal(QPoint(10, 10)));
+    MenuItem(*list->Menu(), "Rename")->trigger();
+    CSkinEdit* editor = nullptr;
+    ASSERT_TRUE(rig.RunUntil([&] { return (editor = list->NameEditor()) != nullptr; }));
+    editor->setText("last");
+    Key(editor, Qt::Key_Tab);
+    const auto renames = [&] {
+        std::vector<std::uint8_t> rows;
+        for (const auto& c : rig.commands)
+            if (c.kind == CQtLiveRig::Command::Kind::Rename) rows.push_back(c.bytes[0]);
+        return rows;
+    };
+    ASSERT_TRUE(rig.RunUntil([&] { return !renames().empty(); }));
+    // The operator clicks elsewhere: any editor still open ends now.
+    for (CSkinEdit* open : list->findChildren<CSkinEdit*>()) {
+        QFocusEvent click(QEvent::FocusOut, Qt::MouseFocusReason);
+        QApplication::sendEvent(open, &click);
+    }
+    ASSERT_TRUE(rig.RunUntil([&] {
+        const auto image = rig.Device().PresetImage(static_cast<std::uint8_t>(last));
+        return image && presets::PresetNameFromBytes(*image) == "LAST";
+    }));
+    EXPECT_EQ(list->NameEditor(), nullptr);
+    EXPECT_EQ(list->RowName(last + 1), factoryName);
+
+    // A name change for a factory preset that reaches the controller anyway is refused.
+    list->SetRowName(last + 1, "HIJACKED");
+    toController.Post(AppMessage{msg::UM_PRESET_NAME_CHANGED, last + 1, 0, {}});
+    ASSERT_TRUE(rig.RunUntil([&] { return list->RowName(last + 1) == factoryName; }));
+    EXPECT_EQ(renames(), (std::vector<std::uint8_t>{static_cast<std::uint8_t>(last)}));
     rig.DisconnectAndWait();
     std::filesystem::remove_all(folder);
 }
