@@ -106,6 +106,7 @@ TEST_F(PresetListViewTest, FactoryRowMenuHoldsOnlyTheReducedCommands)
     EXPECT_EQ(MenuTexts(*list_->Menu()),
               (std::vector<QString>{"Load", "Save", "Rename", "Load from file", "Save to file"}));
     Drain(posted_);
+    ASSERT_NE(MenuItem(*list_->Menu(), "Rename"), nullptr);
     MenuItem(*list_->Menu(), "Rename")->trigger();
     posted = Drain(posted_);
     ASSERT_EQ(posted.size(), 1u);
