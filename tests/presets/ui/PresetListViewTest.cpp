@@ -18,6 +18,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -222,31 +223,56 @@ TEST_F(PresetListViewTest, CancelledOrEmptyRenameSendsNothingAndLongNamesAreCut)
     EXPECT_EQ(list_->RowName(1), "A NAME FAR TOO ");
 }
 
-TEST(PresetListLive, RenamingAUserPresetToAbcSendsAbcAndTwelveZeroBytes)
+namespace {
+
+// The list on the controller over the real session and the simulator of model 1.
+class PresetListLive : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(CShippedSkin::Get().Loaded());
+        folder = std::filesystem::temp_directory_path() /
+                 ("vexlor_list_" + std::to_string(getpid()) + "_" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(folder);
+        rig = std::make_unique<CQtLiveRig>(1, folder.string());
+        ASSERT_TRUE(rig->SimStarted());
+        toController = std::make_unique<CQtMessagePoster>(rig.get());
+        list = new CPresetListView(CShippedSkin::Get().Manager(), *toController);
+        list->Create(&main, 0);
+        rig->Start({nullptr, list, nullptr});
+        ASSERT_TRUE(rig->ConnectToReady());
+    }
+    void TearDown() override
+    {
+        if (rig && rig->SimStarted()) rig->DisconnectAndWait();
+        rig.reset();
+        std::filesystem::remove_all(folder);
+    }
+
+    std::filesystem::path folder;
+    std::unique_ptr<CQtLiveRig> rig;
+    std::unique_ptr<CQtMessagePoster> toController;
+    CMainWindowStandIn main;  // owns the list; goes first
+    CPresetListView* list = nullptr;
+};
+
+}  // namespace
+
+TEST_F(PresetListLive, RenamingAUserPresetToAbcSendsAbcAndTwelveZeroBytes)
 {
-    ASSERT_TRUE(CShippedSkin::Get().Loaded());
-    const auto folder = std::filesystem::temp_directory_path() / ("vexlor_list_" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    CMainWindowStandIn main;
-    CQtLiveRig rig(1, folder.string());
-    ASSERT_TRUE(rig.SimStarted());
-    CQtMessagePoster toController(&rig);
-    auto* list = new CPresetListView(CShippedSkin::Get().Manager(), toController);
-    list->Create(&main, 0);
-    rig.Start({nullptr, list, nullptr});
-    ASSERT_TRUE(rig.ConnectToReady());
-    ASSERT_EQ(list->topLevelItemCount(), static_cast<int>(rig.Device().GetModel().PresetCount()));
+    ASSERT_EQ(list->topLevelItemCount(), static_cast<int>(rig->Device().GetModel().PresetCount()));
 
     // Rename from the context menu of U3.
     list->setCurrentItem(list->topLevelItem(2));
     list->ShowMenu(2, main.mapToGlobal(QPoint(10, 10)));
     MenuItem(*list->Menu(), "Rename")->trigger();
     CSkinEdit* editor = nullptr;
-    ASSERT_TRUE(rig.RunUntil([&] { return (editor = list->NameEditor()) != nullptr; }));
+    ASSERT_TRUE(rig->RunUntil([&] { return (editor = list->NameEditor()) != nullptr; }));
     editor->setText("abc");
     Key(editor, Qt::Key_Return);
-    ASSERT_TRUE(rig.RunUntil([&] {
-        for (const auto& c : rig.commands)
+    ASSERT_TRUE(rig->RunUntil([&] {
+        for (const auto& c : rig->commands)
             if (c.kind == CQtLiveRig::Command::Kind::Rename) return true;
         return false;
     }));
@@ -254,34 +280,21 @@ TEST(PresetListLive, RenamingAUserPresetToAbcSendsAbcAndTwelveZeroBytes)
     EXPECT_FALSE(list->SelectedRow().has_value());
     ByteString expected{'A', 'B', 'C'};
     expected.resize(15, 0);
-    for (const auto& c : rig.commands)
+    for (const auto& c : rig->commands)
         if (c.kind == CQtLiveRig::Command::Kind::Rename) {
             EXPECT_EQ(c.bytes[0], 2);
             EXPECT_EQ(c.data, expected);
         }
-    ASSERT_TRUE(rig.RunUntil([&] {
-        const auto image = rig.Device().PresetImage(2);
+    ASSERT_TRUE(rig->RunUntil([&] {
+        const auto image = rig->Device().PresetImage(2);
         return image && presets::PresetNameFromBytes(*image) == "ABC";
     }));
-    rig.DisconnectAndWait();
-    std::filesystem::remove_all(folder);
 }
 
 // The processor refuses names for factory presets; the controller does not
 // even ask, and the list goes back to the name the processor holds.
-TEST(PresetListLive, OnlyUserPresetsAreRenamedAndARefusedNameGivesWay)
+TEST_F(PresetListLive, OnlyUserPresetsAreRenamedAndARefusedNameGivesWay)
 {
-    ASSERT_TRUE(CShippedSkin::Get().Loaded());
-    const auto folder = std::filesystem::temp_directory_path() / ("vexlor_list_refuse_" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    CMainWindowStandIn main;
-    CQtLiveRig rig(1, folder.string());
-    ASSERT_TRUE(rig.SimStarted());
-    CQtMessagePoster toController(&rig);
-    auto* list = new CPresetListView(CShippedSkin::Get().Manager(), toController);
-    list->Create(&main, 0);
-    rig.Start({nullptr, list, nullptr});
-    ASSERT_TRUE(rig.ConnectToReady());
     const unsigned last = list->UserPresetCount() - 1;
     ASSERT_LT(last + 1, static_cast<unsigned>(list->topLevelItemCount()));
     const std::string factoryName = list->RowName(last + 1);
@@ -291,23 +304,23 @@ TEST(PresetListLive, OnlyUserPresetsAreRenamedAndARefusedNameGivesWay)
     list->ShowMenu(static_cast<int>(last), main.mapToGlobal(QPoint(10, 10)));
     MenuItem(*list->Menu(), "Rename")->trigger();
     CSkinEdit* editor = nullptr;
-    ASSERT_TRUE(rig.RunUntil([&] { return (editor = list->NameEditor()) != nullptr; }));
+    ASSERT_TRUE(rig->RunUntil([&] { return (editor = list->NameEditor()) != nullptr; }));
     editor->setText("last");
     Key(editor, Qt::Key_Tab);
     const auto renames = [&] {
         std::vector<std::uint8_t> rows;
-        for (const auto& c : rig.commands)
+        for (const auto& c : rig->commands)
             if (c.kind == CQtLiveRig::Command::Kind::Rename) rows.push_back(c.bytes[0]);
         return rows;
     };
-    ASSERT_TRUE(rig.RunUntil([&] { return !renames().empty(); }));
+    ASSERT_TRUE(rig->RunUntil([&] { return !renames().empty(); }));
     // The operator clicks elsewhere: any editor still open ends now.
     for (CSkinEdit* open : list->findChildren<CSkinEdit*>()) {
         QFocusEvent click(QEvent::FocusOut, Qt::MouseFocusReason);
         QApplication::sendEvent(open, &click);
     }
-    ASSERT_TRUE(rig.RunUntil([&] {
-        const auto image = rig.Device().PresetImage(static_cast<std::uint8_t>(last));
+    ASSERT_TRUE(rig->RunUntil([&] {
+        const auto image = rig->Device().PresetImage(static_cast<std::uint8_t>(last));
         return image && presets::PresetNameFromBytes(*image) == "LAST";
     }));
     EXPECT_EQ(list->NameEditor(), nullptr);
@@ -315,11 +328,9 @@ TEST(PresetListLive, OnlyUserPresetsAreRenamedAndARefusedNameGivesWay)
 
     // A name change for a factory preset that reaches the controller anyway is refused.
     list->SetRowName(last + 1, "HIJACKED");
-    toController.Post(AppMessage{msg::UM_PRESET_NAME_CHANGED, last + 1, 0, {}});
-    ASSERT_TRUE(rig.RunUntil([&] { return list->RowName(last + 1) == factoryName; }));
+    toController->Post(AppMessage{msg::UM_PRESET_NAME_CHANGED, last + 1, 0, {}});
+    ASSERT_TRUE(rig->RunUntil([&] { return list->RowName(last + 1) == factoryName; }));
     EXPECT_EQ(renames(), (std::vector<std::uint8_t>{static_cast<std::uint8_t>(last)}));
-    rig.DisconnectAndWait();
-    std::filesystem::remove_all(folder);
 }
 
 TEST_F(PresetListViewTest, ShotOfTheListAndItsMenu)
