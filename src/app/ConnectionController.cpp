@@ -105,7 +105,9 @@ bool CConnectionController::ValidateSettings()
         Tell(texts::kCheckPassword, "");
         valid = false;
     }
-    if (settings_.portNumber > 0xFFFF) {
+    // 0 (an empty port field) is no UDP port either; a serial link has no use for the number.
+    const bool noUdpPort = settings_.portNumber == 0 && settings_.transportIndex == 0;
+    if (noUdpPort || settings_.portNumber > 0xFFFF) {
         Tell(texts::kCheckPort, "");
         valid = false;
     }

@@ -1,5 +1,6 @@
 // The preset list and its commands.
 #include "app/ConnectionController.h"
+#include "app/ControllerTexts.h"
 
 #include "app/ControllerTexts.h"
 #include "app/DebugLineStore.h"
@@ -69,7 +70,10 @@ void CConnectionController::CheckRestoredPreset(std::uint8_t index, const ByteSt
 void CConnectionController::OnPresetData(std::uint8_t index, const ByteString& data)
 {
     const auto request = presetRequests_.Take(index);
-    if (request && !request->file.empty()) presets::WritePresetFile(request->file, data);
+    std::string reason;
+    if (request && !request->file.empty() && !presets::WritePresetFile(request->file, data, &reason) &&
+        request->purpose == presets::PresetPurpose::SaveToFile)
+        views_.main.ShowMessage(texts::kPresetFileNotSaved + request->file + "\n" + reason, "");
     if (observer_) observer_->OnPresetData(index, data);
     if (!request) {
         Log("Preset " + std::to_string(index) + " arrived without a request; ignored");
@@ -196,6 +200,13 @@ void CConnectionController::OnPresetCommand(int command)
 void CConnectionController::OnPresetNameChanged(std::uint8_t index)
 {
     if (index >= rows_.size()) return;
+    // Factory presets keep their names: the list goes back to what the processor holds.
+    if (!presets::IsCommandAllowed(presets::PresetCommand::Rename, index, userPresetCount_)) {
+        Log(std::string("Preset command refused on a factory preset: ") +
+            presets::PresetCommandText(presets::PresetCommand::Rename));
+        views_.presets.SetRowName(index, rows_[index].name);
+        return;
+    }
     // The list shows names in upper case; the processor gets the same name.
     const std::string name = presets::ToUpperAscii(views_.presets.RowName(index));
     rows_[index].name = name;

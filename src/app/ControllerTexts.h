@@ -24,5 +24,7 @@ inline constexpr const char* kPermissionsError =
 inline constexpr const char* kPresetFileRefused =
     "The processor did not take the preset file; its preset is unchanged. The file was "
     "not changed either:\n";
+// Save to file could not write the chosen file; the file name and the system's reason follow.
+inline constexpr const char* kPresetFileNotSaved = "The preset could not be saved to the file\n";
 
 }  // namespace texts

@@ -1,7 +1,11 @@
 #include "presets/PresetFile.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 namespace presets {
 
@@ -12,13 +16,34 @@ std::string PresetTempFileName(std::uint8_t index)
     return name;
 }
 
-bool WritePresetFile(const std::string& path, const ByteString& bytes)
+bool WritePresetFile(const std::string& path, const ByteString& bytes, std::string* reason)
 {
-    if (path.empty()) return false;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
+    const auto fail = [reason](const std::string& why) {
+        if (reason) *reason = why;
+        return false;
+    };
+    if (path.empty()) return fail("no file name");
+    const std::string part = path + ".part";
+    errno = 0;
+    {
+        std::ofstream out(part, std::ios::binary | std::ios::trunc);
+        if (out) out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (out) out.flush();
+        if (!out) {
+            const std::string why = errno != 0 ? std::strerror(errno) : "write error";
+            std::error_code ignored;
+            std::filesystem::remove(part, ignored);
+            return fail(why);
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(part, path, ec);
+    if (ec) {
+        std::error_code ignored;
+        std::filesystem::remove(part, ignored);
+        return fail(ec.message());
+    }
+    return true;
 }
 
 ByteString ReadPresetFile(const std::string& path, const LogLine& log)

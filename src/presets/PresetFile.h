@@ -20,8 +20,10 @@ using LogLine = std::function<void(const std::string&)>;
 // "preset", the index in lower-case hexadecimal, ".pst" (10 -> "preseta.pst").
 std::string PresetTempFileName(std::uint8_t index);
 
-// Creates or overwrites the file; false when it cannot be created or written.
-bool WritePresetFile(const std::string& path, const ByteString& bytes);
+// Creates or overwrites the file whole, or leaves it as it was: the bytes go to
+// a file beside it that then takes its name. False when that fails, with the
+// system's reason in *reason when given.
+bool WritePresetFile(const std::string& path, const ByteString& bytes, std::string* reason = nullptr);
 
 // The whole file, or empty bytes when it cannot be opened. A short read or a
 // file above kMaxPresetFileBytes logs "File Read Error " and gives what was read

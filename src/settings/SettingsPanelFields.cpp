@@ -40,6 +40,15 @@ std::string LockCodeText(std::uint32_t code)
     return text;
 }
 
+void KeepUnlistedPort(SettingsPanelFields& fields, const ConnectionSettings& stored,
+                      const std::vector<std::string>& entries)
+{
+    if (stored.transportIndex == 0 || stored.portName == kEthernetPortName) return;
+    if (std::find(entries.begin(), entries.end(), stored.portName) != entries.end()) return;
+    fields.chooserPosition = stored.transportIndex;
+    fields.chooserText = stored.portName;
+}
+
 int ChooserPositionFor(const ConnectionSettings& settings, const std::vector<std::string>& entries)
 {
     if (settings.transportIndex == 0 || entries.size() < 2) return 0;

@@ -38,3 +38,8 @@ std::string LockCodeText(std::uint32_t code);
 // stored port when the chooser lists it, else the first serial port, else
 // Ethernet when there is none.
 int ChooserPositionFor(const ConnectionSettings& settings, const std::vector<std::string>& entries);
+
+// A stored serial port that the chooser does not list (absent or busy now)
+// replaces the chooser's choice in the fields, so storing them keeps it.
+void KeepUnlistedPort(SettingsPanelFields& fields, const ConnectionSettings& stored,
+                      const std::vector<std::string>& entries);

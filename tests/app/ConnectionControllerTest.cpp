@@ -17,8 +17,20 @@ TEST_F(ConnectionControllerTest, ValidationRefusesShortLockCodeAndLargePortWithT
     EXPECT_TRUE(session_.commands.empty());
     EXPECT_EQ(controller_.State(), ConnectionState::Disconnected);
 
+    // An empty port field reads as 0, which is no UDP port either.
     views_.messages.clear();
     views_.lockCodeText = "0012";
+    views_.panelValues = [](ConnectionSettings& s) {
+        s.transportIndex = 0;
+        s.portNumber = 0;
+        s.lockCode = 12;
+    };
+    controller_.ToggleConnection();
+    ASSERT_EQ(views_.messages.size(), 1u);
+    EXPECT_EQ(views_.messages[0].text, texts::kCheckPort);
+    EXPECT_TRUE(session_.commands.empty());
+
+    views_.messages.clear();
     views_.panelValues = [](ConnectionSettings& s) {
         s.portNumber = 65535;
         s.lockCode = 12;

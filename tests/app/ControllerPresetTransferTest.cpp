@@ -2,7 +2,12 @@
 // request said, whatever else was asked in between.
 #include "ControllerTestFixture.h"
 
+#include "app/ControllerTexts.h"
 #include "presets/PresetFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 
 using namespace controller_test;
 
@@ -136,4 +141,23 @@ TEST_F(ControllerPresetTransferTest, TwoSavesOfOnePresetFillTheirFilesInTurnAndA
     EXPECT_TRUE(session_.Take().empty());
     EXPECT_EQ(controller_.PresetRows()[1].name, "NAME1");
     EXPECT_TRUE(TempFilesLeft().empty());
+}
+
+// The operator chose a file that cannot be written: they are told which and
+// why, and nothing is left where they asked for it.
+TEST_F(ControllerPresetTransferTest, SaveToFileThatCannotBeWrittenTellsTheOperatorWhy)
+{
+    { std::ofstream(folder_ / "plain") << "a file, not a folder"; }
+    const std::string target = (folder_ / "plain" / "u2.pst").string();
+    views_.fileToSave = target;
+    Command(1, presets::PresetCommand::SaveToFile);
+    EXPECT_EQ(session_.Take(), std::vector<std::string>{"GetPreset 1"});
+    views_.messages.clear();
+    Post(msg::UM_PRESET_DATA, 1, 0, PresetBytes("name1", 384));
+    ASSERT_EQ(views_.messages.size(), 1u);
+    const std::string& text = views_.messages[0].text;
+    EXPECT_EQ(text.rfind(texts::kPresetFileNotSaved, 0), 0u) << text;
+    EXPECT_NE(text.find(target), std::string::npos) << text;
+    EXPECT_NE(text.find(std::strerror(ENOTDIR)), std::string::npos) << text;
+    EXPECT_FALSE(fs::exists(target));
 }

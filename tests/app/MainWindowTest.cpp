@@ -182,6 +182,14 @@ protected:
         return items;
     }
 
+    bool PresetButtonsEnabled(bool enabled)
+    {
+        for (const char* name : {"PresetIconLoad", "PresetIconSave", "PresetIconRename", "PresetIconLoadFile",
+                                 "PresetIconSaveFile"})
+            if (Button(name)->isEnabled() != enabled) return false;
+        return true;
+    }
+
     bool AddressGroupZeroEnabled(bool enabled) const
     {
         for (IBoundControl* control : window_->Controller().CurrentPage()->BoundControls())
@@ -232,6 +240,13 @@ TEST_P(MainWindowTest, StartsDisconnectedAndSwitchesViewsMinimisesOrOpensTheDebu
     EXPECT_FALSE(Button("PresetIconLoad")->isVisible());
     EXPECT_EQ(up->Target(), Tree());
 
+    // Ctrl or Alt alone only minimises; both together open the debug window.
+    for (const Qt::KeyboardModifier alone : {Qt::ControlModifier, Qt::AltModifier}) {
+        Click(Button("BtnMinimize"), alone);
+        EXPECT_FALSE(window_->DebugWindow().isVisible());
+        EXPECT_TRUE(window_->isMinimized());
+        window_->showNormal();
+    }
     Click(Button("BtnMinimize"), Qt::ControlModifier | Qt::AltModifier);
     EXPECT_TRUE(window_->DebugWindow().isVisible());
     EXPECT_FALSE(window_->isMinimized());
@@ -261,6 +276,7 @@ TEST_P(MainWindowTest, ConnectsOpensEveryPageWritesASliderComparesAndDisconnects
     EXPECT_EQ(Button("BtnConnect")->Element(), "BtnDisconnect");
     EXPECT_FALSE(Panel()->isVisible());
     EXPECT_TRUE(Tree()->isEnabled());
+    EXPECT_TRUE(PresetButtonsEnabled(true));
 
     // Meters alive: what the panel shows changes from one moment to the next.
     auto* meter = Child<CLedMeter>("Leds");
@@ -321,6 +337,7 @@ TEST_P(MainWindowTest, ConnectsOpensEveryPageWritesASliderComparesAndDisconnects
     ASSERT_TRUE(RunUntil([&] { return State() == ConnectionState::Disconnected; }));
     EXPECT_TRUE(Panel()->isVisible());
     EXPECT_FALSE(Tree()->isEnabled());
+    EXPECT_TRUE(PresetButtonsEnabled(false));
     EXPECT_EQ(Button("BtnConnect")->Element(), "BtnConnect");
     EXPECT_EQ(Page(), nullptr);
 }

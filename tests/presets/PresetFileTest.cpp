@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -55,6 +57,20 @@ TEST_F(PresetFileTest, MissingFileReadsEmptyWithoutLogAndUncreatableFileIsRefuse
     EXPECT_TRUE(lines.empty());
     EXPECT_FALSE(WritePresetFile(Path("no/such/dir/x.pst"), ByteString{1}));
     EXPECT_FALSE(WritePresetFile("", ByteString{1}));
+}
+
+TEST_F(PresetFileTest, AFailedWriteSaysWhyAndLeavesNothingBehind)
+{
+    std::string reason;
+    EXPECT_FALSE(WritePresetFile(Path("no/such/dir/x.pst"), ByteString{1}, &reason));
+    EXPECT_EQ(reason, std::strerror(ENOENT));
+    // The name is taken by a folder: the bytes written beside it are removed again.
+    fs::create_directories(dir_ / "taken.pst" / "inside");
+    reason.clear();
+    EXPECT_FALSE(WritePresetFile(Path("taken.pst"), ByteString{1, 2, 3}, &reason));
+    EXPECT_FALSE(reason.empty());
+    EXPECT_TRUE(fs::is_directory(dir_ / "taken.pst" / "inside"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
 TEST_F(PresetFileTest, OversizedFileIsLoggedAndGivesNothing)

@@ -75,6 +75,8 @@ void CParamSlider::SendFinal()
 
 void CParamSlider::SetDeviceValue(std::uint8_t raw)
 {
+    heldBack_.stop();
+    gate_.Reported(raw);
     setValue(SliderPositionFromRaw(records_.front(), raw));
     Refresh();
     update();
@@ -112,6 +114,12 @@ void CParamSlider::keyReleaseEvent(QKeyEvent* event)
     if (event->isAutoRepeat()) Send();
     else SendFinal();
     CSkinSlider::keyReleaseEvent(event);
+}
+
+void CParamSlider::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) heldBack_.stop();
+    CSkinSlider::changeEvent(event);
 }
 
 void CParamSlider::wheelEvent(QWheelEvent* event)

@@ -16,7 +16,8 @@ struct PageServices;
 // sets, at most every 200 ms while dragging and once more on release. A value
 // held back by the 200 ms pacing goes out when the pacing allows (a slider held
 // still, the last wheel notch or key stroke), so the processor always ends on
-// what the slider shows.
+// what the slider shows. A held-back value is dropped when the slider is
+// disabled or the processor reports a value, so it never overtakes either.
 class CParamSlider : public CSkinSlider, public IBoundControl {
     Q_OBJECT
 public:
@@ -36,6 +37,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void Refresh();

@@ -3,6 +3,8 @@
 #include "presets/PresetListRules.h"
 #include "skin/ui/SkinEdit.h"
 
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QRegularExpressionValidator>
 
@@ -66,8 +68,10 @@ QSize CPresetRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QMo
     return size;
 }
 
-QWidget* CPresetRowDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const
+QWidget* CPresetRowDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                                          const QModelIndex& index) const
 {
+    if (index.column() != kNameColumn || index.row() != editedRow_) return nullptr;
     auto* edit = new CSkinEdit("ListEdit", manager_);
     edit->Create(parent, 0);
     edit->setMaxLength(kNameLength);
@@ -90,6 +94,23 @@ void CPresetRowDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptio
 void CPresetRowDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
 {
     static_cast<CSkinEdit*>(editor)->setText(index.data().toString());
+}
+
+bool CPresetRowDelegate::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* editor = qobject_cast<QWidget*>(watched);
+    if (editor && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+            emit commitData(editor);
+            emit closeEditor(editor, NoHint);
+            return true;
+        }
+    }
+    if (editor && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason)
+        return false;
+    return QStyledItemDelegate::eventFilter(watched, event);
 }
 
 void CPresetRowDelegate::setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const

@@ -39,12 +39,18 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // Only the name of the row being renamed gets an editor; nothing else is editable.
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     // The edit ended with Enter or focus loss (Escape never comes here).
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+
+protected:
+    // Tab and Backtab end the edit in place; only the operator's click elsewhere
+    // ends it by taking the focus (not a window that takes it for a moment).
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
     // A confirmed, non-empty name; the text is already upper case.

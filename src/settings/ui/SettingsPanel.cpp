@@ -41,6 +41,7 @@ CSettingsPanel::CSettingsPanel(QWidget* mainWindow, CSkinManager& manager, Conne
 {
     Create(mainWindow);
     SettingsFromRegistry(stored_, settings_);
+    loaded_ = settings_;
     entries_.push_back(kEthernetEntry);
     entries_.insert(entries_.end(), serialPorts.begin(), serialPorts.end());
 
@@ -63,7 +64,10 @@ CSettingsPanel::CSettingsPanel(QWidget* mainWindow, CSkinManager& manager, Conne
     setTabOrder(host_, port_);
     setTabOrder(port_, code_);
 
-    connect(chooser_, &CSkinButtonGroup::Notify, this, [this] { EnableEthernetFields(); });
+    connect(chooser_, &CSkinButtonGroup::Notify, this, [this] {
+        chosen_ = true;
+        EnableEthernetFields();
+    });
     EnableEthernetFields();
 
     AdoptSettingsAsFirstProfile(ownProfiles_, settings_);
@@ -143,6 +147,7 @@ void CSettingsPanel::KeepFields()
 
 void CSettingsPanel::ShowProfile(const ConnectionProfile& profile)
 {
+    chosen_ = true;  // another profile is the operator's choice of port too
     ConnectionSettings shown;
     ApplyProfile(profile, shown);
     chooser_->Select(ChooserPositionFor(shown, entries_));
@@ -204,8 +209,11 @@ void CSettingsPanel::Refuse(ProfileNameProblem problem)
 
 CSettingsPanel::~CSettingsPanel()
 {
-    // What the operator typed last is kept even without a connect.
-    ApplyPanel(settings_);
+    // What the operator typed last is kept even without a connect; a stored
+    // port that is absent or busy today stays stored unless the operator chose another.
+    SettingsPanelFields fields = Fields();
+    if (!chosen_) KeepUnlistedPort(fields, loaded_, entries_);
+    Store(fields, settings_);
 }
 
 SettingsPanelFields CSettingsPanel::Fields() const
@@ -223,7 +231,13 @@ SettingsPanelFields CSettingsPanel::Fields() const
 
 void CSettingsPanel::ApplyPanel(ConnectionSettings& settings)
 {
-    ApplyPanelFields(Fields(), settings);
+    chosen_ = true;
+    Store(Fields(), settings);
+}
+
+void CSettingsPanel::Store(const SettingsPanelFields& fields, ConnectionSettings& settings)
+{
+    ApplyPanelFields(fields, settings);
     SettingsToRegistry(settings, stored_);
     profiles_->UpdateCurrent(settings);
     settings.profileName = profiles_->Current();

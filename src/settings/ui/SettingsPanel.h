@@ -77,9 +77,12 @@ private:
     void Refuse(ProfileNameProblem problem);
     // Shows the list as it now stands and lets the owner store it.
     void ProfilesChanged();
+    void Store(const SettingsPanelFields& fields, ConnectionSettings& settings);
 
     ConnectionSettings& settings_;
     CRegistrySettings& stored_;
+    ConnectionSettings loaded_;  // as read at start, to keep a port the chooser cannot list
+    bool chosen_ = false;        // the operator chose an entry or connected with the one shown
     std::vector<std::string> entries_;
     CSkinButtonGroup* chooser_;
     CSkinEdit* host_;

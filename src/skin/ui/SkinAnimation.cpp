@@ -99,7 +99,7 @@ void CSkinAnimation::ApplySkin()
     const std::uint32_t mask = SkinMask(*this, "colormask");
     activeShape_ = RegionFromBitmap(active_, mask);
     inactiveShape_ = RegionFromBitmap(inactive_, mask);
-    firstPiece_ = QPoint(GetLong("ofs_left"), GetLong("ofs_top"));
+    firstPiece_ = QPoint(SkinOffset(*this, "ofs_left"), SkinOffset(*this, "ofs_top"));
     count_ = std::clamp(GetLong("count"), 0, kMaxCount);
     const int speed = GetLong("speed");
     period_ = speed == 0 ? kDefaultPeriodMs : std::clamp(speed, 1, kMaxPeriodMs);

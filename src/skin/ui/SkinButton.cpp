@@ -94,7 +94,8 @@ void CSkinButton::RebuildFaces()
 QSize CSkinButton::GetTextSize(const QString& text) const
 {
     const QFontMetrics metrics(font());
-    return QSize(metrics.horizontalAdvance(text) + GetLong("x_margin"), metrics.height() + GetLong("y_margin"));
+    return QSize(metrics.horizontalAdvance(text) + SkinOffset(*this, "x_margin"),
+                 metrics.height() + SkinOffset(*this, "y_margin"));
 }
 
 CSkinButton::Face CSkinButton::CurrentFace() const

@@ -101,8 +101,8 @@ void CSkinButtonGroup::LayOut()
         return;
     }
     const QRect inner = QRect(QPoint(), base_.size())
-                            .adjusted(GetLong("buttons_ofs_left"), GetLong("buttons_ofs_top"),
-                                      -GetLong("buttons_ofs_right"), -GetLong("buttons_ofs_bottom"));
+                            .adjusted(SkinOffset(*this, "buttons_ofs_left"), SkinOffset(*this, "buttons_ofs_top"),
+                                      -SkinOffset(*this, "buttons_ofs_right"), -SkinOffset(*this, "buttons_ofs_bottom"));
     // The widest caption decides the column width; its height the row height.
     QSize widest;
     {
@@ -150,7 +150,7 @@ void CSkinButtonGroup::paintEvent(QPaintEvent*)
     painter.setFont(font());
     painter.setPen(textColour_);
     // The caption sits centred in the band above the buttons.
-    const int band = std::max(GetLong("buttons_ofs_top"), painter.fontMetrics().height());
+    const int band = std::max(SkinOffset(*this, "buttons_ofs_top"), painter.fontMetrics().height());
     painter.drawText(QRect(0, 0, width(), band), Qt::AlignCenter | Qt::TextSingleLine, windowTitle());
 }
 

@@ -1,6 +1,7 @@
 #include "skin/ui/SkinFont.h"
 
 #include "skin/ui/SkinClient.h"
+#include "skin/ui/SkinPlacement.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -22,14 +23,14 @@ QFont SkinFont(const CSkinClient& client)
     const QString family = client.GetString("font");
     font.setFamilies(family.isEmpty() ? QStringList{QStringLiteral("DejaVu Sans"), QStringLiteral("sans-serif")}
                                       : QStringList{family});
-    const int height = std::min(std::abs(client.GetLong("font_height")), kMaxPixelSize);
+    const int height = std::min(std::abs(SkinOffset(client, "font_height")), kMaxPixelSize);
     if (height > 0)
         font.setPixelSize(height);
     font.setWeight(client.GetLong("bold") != 0 ? QFont::Bold : QFont::Normal);
     font.setItalic(client.GetLong("italic") != 0);
     font.setUnderline(client.GetLong("underline") != 0);
     font.setStrikeOut(false);
-    const int width = std::min(std::abs(client.GetLong("font_width")), kMaxPixelSize);
+    const int width = std::min(std::abs(SkinOffset(client, "font_width")), kMaxPixelSize);
     if (width > 0) {
         const int natural = QFontMetrics(font).averageCharWidth();
         if (natural > 0)

@@ -14,20 +14,20 @@ namespace {
 // away or ask for a size no arithmetic on it survives.
 constexpr int kMaxOffset = 1 << 16;
 
-int Offset(const CSkinClient& client, std::string_view property)
-{
-    return std::clamp(client.GetLong(property), -kMaxOffset, kMaxOffset);
-}
-
 int Side(const CSkinClient& client, std::string_view property)
 {
     return std::clamp(client.GetLong(property), -1, kMaxStretchSide);
 }
 } // namespace
 
+int SkinOffset(const CSkinClient& client, std::string_view property)
+{
+    return std::clamp(client.GetLong(property), -kMaxOffset, kMaxOffset);
+}
+
 QRect SkinRect(const CSkinClient& client)
 {
-    return QRect(Offset(client, "offset_left"), Offset(client, "offset_top"), Side(client, "width"),
+    return QRect(SkinOffset(client, "offset_left"), SkinOffset(client, "offset_top"), Side(client, "width"),
                  Side(client, "height"));
 }
 

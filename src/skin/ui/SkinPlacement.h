@@ -2,6 +2,8 @@
 
 #include <QRect>
 
+#include <string_view>
+
 class CSkinClient;
 class QPainter;
 class QWidget;
@@ -9,6 +11,10 @@ class QWidget;
 // Where a skinned control sits: the rectangle offset_left, offset_top, width,
 // height of its element, in its parent's coordinates, each held to a sane range.
 QRect SkinRect(const CSkinClient& client);
+
+// A skin number used as an offset, margin or size in pixel arithmetic, held to
+// +-65536 so no sum or difference made of a few of them can overflow.
+int SkinOffset(const CSkinClient& client, std::string_view property);
 
 // The common creation of a skinned child control: control becomes a visible
 // child of parent carrying controlId, bound to its skin through client, with

@@ -52,6 +52,19 @@ void CSkinScrollButton::focusOutEvent(QFocusEvent* event)
     CSkinButton::focusOutEvent(event);
 }
 
+void CSkinScrollButton::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        StopRepeat();
+    CSkinButton::changeEvent(event);
+}
+
+void CSkinScrollButton::hideEvent(QHideEvent* event)
+{
+    StopRepeat();
+    CSkinButton::hideEvent(event);
+}
+
 void CSkinScrollButton::StartRepeat()
 {
     repeating_ = true;

@@ -34,6 +34,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    // Qt sends no release to a disabled or hidden button: both end the repeat.
+    void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     // One tick of the repeat timer: the first tick only switches to the
     // repeat period, every later one scrolls a line while the button is held.
     void OnRepeatTimer();

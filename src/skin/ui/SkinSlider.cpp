@@ -48,9 +48,9 @@ void CSkinSlider::ApplySkin()
     regionDragging_ = RegionFromBitmap(thumbDragging_, mask);
     regionDisabled_ = RegionFromBitmap(thumbDisabled_, mask);
     tickColour_ = SkinColour(*this, "color");
-    thumbCenter_ = GetLong("thumb_center");
-    offsetTop_ = GetLong("offset_top");
-    offsetBottom_ = GetLong("offset_bottom");
+    thumbCenter_ = SkinOffset(*this, "thumb_center");
+    offsetTop_ = SkinOffset(*this, "offset_top");
+    offsetBottom_ = SkinOffset(*this, "offset_bottom");
     dragging_ = false;
     StretchFaces();
     update();
@@ -139,8 +139,33 @@ void CSkinSlider::mouseMoveEvent(QMouseEvent* event)
 
 void CSkinSlider::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && dragging_) {
-        dragging_ = false;
-        update();
-    }
+    if (event->button() == Qt::LeftButton)
+        EndDrag();
+}
+
+void CSkinSlider::EndDrag()
+{
+    if (!dragging_)
+        return;
+    dragging_ = false;
+    update();
+}
+
+void CSkinSlider::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        EndDrag();
+    QSlider::changeEvent(event);
+}
+
+void CSkinSlider::hideEvent(QHideEvent* event)
+{
+    EndDrag();
+    QSlider::hideEvent(event);
+}
+
+void CSkinSlider::focusOutEvent(QFocusEvent* event)
+{
+    EndDrag();
+    QSlider::focusOutEvent(event);
 }

@@ -35,8 +35,14 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // Qt sends no release to a disabled or hidden slider: disabling, hiding and
+    // losing the focus all end a drag.
+    void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void EndDrag();
     void StretchFaces();
     void DrawTicks(QPainter& painter, const SkinSliderGeometry& geometry) const;
     void DrawThumb(QPainter& painter, const QRect& thumb) const;

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpressionValidator>
 
 #include <chrono>
 #include <cmath>
@@ -42,6 +43,19 @@ void SetReadOnly(QWidget* display, bool readOnly)
 {
     if (auto* edit = qobject_cast<QLineEdit*>(display))
         edit->setReadOnly(readOnly);
+}
+
+// A sign, digits and at most the decimals the field shows.
+void SetNumberValidator(QWidget* display, const QString& format)
+{
+    auto* edit = qobject_cast<QLineEdit*>(display);
+    if (!edit)
+        return;
+    const int decimals = SpinFormatDecimals(format);
+    QString pattern = QStringLiteral("[+-]?[0-9]{0,12}");
+    if (decimals > 0)
+        pattern += QStringLiteral("(\\.[0-9]{0,%1})?").arg(decimals);
+    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), edit));
 }
 
 std::int64_t SteadyMs()
@@ -114,11 +128,10 @@ void CSkinSpin::AddField(Field field)
         display->setParent(this);
     display->installEventFilter(this);
     if (auto* edit = qobject_cast<QLineEdit*>(display))
-        connect(edit, &QLineEdit::textChanged, this, [this, edit] {
-            const int index = FieldOf(edit);
-            // Typed text is checked and announced like a step of the arrows.
-            if (!rewriting_ && index >= 0)
-                SetValue(GetValue(index), index, true);
+        connect(edit, &QLineEdit::textEdited, this, [this, edit] {
+            // Only marked here: the value changes when the operator commits it.
+            if (const int index = FieldOf(edit); index >= 0)
+                fields_[static_cast<std::size_t>(index)].typed = true;
         });
     fields_.insert(fields_.begin(), std::move(field));
     display->show();
@@ -137,6 +150,7 @@ void CSkinSpin::AddNumberField(QWidget* display, const QString& format, double m
 {
     if (!display || FieldOf(display) >= 0)
         return;
+    SetNumberValidator(display, format);
     AddField({FieldKind::Number, display, format, {}, 0, minimum, maximum, step});
     Show(0, minimum);
 }
@@ -151,6 +165,9 @@ void CSkinSpin::SetListTexts(QWidget* display, const QString& format, const QStr
     field.format = format;
     field.texts = texts;
     field.step = 1;
+    field.typed = false;
+    if (auto* edit = qobject_cast<QLineEdit*>(display))
+        edit->setValidator(nullptr);
     SetReadOnly(display, true);
     Show(index, field.index);
 }
@@ -170,7 +187,15 @@ double CSkinSpin::GetValue(int field) const
     if (field < 0 || field >= FieldCount())
         return 0;
     const Field& f = fields_[static_cast<std::size_t>(field)];
-    return f.kind == FieldKind::List ? f.index : ReadSpinNumber(DisplayText(f.display));
+    return f.kind == FieldKind::List ? f.index : f.value;
+}
+
+bool CSkinSpin::IsLocked(int field) const
+{
+    if (field < 0 || field >= FieldCount())
+        return true;
+    const QWidget* display = fields_[static_cast<std::size_t>(field)].display;
+    return !display || !display->isEnabledTo(this);
 }
 
 void CSkinSpin::SetValue(double value, int field, bool notify)
@@ -184,7 +209,11 @@ void CSkinSpin::SetValue(double value, int field, bool notify)
         if (QWidget* display = fields_[static_cast<std::size_t>(field)].display)
             QCoreApplication::postEvent(display, new CSkinSpinEvent(field));
     }
-    if (settled != GetValue(field))
+    Field& f = fields_[static_cast<std::size_t>(field)];
+    // A reading that arrives while the operator types keeps what was typed in view.
+    if (!notify && f.typed && f.kind == FieldKind::Number)
+        f.value = settled;
+    else
         Show(field, settled);
     update();
     // The signal's receivers read the value at once, so it follows the display.
@@ -222,8 +251,10 @@ double CSkinSpin::Settle(double value, int field, bool notify)
         return v;
     // Several fields turn as one odometer: the next field takes the carry or
     // borrow, and the highest field's own carry is dropped, so the whole spin
-    // runs round. A single field without wrap stops at its end.
-    if (FieldCount() > 1) {
+    // runs round. A single field without wrap, or one below a locked field,
+    // stops at its end.
+    const bool nextLocked = field + 1 < FieldCount() && IsLocked(field + 1);
+    if (FieldCount() > 1 && !nextLocked) {
         if (field + 1 < FieldCount()) {
             const double step = fields_[static_cast<std::size_t>(field) + 1].step;
             SetValue(GetValue(field + 1) + turns * step, field + 1, notify);
@@ -241,19 +272,33 @@ void CSkinSpin::Show(int field, double value)
         f.index = f.texts.isEmpty() ? 0 : std::clamp(static_cast<int>(value), 0, static_cast<int>(f.texts.size()) - 1);
         text = f.texts.isEmpty() ? QString() : FormatSpinText(f.format, f.texts[f.index]);
     } else {
+        f.value = value;
         text = FormatSpinNumber(f.format, value);
     }
-    rewriting_ = true;
+    f.typed = false;
     SetDisplayText(f.display, text);
-    rewriting_ = false;
 }
 
 void CSkinSpin::Step(int field, int direction, int increment, bool notify)
 {
-    if (field < 0 || field >= FieldCount())
+    if (IsLocked(field))
         return;
+    CommitTyped(field);
     const double step = fields_[static_cast<std::size_t>(field)].step;
     SetValue(GetValue(field) + direction * increment * step, field, notify);
+}
+
+void CSkinSpin::CommitTyped(int field)
+{
+    Field& f = fields_[static_cast<std::size_t>(field)];
+    if (!f.typed || f.kind != FieldKind::Number)
+        return;
+    const std::optional<double> typed = ReadSpinNumber(DisplayText(f.display));
+    const double value = typed ? std::clamp(*typed, f.minimum, std::max(f.minimum, f.maximum)) : f.value;
+    if (IsLocked(field) || value == f.value)
+        Show(field, f.value);
+    else
+        SetValue(value, field, true);
 }
 
 // Arrows ------------------------------------------------------------------
@@ -263,6 +308,14 @@ void CSkinSpin::StartRepeat(int direction)
     repeatDirection_ = direction;
     repeatTimer_.stop();
     startTimer_.start();
+}
+
+void CSkinSpin::StopRepeat()
+{
+    startTimer_.stop();
+    repeatTimer_.stop();
+    if (state_ == ArrowState::UpPressed || state_ == ArrowState::DownPressed)
+        SetState(ArrowState::None);
 }
 
 void CSkinSpin::Repeat()
@@ -320,9 +373,8 @@ void CSkinSpin::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
+    StopRepeat();
     SetState(ArrowState::None);
-    startTimer_.stop();
-    repeatTimer_.stop();
 }
 
 void CSkinSpin::leaveEvent(QEvent* event)
@@ -330,6 +382,19 @@ void CSkinSpin::leaveEvent(QEvent* event)
     if (state_ == ArrowState::UpOver || state_ == ArrowState::DownOver)
         SetState(ArrowState::None);
     QWidget::leaveEvent(event);
+}
+
+void CSkinSpin::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        StopRepeat();
+    QWidget::changeEvent(event);
+}
+
+void CSkinSpin::hideEvent(QHideEvent* event)
+{
+    StopRepeat();
+    QWidget::hideEvent(event);
 }
 
 bool CSkinSpin::eventFilter(QObject* watched, QEvent* event)
@@ -342,10 +407,11 @@ bool CSkinSpin::eventFilter(QObject* watched, QEvent* event)
         active_ = field;
         break;
     case QEvent::FocusOut:
+        StopRepeat();
         active_ = 0;
-        // Whatever was typed shows again in the field's own format.
-        if (fields_[static_cast<std::size_t>(field)].kind == FieldKind::Number)
-            Show(field, GetValue(field));
+        // Leaving the field (Tab, a click elsewhere) commits what was typed;
+        // the value shows again in the field's own format.
+        CommitTyped(field);
         break;
     case QEvent::KeyPress: {
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -353,6 +419,8 @@ bool CSkinSpin::eventFilter(QObject* watched, QEvent* event)
             Step(field, key == Qt::Key_Up ? +1 : -1, 1, true);
             return true;
         }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            CommitTyped(field);
         break;
     }
     default:
@@ -373,9 +441,10 @@ void CSkinSpin::FitFace()
 {
     const int w = width(), h = height();
     const int upWidth = LogicalSize(GetImage("up_up")).width(), downWidth = LogicalSize(GetImage("down_up")).width();
-    const int upRight = GetLong("up_ofs_right"), downRight = GetLong("down_ofs_right");
-    upRect_ = QRect(QPoint(w - upWidth - upRight, GetLong("up_ofs_top")), QPoint(w - upRight - 1, h / 2 - 1));
-    downRect_ = QRect(QPoint(w - downWidth - downRight, h / 2), QPoint(w - downRight - 1, h - GetLong("down_ofs_bottom") - 1));
+    const int upRight = SkinOffset(*this, "up_ofs_right"), downRight = SkinOffset(*this, "down_ofs_right");
+    upRect_ = QRect(QPoint(w - upWidth - upRight, SkinOffset(*this, "up_ofs_top")), QPoint(w - upRight - 1, h / 2 - 1));
+    downRect_ = QRect(QPoint(w - downWidth - downRight, h / 2),
+                      QPoint(w - downRight - 1, h - SkinOffset(*this, "down_ofs_bottom") - 1));
     face_ = StretchedFace(*this, "background", size());
     frame_ = RegionFromBitmap(face_, SkinMask(*this, "bkcolormask"));
 }

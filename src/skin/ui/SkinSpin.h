@@ -29,6 +29,12 @@
 // Every value set with notification posts a CSkinSpinEvent (WM_USER + 400,
 // the field index) to the spin's parent and to the field's display window,
 // and emits FieldChanged.
+//
+// A field whose display window is disabled is locked: it takes no step, no
+// carry and no borrow (the field below stops at its end instead). Typed text
+// takes digits, a sign and the field's decimals; it becomes the field's value
+// only when committed (Enter, leaving the field, or an arrow), clamped to the
+// field's range, so typing never carries into or borrows from a neighbour.
 class CSkinSpin : public QWidget, public CSkinClient {
     Q_OBJECT
 public:
@@ -53,6 +59,7 @@ public:
 
     // List: the index; number: the display's text as a number; no field: 0.
     double GetValue(int field) const;
+    bool IsLocked(int field) const;
     void SetValue(double value, int field, bool notify);
     void SetWrap(bool wrap) { wrap_ = wrap; }
 
@@ -76,6 +83,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -86,6 +95,8 @@ private:
         QStringList texts;
         int index = 0;
         double minimum = 0, maximum = 0, step = 1;
+        double value = 0; // a number field's value; its display may hold typed text
+        bool typed = false; // the operator typed since the value was last shown
     };
 
     void AddField(Field field);
@@ -94,7 +105,11 @@ private:
     double Settle(double value, int field, bool notify);
     void Show(int field, double value);
     void Step(int field, int direction, int increment, bool notify);
+    // Typed text becomes the value (clamped, notified) or, when it is no number, gives way to it.
+    void CommitTyped(int field);
     void StartRepeat(int direction);
+    // Qt sends no release to a disabled or hidden widget, so every way out of a hold stops the repeat.
+    void StopRepeat();
     void Repeat();
     void SetState(ArrowState state);
     void FitFace();
@@ -103,7 +118,6 @@ private:
     int active_ = 0;
     bool wrap_ = false;
     bool placedByOwner_ = false;
-    bool rewriting_ = false; // the spin itself is writing a display's text
 
     QImage face_;
     QRegion frame_;

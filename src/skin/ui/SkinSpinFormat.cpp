@@ -104,6 +104,14 @@ QString FormatSpinNumber(const QString& format, double value)
     return Literal(format);
 }
 
+int SpinFormatDecimals(const QString& format)
+{
+    const Conversion c = FindConversion(format);
+    if (c.end < 0 || !QStringLiteral("fFeEgG").contains(c.type))
+        return 0;
+    return c.precision >= 0 ? c.precision : 6;
+}
+
 QString FormatSpinText(const QString& format, const QString& text)
 {
     const Conversion c = FindConversion(format);
@@ -112,16 +120,18 @@ QString FormatSpinText(const QString& format, const QString& text)
     return Assemble(format, c, Pad(c, text));
 }
 
-double ReadSpinNumber(const QString& text)
+std::optional<double> ReadSpinNumber(const QString& text)
 {
-    const std::string latin = text.left(kMaxTextLength).trimmed().toStdString();
+    if (text.size() > kMaxTextLength)
+        return std::nullopt;
+    const std::string latin = text.trimmed().toStdString();
     const char* first = latin.data();
     const char* last = latin.data() + latin.size();
     if (first != last && *first == '+')
         ++first;
     double value = 0.0;
     const auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
-    if (error != std::errc() || end == first || !std::isfinite(value))
-        return 0.0;
+    if (error != std::errc() || end == first || end != last || !std::isfinite(value))
+        return std::nullopt;
     return value;
 }

@@ -119,7 +119,10 @@ QPoint CSkinWnd::SkinPosition() const
 
 void CSkinWnd::ApplyShape()
 {
-    setMask(RegionFromBitmap(background_, SkinMask(*this, "bkcolormask")));
+    const QRegion shape = RegionFromBitmap(background_, SkinMask(*this, "bkcolormask"));
+    // Qt reads an empty mask as no mask at all; a face that is all mask
+    // colour must hide the window, so it gets a shape outside itself.
+    setMask(shape.isEmpty() && !background_.isNull() ? QRegion(-1, -1, 1, 1) : shape);
     if (isWindow()) {
         const int transparency = std::clamp(GetLong("transparency"), 0, 255);
         setWindowOpacity((255 - transparency) / 255.0);

@@ -5,12 +5,15 @@
 #include "description/ui/ParamPage.h"
 #include "description/ui/ParamSlider.h"
 #include "description/ui/ParamSpinField.h"
+#include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinSpin.h"
 #include "skin/ui/SkinStatic.h"
 #include "support/ShippedSkin.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QWidget>
 
 namespace {
@@ -183,4 +186,54 @@ TEST_F(PageBuilderTest, HiddenItemIsBoundButTakesNoRoom)
     ASSERT_NE(group, nullptr);
     EXPECT_EQ(group->pos(), QPoint(120, 34));
     EXPECT_EQ(group->width(), 120);
+}
+
+// What each control sends: spin fields never with echo (their records may
+// drive visibility, but changing them must not re-evaluate it), button groups
+// and sliders with the record's flag; a value the processor reports is shown,
+// never sent back, also when a polled field reads it again.
+TEST_F(PageBuilderTest, WritesCarryTheRightEchoAndReportedValuesAreNeverSentBack)
+{
+    struct Write {
+        std::uint8_t c, value;
+        bool echo;
+        bool operator==(const Write&) const = default;
+    };
+    std::vector<Write> writes;
+    builder.Services().writeParameter = [&](std::uint8_t, std::uint8_t, std::uint8_t c, std::uint8_t v, bool echo) {
+        writes.push_back({c, v, echo});
+    };
+    builder.Services().pollPeriod = std::chrono::milliseconds(5);
+    PageNode node = Node("Echo");
+    ControlRecord spinRecord = Numeric("Count", 1, ControlStyle::Spin, 9);
+    spinRecord.minimum = 0, spinRecord.step = 1, spinRecord.format = 0;
+    spinRecord.a = CParamSpinField::kPolledGroup;
+    ControlRecord groupRecord = Numeric("Mode", 2, ControlStyle::ButtonGroup, 2);
+    groupRecord.valueKind = ValueKind::Choices;
+    groupRecord.choices = {"A", "B", "C"};
+    for (ControlRecord* r : {&spinRecord, &groupRecord}) r->drivesVisibility = true;
+    node.items.push_back(Item({spinRecord}, 2, 5, 8, 3));
+    node.items.push_back(Item({groupRecord}, 12, 5, 20, 3));
+    auto page = builder.BuildPage(node, "Echo");
+    page->SetVisible(true);
+    CParamSpinField* field = Bound<CParamSpinField>(*page).front();
+    CParamButtonGroup* group = Bound<CParamButtonGroup>(*page).front();
+    auto* spin = dynamic_cast<CSkinSpin*>(field->parentWidget());
+    ASSERT_NE(spin, nullptr);
+
+    field->SetDeviceValue(4);
+    group->SetDeviceValue(1);
+    QElapsedTimer polling;  // several polls
+    polling.start();
+    while (polling.elapsed() < 30) QApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_TRUE(writes.empty());
+
+    spin->SetValue(5, 0, true);
+    QApplication::sendPostedEvents();
+    group->Button(2)->click();
+    EXPECT_EQ(writes, (std::vector<Write>{{1, 5, false}, {2, 2, true}}));
+
+    // One field alone runs round at its ends.
+    spin->SetValue(10, 0, true);
+    EXPECT_EQ(spin->GetValue(0), 0);
 }

@@ -16,7 +16,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 #include <filesystem>
 #include <unistd.h>
@@ -227,4 +230,115 @@ TEST_F(ParamControlsLive, GroupFiveFieldsAreReadAgainOnlyWhileThePageIsShown)
     Page()->SetVisible(true);
     fields.front()->Poll();
     EXPECT_EQ(rig_->Reads(), before + 1);
+}
+
+namespace {
+
+bool HasGroupZero(const PageNode& node, ControlStyle style)
+{
+    for (const ControlItem& item : node.items)
+        if (!item.hidden && item.Style() == style && item.records.front().a == 0) return true;
+    return false;
+}
+
+template <typename T>
+T* FirstGroupZero(IPageView* page)
+{
+    for (T* control : Bound<T>(page))
+        if (control->Records().front().a == 0 && control->isVisible()) return control;
+    return nullptr;
+}
+
+void RunFor(int ms)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+}  // namespace
+
+// The compare lock (B) disables the group-0 controls while the operator is at
+// them: a held arrow and a value held back by the pacing both stop there.
+TEST_F(ParamControlsLive, TheCompareLockStopsAHeldSpinArrowAndDropsAHeldBackSliderValue)
+{
+    Open(12, [](const PageNode& n) {
+        return HasGroupZero(n, ControlStyle::Slider) && HasGroupZero(n, ControlStyle::Spin);
+    });
+    auto* slider = FirstGroupZero<CParamSlider>(Page());
+    auto* field = FirstGroupZero<CParamSpinField>(Page());
+    ASSERT_NE(slider, nullptr);
+    ASSERT_NE(field, nullptr);
+    auto* spin = dynamic_cast<CSkinSpin*>(field->parentWidget());
+    ASSERT_NE(spin, nullptr);
+
+    // Wheel notches: the first one that moves the slider is written, the next held back by the pacing.
+    const QPointF at(slider->width() / 2.0, slider->height() / 2.0);
+    const auto notch = [&](int delta) {
+        QWheelEvent wheel(at, slider->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(slider, &wheel);
+    };
+    int delta = 120;
+    notch(delta);
+    if (Writes().empty()) notch(delta = -delta);
+    ASSERT_EQ(Writes().size(), 1u);
+    notch(delta);
+    ASSERT_EQ(Writes().size(), 1u);
+    // And an arrow held on the spin's field, repeating.
+    spin->SetRepeatTiming(5, 5);
+    Mouse(spin, QEvent::MouseButtonPress, spin->UpRect().center(), Qt::LeftButton);
+    ASSERT_TRUE(rig_->RunUntil([&] { return Writes().size() >= 4; }));
+
+    rig_->Controller().SelectB();
+    EXPECT_FALSE(slider->isEnabled());
+    EXPECT_FALSE(spin->isEnabled());
+    const std::size_t locked = Writes().size();
+    RunFor(500);
+    EXPECT_EQ(Writes().size(), locked);
+    // Qt would deliver no release to the disabled spin; one arriving later changes nothing either.
+    Mouse(spin, QEvent::MouseButtonRelease, spin->UpRect().center(), Qt::NoButton);
+    Mouse(slider, QEvent::MouseButtonPress, slider->ThumbRect().center(), Qt::LeftButton);
+    Mouse(slider, QEvent::MouseButtonRelease, slider->ThumbRect().center() + QPoint(0, 30), Qt::NoButton);
+    EXPECT_EQ(Writes().size(), locked);
+}
+
+// The slider compares with what the processor holds, not with what it sent
+// last: a value the processor changed meanwhile is written again.
+TEST_F(ParamControlsLive, ASliderRewritesItsOldValueAfterTheProcessorChangedIt)
+{
+    Open(12, [](const PageNode& n) { return HasStyle(n, ControlStyle::Slider); });
+    CParamSlider* slider = Bound<CParamSlider>(Page()).front();
+    const ControlRecord& r = slider->Records().front();
+    slider->setFocus();
+    // Away from the end the first key stroke goes to.
+    const int key = slider->value() < slider->maximum() ? Qt::Key_Down : Qt::Key_Up;
+    const int back = key == Qt::Key_Down ? Qt::Key_Up : Qt::Key_Down;
+    const auto stroke = [&](int k) {
+        now_ += 1000;
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+        QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier);
+        QApplication::sendEvent(slider, &press);
+        QApplication::sendEvent(slider, &release);
+    };
+    stroke(key);
+    const std::uint8_t sent = slider->Raw();
+    ASSERT_EQ(Writes().size(), 1u);
+    ASSERT_TRUE(SimHolds({r.a, r.b, r.c, sent}));
+
+    // Something else moves the processor one further; the slider shows it.
+    stroke(key);
+    const std::uint8_t further = slider->Raw();
+    stroke(back);
+    ASSERT_EQ(slider->Raw(), sent);
+    rig_->Controller().WriteParameter(r.a, r.b, r.c, further, false);
+    ASSERT_TRUE(SimHolds({r.a, r.b, r.c, further}));
+    rig_->Controller().ReadParameter(r.a, r.b, r.c);
+    ASSERT_TRUE(rig_->RunUntil([&] { return slider->Raw() == further; }));
+
+    rig_->commands.clear();
+    stroke(back);
+    ASSERT_EQ(slider->Raw(), sent);
+    EXPECT_EQ(Writes(), (std::vector<std::array<std::uint8_t, 4>>{{r.a, r.b, r.c, sent}}));
+    EXPECT_TRUE(SimHolds({r.a, r.b, r.c, sent}));
 }

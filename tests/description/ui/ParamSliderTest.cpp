@@ -113,3 +113,26 @@ TEST_F(ParamSliderTest, AWheelNotchHeldBackByThePacingIsWrittenSoonAfter)
     ASSERT_EQ(writes_.size(), 2u);
     EXPECT_EQ(writes_.back(), slider_->Raw());
 }
+
+// The compare lock disables a slider and the A/B switch reads it again: a value
+// the pacing held back must not reach the processor after either.
+TEST_F(ParamSliderTest, AHeldBackValueIsDroppedWhenTheSliderIsDisabledOrTheProcessorReports)
+{
+    for (const bool disable : {true, false}) {
+        writes_.clear();
+        now_ += 1000;
+        Wheel(1);
+        ASSERT_EQ(writes_.size(), 1u);
+        now_ += 20;
+        Wheel(1);
+        if (disable)
+            slider_->SetEnabled(false);
+        else
+            slider_->SetDeviceValue(30);
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 500) QApplication::processEvents(QEventLoop::AllEvents, 20);
+        EXPECT_EQ(writes_.size(), 1u) << (disable ? "disabled" : "reported");
+        slider_->SetEnabled(true);
+    }
+}

@@ -128,6 +128,28 @@ TEST_F(SettingsPanelTest, TheStoredReconnectChoiceSurvivesAConnectAndTheExit)
     EXPECT_FALSE(next.reconnect);
 }
 
+TEST_F(SettingsPanelTest, AStoredPortThatIsAbsentOrBusyStaysStoredUnlessTheOperatorChoosesAnother)
+{
+    stored_->portName = std::string("COM7");
+    auto panel = MakePanel();
+    EXPECT_EQ(panel->Chooser().GetSelected(), 1);  // the first port there is
+    panel.reset();
+    EXPECT_EQ(stored_->portName.Value(), "COM7");
+    // With no serial port at all the chooser shows Ethernet; the port is still kept.
+    panel = std::make_unique<CSettingsPanel>(&main_, CShippedSkin::Get().Manager(), settings_, *stored_,
+                                             std::vector<std::string>{});
+    EXPECT_EQ(panel->Chooser().GetSelected(), 0);
+    panel.reset();
+    EXPECT_EQ(stored_->portName.Value(), "COM7");
+
+    // The operator's own choice is stored.
+    panel = MakePanel();
+    panel->Chooser().findChildren<CSkinButton*>()[2]->click();
+    QApplication::processEvents();  // the group's notification is posted
+    panel.reset();
+    EXPECT_EQ(stored_->portName.Value(), "COM3");
+}
+
 TEST_F(SettingsPanelTest, DigitFieldsRefuseLettersAndLongPastesAreCut)
 {
     auto panel = MakePanel();

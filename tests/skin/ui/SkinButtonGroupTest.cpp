@@ -227,3 +227,28 @@ TEST_F(SkinButtonGroupTest, NewSkinKeepsTheLayoutAndTheChoice)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SkinButtonGroupTest, DrawsItsCaptionAboveTheButtonsAndItsOwnDisabledFace)
+{
+    group.Place(QRect(10, 20, 300, -1));
+    group.SetButtons({"One", "Two"});
+    const QRect band(0, 0, group.width(), group.Button(0)->y());
+    const QRect bottom(10, group.height() - 5, group.width() - 20, 4);
+    ASSERT_GT(band.height(), 4);
+    const auto part = [&](const QRect& r) { return group.grab().toImage().copy(r); };
+
+    group.setWindowTitle(QString());
+    const QImage untitled = part(band);
+    group.setWindowTitle("Mode");
+    EXPECT_FALSE(SamePixels(part(band), untitled));
+    SaveGrab(group, "group-caption");
+
+    const QImage enabled = part(bottom);
+    group.setEnabled(false);
+    EXPECT_FALSE(SamePixels(part(bottom), enabled));
+    SaveGrab(group, "group-disabled");
+}
+
+} // namespace

@@ -72,6 +72,14 @@ inline QImage Filled(QSize size, QColor colour)
     return image;
 }
 
+// Setting VEXLOR_GRAB_DIR saves grabs of the controls there, to look at them.
+inline void SaveGrab(QWidget& widget, const QString& name)
+{
+    const QString folder = qEnvironmentVariable("VEXLOR_GRAB_DIR");
+    if (!folder.isEmpty() && QDir().mkpath(folder))
+        widget.grab().save(folder + "/" + name + ".png");
+}
+
 // Whether two images hold the same pixels, compared as opaque RGB.
 inline bool SamePixels(const QImage& a, const QImage& b)
 {

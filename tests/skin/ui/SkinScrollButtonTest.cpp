@@ -7,6 +7,9 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <functional>
+#include <vector>
+
 using namespace skinui;
 
 namespace {
@@ -77,16 +80,30 @@ TEST_F(SkinScrollButtonTest, RepeatRunsOnItsOwnTimerUntilRelease)
     EXPECT_EQ(Lines(), lines);
 }
 
-TEST_F(SkinScrollButtonTest, LosingTheFocusStopsTheRepeat)
+// Qt sends no release to a disabled or hidden button: losing the focus,
+// being disabled and being hidden each end the repeat.
+TEST_F(SkinScrollButtonTest, LosingTheFocusBeingDisabledOrHiddenStopsTheRepeat)
 {
-    Press();
-    QFocusEvent lost(QEvent::FocusOut);
-    QCoreApplication::sendEvent(&down, &lost);
-    EXPECT_EQ(down.RepeatInterval(), 0);
-    down.OnRepeatTimer();
-    down.OnRepeatTimer();
-    EXPECT_EQ(Lines(), 1);
-    Release();
+    const std::vector<std::function<void()>> ends{
+        [&] {
+            QFocusEvent lost(QEvent::FocusOut);
+            QCoreApplication::sendEvent(&down, &lost);
+        },
+        [&] { down.setEnabled(false); },
+        [&] { down.hide(); },
+    };
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+        Bar().setValue(0);
+        Press();
+        ends[i]();
+        EXPECT_EQ(down.RepeatInterval(), 0) << i;
+        down.OnRepeatTimer();
+        down.OnRepeatTimer();
+        EXPECT_EQ(Lines(), 1) << i;
+        down.setEnabled(true);
+        down.show();
+        Release();
+    }
 }
 
 TEST_F(SkinScrollButtonTest, UpButtonScrollsBackAndStopsAtTheTop)

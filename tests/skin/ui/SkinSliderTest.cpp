@@ -1,9 +1,13 @@
 #include "ValueControlsFixture.h"
 
+#include "skin/ui/SkinPaint.h"
 #include "skin/ui/SkinSlider.h"
 
 #include <QSignalSpy>
 #include <QTest>
+
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -199,3 +203,51 @@ TEST_F(SkinSliderTest, DrawsTheThumbFaceOfItsState)
 }
 
 } // namespace
+
+// Tick marks on both sides of the track, each from the edge to seven pixels
+// short of the thumb; every fourth one only when they would crowd.
+TEST_F(SkinSliderTest, DrawsTickMarksOnBothSidesThinnedWhenTheyCrowd)
+{
+    const QColor tick = SkinColour(slider, "color");
+    // The thumb is 20 wide in the middle of 40: the ticks run from the edges to
+    // seven pixels short of it, x 0..2 and 36..39 (the outermost column also
+    // carries the focus mark, so the checks stay one pixel inside).
+    const auto ticked = [&](const QImage& image, int x, int y) { return QColor(image.pixel(x, y)) == tick; };
+    for (const bool crowded : {true, false}) {
+        slider.setRange(0, crowded ? 100 : 10);
+        slider.setValue(0);
+        const SkinSliderGeometry g = slider.Geometry();
+        ASSERT_EQ(g.DenseTicks(), crowded);
+        const QImage image = slider.grab().toImage();
+        SaveGrab(slider, crowded ? "slider-ticks-crowded" : "slider-ticks");
+        for (int i = 2; i < g.TickCount(); ++i) {
+            const int y = static_cast<int>(g.TickY(i));
+            const bool drawn = !crowded || i % 4 == 0;
+            EXPECT_EQ(ticked(image, 1, y), drawn) << i;
+            EXPECT_EQ(ticked(image, 2, y), drawn) << i;
+            EXPECT_EQ(ticked(image, 36, y), drawn) << i;
+            EXPECT_EQ(ticked(image, 38, y), drawn) << i;
+            EXPECT_FALSE(ticked(image, 3, y)) << i;
+            EXPECT_FALSE(ticked(image, 35, y)) << i;
+        }
+    }
+}
+
+// Qt sends no release to a disabled or hidden slider.
+TEST_F(SkinSliderTest, ADragEndsWhenTheSliderIsDisabledHiddenOrLosesTheFocus)
+{
+    QWidget elsewhere(&parent);
+    elsewhere.setFocusPolicy(Qt::StrongFocus);
+    elsewhere.show();
+    const std::vector<std::function<void()>> ends{[&] { slider.setEnabled(false); }, [&] { slider.hide(); },
+                                                  [&] { elsewhere.setFocus(); }};
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+        slider.setValue(20);
+        QTest::mousePress(&slider, Qt::LeftButton, {}, slider.ThumbRect().center());
+        ASSERT_TRUE(slider.IsDragging()) << i;
+        ends[i]();
+        EXPECT_FALSE(slider.IsDragging()) << i;
+        slider.setEnabled(true);
+        slider.show();
+    }
+}

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -28,14 +29,17 @@ TEST(SkinSpinFormat, NumbersTakeTheFieldsPatternAndBadPatternsShowAsWritten)
     EXPECT_EQ(FormatSpinText("%f", "A"), "%f");
 }
 
-TEST(SkinSpinFormat, TypedTextReadsAsItsLeadingNumber)
+TEST(SkinSpinFormat, TypedTextIsANumberOnlyWhenItIsOneWhole)
 {
-    EXPECT_EQ(ReadSpinNumber("12abc"), 12);
     EXPECT_EQ(ReadSpinNumber(" -3.5 "), -3.5);
     EXPECT_EQ(ReadSpinNumber("+4"), 4);
-    EXPECT_EQ(ReadSpinNumber(""), 0);
-    EXPECT_EQ(ReadSpinNumber("abc"), 0);
-    EXPECT_EQ(ReadSpinNumber("1e999"), 0);
+    EXPECT_EQ(ReadSpinNumber("12abc"), std::nullopt);
+    EXPECT_EQ(ReadSpinNumber(""), std::nullopt);
+    EXPECT_EQ(ReadSpinNumber("-"), std::nullopt);
+    EXPECT_EQ(ReadSpinNumber("1e999"), std::nullopt);
+    EXPECT_EQ(SpinFormatDecimals("%02.0f"), 0);
+    EXPECT_EQ(SpinFormatDecimals("%.2f dB"), 2);
+    EXPECT_EQ(SpinFormatDecimals("%d"), 0);
 }
 
 TEST(SkinSpinAcceleration, EachEntryHoldsUntilItsSuccessorsSecondsHavePassed)
@@ -184,23 +188,86 @@ TEST_F(SkinSpinTest, AFieldWithAnEmptyRangeClampsInsteadOfLoopingForever)
     EXPECT_EQ(edit->text(), "5");
 }
 
-TEST_F(SkinSpinTest, TypedValuesAreCheckedAsTheTextChanges)
+TEST_F(SkinSpinTest, TypedTextIsCheckedAndBecomesTheValueOnlyWhenCommitted)
 {
-    QLineEdit* edit = NewEdit(2, 60);
-    spin.AddNumberField(edit, "%.0f", 0, 10, 1);
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClicks(edit, "7");
-    EXPECT_EQ(spin.GetValue(0), 7);
-    QTest::keyClicks(edit, "5");
-    EXPECT_EQ(edit->text(), "10");
+    MinutesAndSeconds();
+    parent.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+    spin.SetValue(3, 1, false);
+    spin.SetValue(30, 0, false);
+    seconds->setFocus();
+    seconds->selectAll();
+    // A point and letters are refused; the keystrokes change nothing yet.
+    QTest::keyClicks(seconds, "4.x5");
+    EXPECT_EQ(seconds->text(), "45");
+    EXPECT_EQ(spin.GetValue(0), 30);
     Deliver();
-    EXPECT_EQ(log.received.back(), (std::pair<QObject*, int>{edit, 0}));
-    // The first keystroke after a value that changed nothing still counts.
-    spin.SetValue(10, 0, true);
-    edit->selectAll();
-    QTest::keyClicks(edit, "3");
-    EXPECT_EQ(spin.GetValue(0), 3);
+    EXPECT_TRUE(log.received.empty());
+    QTest::keyClick(seconds, Qt::Key_Return);
+    EXPECT_EQ(spin.GetValue(0), 45);
+    Deliver();
+    EXPECT_EQ(log.received, (std::vector<std::pair<QObject*, int>>{{&parent, 0}, {seconds, 0}}));
+
+    // Past the end it stops there: no carry into the minutes.
+    log.received.clear();
+    seconds->selectAll();
+    QTest::keyClicks(seconds, "75");
+    QTest::keyClick(seconds, Qt::Key_Return);
+    EXPECT_EQ(minutes->text() + ":" + seconds->text(), "3:59");
+    // An emptied field is no 0 and borrows nothing: the value comes back.
+    seconds->selectAll();
+    QTest::keyClick(seconds, Qt::Key_Backspace);
+    QTest::keyClick(seconds, Qt::Key_Return);
+    EXPECT_EQ(minutes->text() + ":" + seconds->text(), "3:59");
+    Deliver();
+    EXPECT_EQ(log.received, (std::vector<std::pair<QObject*, int>>{{&parent, 0}, {seconds, 0}}));
+
+    // Tab commits too, in the field's own format.
+    seconds->selectAll();
+    QTest::keyClicks(seconds, "7");
+    QTest::keyClick(seconds, Qt::Key_Tab);
+    EXPECT_EQ(seconds->text(), "07");
+    EXPECT_EQ(spin.GetValue(0), 7);
+}
+
+TEST_F(SkinSpinTest, FieldsTakeOnlyTheDecimalsTheyShow)
+{
+    QLineEdit* gain = NewEdit(2, 60);
+    spin.AddNumberField(gain, "%.1f", -20, 20, 0.5);
+    gain->setFocus();
+    gain->selectAll();
+    QTest::keyClicks(gain, "-5.75");
+    EXPECT_EQ(gain->text(), "-5.7");
+    QTest::keyClick(gain, Qt::Key_Enter);
+    EXPECT_EQ(spin.GetValue(0), -5.7);
+    EXPECT_EQ(gain->text(), "-5.7");
+}
+
+TEST_F(SkinSpinTest, LockedFieldsTakeNoStepCarryOrBorrow)
+{
+    MinutesAndSeconds();
+    spin.SetValue(4, 1, false);
+    spin.SetValue(59, 0, false);
+    minutes->setEnabled(false);
+    // Seconds stop at their ends instead of carrying into or borrowing from the locked minutes.
+    QTest::mouseClick(&spin, Qt::LeftButton, {}, spin.UpRect().center());
+    EXPECT_EQ(minutes->text() + ":" + seconds->text(), "4:59");
+    spin.SetValue(0, 0, false);
+    QTest::mouseClick(&spin, Qt::LeftButton, {}, spin.DownRect().center());
+    EXPECT_EQ(minutes->text() + ":" + seconds->text(), "4:00");
+    Deliver();
+    for (const auto& [receiver, field] : log.received)
+        EXPECT_EQ(field, 0);
+
+    // The arrows act on field 0 by default: locked, it does not move.
+    minutes->setEnabled(true);
+    seconds->setEnabled(false);
+    log.received.clear();
+    QTest::mouseClick(&spin, Qt::LeftButton, {}, spin.UpRect().center());
+    QTest::mouseClick(&spin, Qt::LeftButton, {}, spin.DownRect().center());
+    EXPECT_EQ(minutes->text() + ":" + seconds->text(), "4:00");
+    Deliver();
+    EXPECT_TRUE(log.received.empty());
 }
 
 TEST_F(SkinSpinTest, ListFieldsShowTheirTextsAndTakeNewOnesSilently)
@@ -257,9 +324,10 @@ TEST_F(SkinSpinTest, UpAndDownKeysStepTheFocusedFieldAndTabMovesBetweenFields)
     EXPECT_EQ(minutes->text() + ":" + seconds->text(), "1:59");
 }
 
-TEST_F(SkinSpinTest, LeavingAFieldShowsItsValueInTheFieldsFormat)
+TEST_F(SkinSpinTest, LeavingAFieldShowsItsValueInTheFieldsFormatAndTheArrowsGoBackToFieldZero)
 {
     MinutesAndSeconds();
+    QLineEdit elsewhere(&parent);
     parent.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
     seconds->setFocus();
@@ -268,6 +336,11 @@ TEST_F(SkinSpinTest, LeavingAFieldShowsItsValueInTheFieldsFormat)
     EXPECT_EQ(seconds->text(), "7");
     minutes->setFocus();
     EXPECT_EQ(seconds->text(), "07");
+    ASSERT_EQ(spin.ActiveField(), 1);
+    elsewhere.setFocus();
+    EXPECT_EQ(spin.ActiveField(), 0);
+    QTest::mouseClick(&spin, Qt::LeftButton, {}, spin.UpRect().center());
+    EXPECT_EQ(minutes->text() + ":" + seconds->text(), "0:08");
 }
 
 TEST_F(SkinSpinTest, HoldingAnArrowStepsOnceThenRepeatsWithTheCurrentIncrement)
@@ -301,6 +374,69 @@ TEST_F(SkinSpinTest, HoldingAnArrowStepsOnceThenRepeatsWithTheCurrentIncrement)
     EXPECT_EQ(steps[before - 1], 1);
     for (std::size_t i = before; i < steps.size(); ++i)
         EXPECT_EQ(steps[i], 5) << i;
+}
+
+// Qt sends no release to a disabled or hidden widget: each way a hold can end
+// without one must stop the repeat, as moving off the arrow does.
+TEST_F(SkinSpinTest, AHeldArrowStopsWhenDisabledHiddenLeftOrTheFieldLosesTheFocus)
+{
+    QLineEdit* edit = NewEdit(2, 60);
+    QLineEdit elsewhere(&parent);
+    spin.AddNumberField(edit, "%.0f", 0, 100000, 1);
+    spin.SetRepeatTiming(5, 5);
+    parent.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+    int steps = 0;
+    QObject::connect(&spin, &CSkinSpin::FieldChanged, [&] { ++steps; });
+    const QPoint up = spin.UpRect().center();
+    const std::vector<std::pair<const char*, std::function<void()>>> ends{
+        {"disabled", [&] { spin.setEnabled(false); }},
+        {"hidden", [&] { spin.hide(); }},
+        {"moved off", [&] { QTest::mouseMove(&spin, QPoint(2, 2)); }},
+        {"focus lost", [&] { elsewhere.setFocus(); }},
+    };
+    for (const auto& [name, end] : ends) {
+        edit->setFocus();
+        QTest::mousePress(&spin, Qt::LeftButton, {}, up);
+        const int pressed = steps;
+        QTRY_VERIFY_WITH_TIMEOUT(steps >= pressed + 2, 5000);
+        end();
+        const int stopped = steps;
+        QTest::qWait(60);
+        EXPECT_EQ(steps, stopped) << name;
+        spin.setEnabled(true);
+        spin.show();
+        QTest::mouseRelease(&spin, Qt::LeftButton, {}, up);
+    }
+}
+
+// The arrows show hover, pressed and disabled faces: each one is drawn.
+TEST_F(SkinSpinTest, ArrowsDrawTheFaceOfTheirState)
+{
+    MinutesAndSeconds();
+    parent.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+    const auto arrows = [&] { return spin.grab().toImage().copy(spin.UpRect().united(spin.DownRect())); };
+    QTest::mouseMove(&spin, QPoint(1, 1)); // off the arrows, wherever the pointer was left
+    const QImage idle = arrows();
+    QTest::mouseMove(&spin, spin.UpRect().center());
+    const QImage upOver = arrows();
+    QTest::mousePress(&spin, Qt::LeftButton, {}, spin.UpRect().center());
+    const QImage upDown = arrows();
+    QTest::mouseRelease(&spin, Qt::LeftButton, {}, spin.UpRect().center());
+    QTest::mouseMove(&spin, spin.DownRect().center());
+    const QImage downOver = arrows();
+    QTest::mousePress(&spin, Qt::LeftButton, {}, spin.DownRect().center());
+    const QImage downDown = arrows();
+    SaveGrab(spin, "spin-down-pressed");
+    QTest::mouseRelease(&spin, Qt::LeftButton, {}, spin.DownRect().center());
+    spin.setEnabled(false);
+    const QImage disabled = arrows();
+    SaveGrab(spin, "spin-disabled");
+    const std::vector<QImage> faces{idle, upOver, upDown, downOver, downDown, disabled};
+    for (std::size_t i = 0; i < faces.size(); ++i)
+        for (std::size_t j = i + 1; j < faces.size(); ++j)
+            EXPECT_FALSE(skinui::SamePixels(faces[i], faces[j])) << i << " and " << j;
 }
 
 TEST_F(SkinSpinTest, ReleasingBeforeTheStartDelayStepsOnlyOnce)

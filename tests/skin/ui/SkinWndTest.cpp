@@ -68,6 +68,20 @@ TEST_F(SkinWndLoose, MissingMaskColourCutsOutBlack)
     EXPECT_TRUE(window.mask().contains(QPoint(1, 0)));
 }
 
+// Qt shows a window whole when its mask is empty; a face that is nothing but
+// mask colour must show nothing instead.
+TEST_F(SkinWndLoose, AFaceAllInTheMaskColourShowsNothing)
+{
+    Bitmap("Face.bmp", Filled({60, 40}, Qt::black));
+    Write("IMAGE(Wnd::background, \"Face.bmp\")\n");
+    Load();
+    CSkinWnd window("Wnd", manager);
+    window.Create();
+    ASSERT_EQ(window.size(), QSize(60, 40));
+    EXPECT_FALSE(window.mask().isEmpty());
+    EXPECT_TRUE(window.mask().intersected(window.rect()).isEmpty());
+}
+
 TEST_F(SkinWndLoose, OpacityIsWhatTheTransparencyLeaves)
 {
     WriteWindow("LONG(Wnd::transparency, 128)\nLONG(Wnd::bkcolormask, \"#FF00FF\")\n");

@@ -22,12 +22,7 @@ protected:
 
     void TearDown() override { EXPECT_TRUE(errors.texts.empty()) << errors.texts.front(); }
 
-    static void SaveGrab(QWidget& widget, const QString& name)
-    {
-        const QString folder = qEnvironmentVariable("VEXLOR_GRAB_DIR");
-        if (!folder.isEmpty() && QDir().mkpath(folder))
-            widget.grab().save(folder + "/" + name + ".png");
-    }
+    static void SaveGrab(QWidget& widget, const QString& name) { skinui::SaveGrab(widget, name); }
 
     QWidget parent;
 };
