@@ -266,7 +266,6 @@ void WriteProfileControls(SkinWriter& w)
     w.Long("col0_width", kProfileList.width());
     w.Colour("bkcolor", kListBack.rgb());
     w.Colour("textcolor", pal::kText.rgb());
-    w.Colour("current_text_color", pal::kAccent.rgb());
     w.Colour("selection_color", pal::kSelection.rgb());
     w.Colour("selected_text_color", pal::kWhite.rgb());
     WriteFont(w, 12, false);
