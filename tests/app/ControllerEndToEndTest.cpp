@@ -321,7 +321,7 @@ TEST_F(ControllerEndToEnd, ChangeHistoryFollowsTheWritesThatReachedTheSimulatorA
     }));
 
     // The next connection starts a history of its own.
-    rig.Disconnect();
+    c.ToggleConnection();  // the operator's Disconnect: a lost link would reconnect instead
     ASSERT_TRUE(rig.RunUntil([&] { return c.State() == ConnectionState::Disconnected; }));
     EXPECT_EQ(c.Changes().Lines().size(), 4u);
     c.ToggleConnection();
