@@ -67,16 +67,16 @@ TEST(WebLoginLimit, FiveFailuresLockTheAddressForTheWindowOnly)
     CLoginLimiter limiter;
     const auto t0 = WebClock::time_point{} + 1000h;
     for (int i = 0; i < CLoginLimiter::kMaxFailures; ++i) {
-        EXPECT_TRUE(limiter.Allowed("10.0.0.1", t0 + i * 1s));
-        limiter.Failed("10.0.0.1", t0 + i * 1s);
+        EXPECT_TRUE(limiter.Allowed("127.0.0.21", t0 + i * 1s));
+        limiter.Failed("127.0.0.21", t0 + i * 1s);
     }
-    EXPECT_FALSE(limiter.Allowed("10.0.0.1", t0 + 30s));
-    EXPECT_TRUE(limiter.Allowed("10.0.0.2", t0 + 30s));
-    EXPECT_TRUE(limiter.Allowed("10.0.0.1", t0 + 61s));
-    limiter.Failed("10.0.0.3", t0);
-    limiter.Succeeded("10.0.0.3");
-    for (int i = 0; i < CLoginLimiter::kMaxFailures - 1; ++i) limiter.Failed("10.0.0.3", t0);
-    EXPECT_TRUE(limiter.Allowed("10.0.0.3", t0));
+    EXPECT_FALSE(limiter.Allowed("127.0.0.21", t0 + 30s));
+    EXPECT_TRUE(limiter.Allowed("127.0.0.22", t0 + 30s));
+    EXPECT_TRUE(limiter.Allowed("127.0.0.21", t0 + 61s));
+    limiter.Failed("127.0.0.23", t0);
+    limiter.Succeeded("127.0.0.23");
+    for (int i = 0; i < CLoginLimiter::kMaxFailures - 1; ++i) limiter.Failed("127.0.0.23", t0);
+    EXPECT_TRUE(limiter.Allowed("127.0.0.23", t0));
 }
 
 TEST(WebCookies, SessionCookieIsHttpOnlyStrictAndFoundAmongOthers)
