@@ -53,6 +53,12 @@ public:
             out_ << '{' << labels << '}';
         out_ << ' ' << Number(value) << '\n';
     }
+    // A family of one unlabelled sample.
+    void Single(const std::string& name, const std::string& type, const std::string& help, double value)
+    {
+        Family(name, type, help);
+        Sample(name, "", value);
+    }
     std::string Text() const { return out_.str(); }
 
 private:
@@ -121,18 +127,13 @@ void Meters(Writer& w, const std::vector<ProcessorMetrics>& ps)
 
 void Process(Writer& w, const ProcessMetrics& p)
 {
-    w.Family("process_cpu_seconds_total", "counter", "Total user and system CPU time spent in seconds.");
-    w.Sample("process_cpu_seconds_total", "", p.cpuSeconds);
-    w.Family("process_resident_memory_bytes", "gauge", "Resident memory size in bytes.");
-    w.Sample("process_resident_memory_bytes", "", p.residentBytes);
-    w.Family("process_virtual_memory_bytes", "gauge", "Virtual memory size in bytes.");
-    w.Sample("process_virtual_memory_bytes", "", p.virtualBytes);
-    w.Family("process_start_time_seconds", "gauge", "Start time of the process since unix epoch in seconds.");
-    w.Sample("process_start_time_seconds", "", p.startTimeSeconds);
-    w.Family("process_open_fds", "gauge", "Number of open file descriptors.");
-    w.Sample("process_open_fds", "", p.openFds);
-    w.Family("process_max_fds", "gauge", "Maximum number of open file descriptors.");
-    w.Sample("process_max_fds", "", p.maxFds);
+    w.Single("process_cpu_seconds_total", "counter", "Total user and system CPU time spent in seconds.", p.cpuSeconds);
+    w.Single("process_resident_memory_bytes", "gauge", "Resident memory size in bytes.", p.residentBytes);
+    w.Single("process_virtual_memory_bytes", "gauge", "Virtual memory size in bytes.", p.virtualBytes);
+    w.Single("process_start_time_seconds", "gauge", "Start time of the process since unix epoch in seconds.",
+             p.startTimeSeconds);
+    w.Single("process_open_fds", "gauge", "Number of open file descriptors.", p.openFds);
+    w.Single("process_max_fds", "gauge", "Maximum number of open file descriptors.", p.maxFds);
 }
 
 double BootTime()
