@@ -16,6 +16,7 @@
 #include "settings/RegistrySettings.h"
 #include "settings/ui/SettingsPanel.h"
 #include "skin/ui/SkinButton.h"
+#include "skin/ui/SkinButtonGroup.h"
 #include "skin/ui/SkinEdit.h"
 #include "skin/ui/SkinScrollButton.h"
 #include "skin/ui/SkinTree.h"
@@ -481,6 +482,44 @@ TEST_P(MainWindowTest, LostLinkShowsTheStatusLineLeavesConnectExitAndStopUsableA
     EXPECT_TRUE(Panel()->isVisible());
     EXPECT_TRUE(line.Text().contains(QStringLiteral("Reconnecting stopped")));
     EXPECT_FALSE(line.StopButton().isVisible());
+}
+
+// The settings panel's Off/On field decides what a lost link does.
+TEST_P(MainWindowTest, ReconnectOffInThePanelLeavesALostLinkDownAndOnBringsItBack)
+{
+    if (GetParam() == Link::Serial) GTEST_SKIP() << "only a UDP simulator comes back where it was";
+    const std::uint16_t port = sim_->UdpPort();
+    auto restart = [&] {
+        sim_->Stop();
+        vsim::SimOptions options;
+        options.model = 12;
+        options.port = port;
+        options.lock = kLock;
+        sim_ = std::make_unique<vsim::SimServer>(options);
+        std::string why;
+        return sim_->Start(&why);
+    };
+    CSkinButtonGroup& reconnect = Panel()->ReconnectChooser();
+    ASSERT_EQ(reconnect.GetSelected(), 1);
+    Click(reconnect.Button(0));
+    ASSERT_TRUE(ConnectToReady());
+    sim_->Stop();
+    ASSERT_TRUE(RunUntil([&] { return State() == ConnectionState::Disconnected; }));
+    EXPECT_TRUE(window_->LinkStatusLine().Text().startsWith(QStringLiteral("Link to the processor lost at")));
+    ASSERT_TRUE(restart());
+    // Well past the first step of reconnecting: still nothing by itself.
+    RunUntil([] { return false; }, 2500ms);
+    EXPECT_EQ(State(), ConnectionState::Disconnected);
+    EXPECT_TRUE(Panel()->isVisible());
+
+    Click(reconnect.Button(1));
+    ASSERT_TRUE(ConnectToReady());
+    sim_->Stop();
+    ASSERT_TRUE(RunUntil([&] { return State() == ConnectionState::Reconnecting; }));
+    ASSERT_TRUE(restart());
+    EXPECT_TRUE(RunUntil([&] { return State() == ConnectionState::Ready && !window_->Controller().RefreshWalkRunning(); },
+                         60s));
+    EXPECT_FALSE(Panel()->isVisible());
 }
 
 TEST_P(MainWindowTest, ConnectToASilentProcessorEndsAtTheButtonAndBoxesWearTheSkin)

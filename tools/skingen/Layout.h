@@ -38,6 +38,10 @@ inline constexpr int kSettingsRows[4] = {48, 84, 120, 156}; // host, port, lock 
 inline constexpr QRect kProfileList{16, 152, 300, 88};
 inline constexpr QSize kProfileButton{60, 22};
 inline constexpr int kProfileButtonsTop = 192;
+// Off/On for reconnecting by itself, a row of the right column under the profile buttons.
+inline constexpr int kReconnectRow = kProfileButtonsTop + 36;
+inline constexpr QRect kReconnectGroup{kSettingsEditX, kReconnectRow - 2, kSettingsEdit.width(),
+                                       kSettingsEdit.height() + 4};
 
 // Progress window.
 inline constexpr QSize kWait{320, 120};

@@ -57,7 +57,7 @@ QImage GroupFrame(bool enabled)
     return image;
 }
 
-void WriteGroup(SkinWriter& w, const QRect& rect, const QString& caption)
+void WriteGroup(SkinWriter& w, const QRect& rect, const QString& caption, const QMargins& buttons = {6, 18, 6, 6})
 {
     WritePlace(w, rect);
     if (!caption.isEmpty())
@@ -69,10 +69,10 @@ void WriteGroup(SkinWriter& w, const QRect& rect, const QString& caption)
     w.Colour("bkcolormask", pal::kMask.rgb());
     w.Colour("text_color", pal::kText2.rgb());
     WriteFont(w, 10, true);
-    w.Long("buttons_ofs_left", 6);
-    w.Long("buttons_ofs_top", 18);
-    w.Long("buttons_ofs_right", 6);
-    w.Long("buttons_ofs_bottom", 6);
+    w.Long("buttons_ofs_left", buttons.left());
+    w.Long("buttons_ofs_top", buttons.top());
+    w.Long("buttons_ofs_right", buttons.right());
+    w.Long("buttons_ofs_bottom", buttons.bottom());
 }
 
 // Slider pieces: a 40-pixel-wide slot face and a 20 x 11 thumb.
@@ -297,7 +297,7 @@ void WriteSettingsPanel(SkinWriter& w)
         Recess(p, kProfileList.adjusted(-3, -3, 3, 3), 3, kListBack);
         DrawText(p, QRect(kProfileList.x(), kProfileList.y() - 22, kProfileList.width(), 16),
                  Qt::AlignLeft | Qt::AlignVCenter, "Profiles", 11, true, pal::kText2);
-        DrawText(p, QRect(16, kFrame.height() - 30, kFrame.width() - 32, 16), Qt::AlignLeft | Qt::AlignVCenter,
+        DrawText(p, QRect(16, kFrame.height() - 24, kFrame.width() - 32, 16), Qt::AlignLeft | Qt::AlignVCenter,
                  "Serial ports run at 19200 baud, 8 data bits, no parity, one stop bit.", 10, false, pal::kDim);
     }
     w.Section("Settings", "connection settings on the page area while disconnected");
@@ -305,19 +305,20 @@ void WriteSettingsPanel(SkinWriter& w)
     w.Long("offset_left", kFrame.x());
     w.Long("offset_top", kFrame.y());
     w.Colour("bkcolormask", pal::kMask.rgb());
-    w.String("statics", "SettingsCaption;SetStaticHost;SetStaticPort;SetStaticCodeLock;SetStaticName");
+    w.String("statics", "SettingsCaption;SetStaticHost;SetStaticPort;SetStaticCodeLock;SetStaticName;SetStaticReconnect");
 
     w.Section("SettingsCaption");
     WriteStatic(w, {{14, 0, kFrame.width() - 28, kCaptionBand}, "Connection", pal::kAccent, 11, true,
                     align::kLeft | align::kVCenter | align::kSingleLine, {}});
-    const char* labels[4][2] = {{"SetStaticHost", "Host"}, {"SetStaticPort", "UDP port"},
-                                {"SetStaticCodeLock", "Lock code"}, {"SetStaticName", "Name"}};
+    const char* labels[5][2] = {{"SetStaticHost", "Host"},      {"SetStaticPort", "UDP port"},
+                                {"SetStaticCodeLock", "Lock code"}, {"SetStaticName", "Name"},
+                                {"SetStaticReconnect", "Reconnect"}};
+    const int labelRows[5] = {kSettingsRows[0], kSettingsRows[1], kSettingsRows[2], kSettingsRows[3], kReconnectRow};
     const char* edits[4] = {"SettingsHost", "SettingsPort", "SettingsCode", "SettingsName"};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
         w.Section(labels[i][0]);
-        WriteStatic(w, {{kSettingsLabelX, kSettingsRows[i], kSettingsLabelWidth, kSettingsEdit.height()},
-                        labels[i][1], pal::kText2, 11, false, align::kRight | align::kVCenter | align::kSingleLine,
-                        {}});
+        WriteStatic(w, {{kSettingsLabelX, labelRows[i], kSettingsLabelWidth, kSettingsEdit.height()}, labels[i][1],
+                        pal::kText2, 11, false, align::kRight | align::kVCenter | align::kSingleLine, {}});
     }
     for (int i = 0; i < 4; ++i) {
         w.Section(edits[i]);
@@ -326,6 +327,8 @@ void WriteSettingsPanel(SkinWriter& w)
     w.Section("ConnectGroup", "Ethernet or a serial port");
     WriteGroup(w, kConnectGroup, "Interface");
     WriteProfileControls(w);
+    w.Section("ReconnectGroup", "Off or On: whether a lost link is reconnected by itself");
+    WriteGroup(w, kReconnectGroup, {}, {3, 3, 3, 3});
 }
 
 void WriteWaitAndMenu(SkinWriter& w)

@@ -72,6 +72,13 @@ CSettingsPanel::CSettingsPanel(QWidget* mainWindow, CSkinManager& manager, Conne
 
     AdoptSettingsAsFirstProfile(ownProfiles_, settings_);
     MakeProfileControls(manager);
+    // Not part of a profile: how this copy of the program treats any lost
+    // link. Made last, so Tab reaches it after Delete.
+    reconnect_ = new CSkinButtonGroup("ReconnectGroup", manager);
+    reconnect_->Create(this, 0, std::nullopt);
+    reconnect_->SetButtons({QStringLiteral("Off"), QStringLiteral("On")});
+    reconnect_->Select(settings_.reconnect ? 1 : 0);
+    reconnect_->setAccessibleName(QStringLiteral("Reconnect after a lost link"));
 }
 
 void CSettingsPanel::MakeProfileControls(CSkinManager& manager)
@@ -224,8 +231,7 @@ SettingsPanelFields CSettingsPanel::Fields() const
     f.host = host_->text().toStdString();
     f.port = port_->text().toStdString();
     f.lockCode = code_->text().toStdString();
-    // No field of its own yet: the stored choice stays as it is.
-    f.reconnect = settings_.reconnect;
+    f.reconnect = reconnect_->GetSelected() != 0;
     return f;
 }
 

@@ -17,7 +17,8 @@ class CSkinList;
 
 // The connection settings panel ("Settings") on the main window's page area:
 // the interface chooser ("ConnectGroup": Ethernet, then the serial ports that
-// can be opened), host, UDP port and lock code. It fills itself from the
+// can be opened), host, UDP port and lock code, and whether a lost link is
+// reconnected by itself ("ReconnectGroup": Off, On). It fills itself from the
 // stored settings and writes its fields back before every connect and when it
 // goes. The profile list ("ProfileList") chooses which processor the fields
 // belong to; New, Rename and Delete act on it with the name field.
@@ -57,6 +58,8 @@ public:
     // The chooser's entries: "Ethernet" and the serial ports.
     const std::vector<std::string>& Entries() const { return entries_; }
     CSkinButtonGroup& Chooser() const { return *chooser_; }
+    // "Off" and "On": whether a lost link is reconnected by itself.
+    CSkinButtonGroup& ReconnectChooser() const { return *reconnect_; }
     CSkinEdit& HostEdit() const { return *host_; }
     CSkinEdit& PortEdit() const { return *port_; }
     CSkinEdit& CodeEdit() const { return *code_; }
@@ -85,6 +88,7 @@ private:
     bool chosen_ = false;        // the operator chose an entry or connected with the one shown
     std::vector<std::string> entries_;
     CSkinButtonGroup* chooser_;
+    CSkinButtonGroup* reconnect_;
     CSkinEdit* host_;
     CSkinEdit* port_;
     CSkinEdit* code_;

@@ -232,14 +232,14 @@ std::vector<SkinElementSpec> Build()
         "button", Button());
     add({"Leds"}, "meter", Leds());
     add({"Frame", "FrameCaption", "Separator", "SliderCaption", "SliderValue", "SpinCaption", "SettingsCaption",
-         "SetStaticHost", "SetStaticPort", "SetStaticCodeLock", "SetStaticName", "WaitCaption"},
+         "SetStaticHost", "SetStaticPort", "SetStaticCodeLock", "SetStaticName", "SetStaticReconnect", "WaitCaption"},
         "static", Static());
     add({"Tree"}, "tree", Tree());
     add({"List"}, "list", List());
     add({"ProfileList"}, "list", NameList());
     add({"ListEdit", "SettingsHost", "SettingsPort", "SettingsCode", "SettingsName", "SpinEdit", "SpinStatic"}, "edit",
         Edit());
-    add({"ButtonGroup", "ConnectGroup"}, "group", Group());
+    add({"ButtonGroup", "ConnectGroup", "ReconnectGroup"}, "group", Group());
     add({"Slider"}, "slider", Slider());
     add({"Spin"}, "spin", Spin());
     add({"ProgressBar"}, "animation", Animation());

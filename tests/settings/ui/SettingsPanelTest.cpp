@@ -113,19 +113,35 @@ TEST_F(SettingsPanelTest, SerialChoiceDisablesHostAndPortAndIsStoredByName)
     EXPECT_EQ(settings_.transportIndex, 0);
 }
 
-TEST_F(SettingsPanelTest, TheStoredReconnectChoiceSurvivesAConnectAndTheExit)
+// The Off/On field comes after the profile buttons in the Tab chain; the
+// arrow keys choose, and the choice is stored and shown again next time.
+TEST_F(SettingsPanelTest, ReconnectIsOnByDefaultAndTheKeyboardTurnsItOffForGood)
 {
-    EXPECT_TRUE(settings_.reconnect);  // on by default
-    stored_->reconnect = 0u;
+    EXPECT_TRUE(settings_.reconnect);
     auto panel = MakePanel();
+    EXPECT_EQ(panel->ReconnectChooser().GetSelected(), 1);
+    main_.show();
+    QApplication::setActiveWindow(&main_);
+    panel->RenameButton().setFocus();
+    Press(&panel->RenameButton(), Qt::Key_Tab);  // Delete is off with one profile
+    ASSERT_EQ(QApplication::focusWidget(), panel->ReconnectChooser().Button(1));
+    Press(QApplication::focusWidget(), Qt::Key_Left);
+    QApplication::processEvents();
+    EXPECT_EQ(panel->ReconnectChooser().GetSelected(), 0);
     panel->ApplyPanel(settings_);
     EXPECT_FALSE(settings_.reconnect);
+    EXPECT_EQ(stored_->reconnect.Value(), 0u);
+    // A serial choice keeps it off too.
+    panel->Chooser().Button(1)->click();
+    QApplication::processEvents();
     panel.reset();
+    EXPECT_FALSE(settings_.reconnect);
     stored_.reset();
-    CRegistrySettings again;
+    stored_ = std::make_unique<CRegistrySettings>();
     ConnectionSettings next;
-    SettingsFromRegistry(again, next);
+    SettingsFromRegistry(*stored_, next);
     EXPECT_FALSE(next.reconnect);
+    EXPECT_EQ(MakePanel()->ReconnectChooser().GetSelected(), 0);
 }
 
 TEST_F(SettingsPanelTest, AStoredPortThatIsAbsentOrBusyStaysStoredUnlessTheOperatorChoosesAnother)

@@ -35,7 +35,7 @@ TEST_F(SkinWndShipped, PanelMakesTheLabelsItsSkinNames)
     CSkinWnd settings("Settings", manager);
     settings.Create(&page);
     EXPECT_TRUE(settings.IsEmbedded());
-    ASSERT_EQ(settings.Statics().size(), 5u);  // caption, host, port, lock code, profile name
+    ASSERT_EQ(settings.Statics().size(), 6u);  // caption, host, port, lock code, profile name, reconnect
     EXPECT_EQ(settings.Statics()[0]->Element(), "SettingsCaption");
     EXPECT_EQ(settings.Statics()[0]->Text(), "Connection");
     EXPECT_EQ(ControlId(settings.Statics()[0].get()), 101);
