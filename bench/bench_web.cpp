@@ -3,8 +3,8 @@
 //   meter_fanout_cpu_percent one core's share spent sending a meter frame at
 //                            10 Hz to 20 browsers (the 20 WebSocket readers run
 //                            in this process too, so the figure is an upper bound)
-// The server listens on 127.0.0.1 only; its one processor link points at a
-// loopback port where nothing answers.
+// The server listens on 127.0.0.1 only; the agent's one processor link points
+// at a loopback port where nothing answers.
 #include "app/PageTreeModel.h"
 #include "core/DescriptionEncoder.h"
 #include "core/ModelCatalog.h"
@@ -122,14 +122,24 @@ double FanoutCpuPercent()
     constexpr int kBrowsers = 20;
     const std::string password = "bench-password";
     WebConfig config;
+    config.enabled = true;
     config.port = 0;
     config.users["bench"] = WebUser{WebRole::Admin, HashPassword(password, HashCost::Minimum())};
-    // Nothing listens there: the link only retries now and then.
-    config.processors.push_back(WebProcessorConfig{"bench", "127.0.0.1", 9, "", "0000"});
-    const auto work = std::filesystem::temp_directory_path() / ("bench-web-" + std::to_string(getpid()));
-    std::filesystem::create_directories(work);
-    CWebServer server(config, work.string(), [](const std::string&) {});
+    // Nothing listens there: the agent's link only retries now and then.
+    AgentConfig agentConfig;
+    agentConfig.metricsPort = 0;
+    ProcessorConfig processor;
+    processor.name = "bench";
+    processor.link.host = "127.0.0.1";
+    processor.link.portNumber = 9;
+    agentConfig.processors.push_back(processor);
+    CAgent agent(agentConfig);
     std::string error;
+    if (!agent.Start(&error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return -1;
+    }
+    CWebServer server(config, agent, [](const std::string&) {});
     if (!server.Start(error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return -1;
@@ -169,7 +179,7 @@ double FanoutCpuPercent()
     for (auto& t : readers) t.join();
     for (const int fd : sockets) close(fd);
     server.Stop();
-    std::filesystem::remove_all(work);
+    agent.Stop();
     return 100.0 * cpu / wall;
 }
 

@@ -4,6 +4,10 @@
 include(GNUInstallDirs)
 
 install(TARGETS vexlor-cli vexlor-sim vexlor-agent RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The agent's TLS needs the shim of src/http, named libssl.so: it lives in a
+# folder of the package's own, which only the agent's run path lists.
+install(TARGETS vexlor_tls_shim LIBRARY DESTINATION lib/vexlor)
+set_target_properties(vexlor-agent PROPERTIES INSTALL_RPATH "$ORIGIN/../lib/vexlor")
 set(manual_pages vexlor-cli.1 vexlor-sim.1 vexlor-agent.1)
 # The agent's service, and its example config and alert rules to copy from.
 install(FILES packaging/vexlor-agent.service DESTINATION lib/systemd/system)
@@ -48,7 +52,8 @@ The package holds four programs:
  - vexlor, the skinned desktop application;
  - vexlor-cli, the same connection from a terminal or a script;
  - vexlor-agent, a service that shares the links to a site's processors with
-   every remote and offers their metrics to Prometheus;
+   every remote, serves a browser remote of them (log-in, TLS) and offers
+   their metrics to Prometheus;
  - vexlor-sim, a stand-in for a processor, to try the others without one.]])
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -37,7 +37,8 @@ expected=(./usr/bin/vexlor ./usr/bin/vexlor-cli ./usr/bin/vexlor-sim ./usr/bin/v
           ./usr/share/applications/vexlor.desktop
           ./usr/share/man/man1/vexlor.1.gz ./usr/share/man/man1/vexlor-cli.1.gz ./usr/share/man/man1/vexlor-sim.1.gz
           ./usr/share/man/man1/vexlor-agent.1.gz ./usr/lib/systemd/system/vexlor-agent.service
-          ./usr/share/doc/vexlor/examples/vexlor-agent.ini ./usr/share/doc/vexlor/examples/vexlor-alerts.yml)
+          ./usr/share/doc/vexlor/examples/vexlor-agent.ini ./usr/share/doc/vexlor/examples/vexlor-alerts.yml
+          ./usr/lib/vexlor/libssl.so)
 for size in "${icon_sizes[@]}"; do expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/vexlor.png"); done
 for file in "${expected[@]}"; do
   grep -qxF "$file" "$work/contents" || fail "the package lacks $file"
@@ -72,6 +73,9 @@ for program in vexlor vexlor-cli vexlor-sim vexlor-agent; do
 done
 "$bin/vexlor-sim" --list-models >"$work/models"
 grep -q "VexlorFM" "$work/models" || fail "vexlor-sim --list-models lists no VexlorFM"
+# The agent loads the package's TLS shim, not whatever libssl.so the machine has.
+ldd "$bin/vexlor-agent" | grep -qF "libssl.so => $dest/usr/lib/vexlor/libssl.so" ||
+  fail "vexlor-agent does not load the package's TLS shim: $(ldd "$bin/vexlor-agent" | grep libssl)"
 # The example config the package ships is one the agent takes.
 "$bin/vexlor-agent" --check --config "$dest/usr/share/doc/vexlor/examples/vexlor-agent.ini" >/dev/null ||
   fail "vexlor-agent refuses its own example config"

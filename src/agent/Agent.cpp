@@ -7,7 +7,7 @@ CAgent::CAgent(AgentConfig config, TransportFactory factory) : config_(std::move
 {
     for (const ProcessorConfig& p : config_.processors) {
         upstreams_.push_back(std::make_unique<CUpstream>(p, factory));
-        ports_.push_back(p.listen ? std::make_unique<CSharedPort>(*upstreams_.back()) : nullptr);
+        ports_.push_back(std::make_unique<CSharedPort>(*upstreams_.back()));
     }
     http_.Route("/metrics", [this](const http::Request&) {
         return http::Response{200, metrics::kContentType, MetricsText(), {}};
@@ -25,7 +25,7 @@ CAgent::~CAgent()
 bool CAgent::Start(std::string* why)
 {
     for (std::size_t i = 0; i < ports_.size(); ++i) {
-        if (ports_[i] && !ports_[i]->Start(why)) {
+        if (!ports_[i]->Start(why)) {
             *why = config_.processors[i].name + ": " + *why;
             Stop();
             return false;
@@ -45,7 +45,7 @@ bool CAgent::Start(std::string* why)
     }
     for (std::size_t i = 0; i < upstreams_.size(); ++i) {
         upstreams_[i]->Start();
-        if (ports_[i])
+        if (config_.processors[i].listen)
             agentlog::Info(config_.processors[i].name + ": re-served on UDP " + config_.processors[i].listenAddress +
                            ":" + std::to_string(ports_[i]->Port()));
     }
@@ -56,15 +56,19 @@ void CAgent::Stop()
 {
     http_.Stop();
     for (auto& port : ports_)
-        if (port)
-            port->Stop();
+        port->Stop();
     for (auto& upstream : upstreams_)
         upstream->Stop();
 }
 
 std::uint16_t CAgent::ListenPort(std::size_t index) const
 {
-    return index < ports_.size() && ports_[index] ? ports_[index]->Port() : 0;
+    return index < ports_.size() ? ports_[index]->Port() : 0;
+}
+
+TransportFactory CAgent::LocalRemote(std::size_t index, const std::string& name)
+{
+    return ports_.at(index)->LocalRemote(name);
 }
 
 std::string CAgent::MetricsText() const
@@ -73,7 +77,7 @@ std::string CAgent::MetricsText() const
     for (std::size_t i = 0; i < upstreams_.size(); ++i) {
         const CUpstream& u = *upstreams_[i];
         ps.push_back({u.Config().name, u.Snap(), u.Meter().RoundTrips(), u.Meter().Retries(),
-                      ports_[i] ? ports_[i]->Clients() : 0});
+                      ports_[i]->Clients()});
     }
     return metrics::Format(ps, metrics::ReadProcessMetrics());
 }

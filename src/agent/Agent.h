@@ -29,9 +29,15 @@ public:
     // The UDP port processor `index` is re-served on (0 when it is not).
     std::uint16_t ListenPort(std::size_t index) const;
 
+    const std::vector<ProcessorConfig>& Processors() const { return config_.processors; }
+    // Transports for a front end inside the agent: one more remote of processor
+    // `index`'s shared link (see CSharedPort::LocalRemote). Such a front end
+    // must be stopped before the agent is.
+    TransportFactory LocalRemote(std::size_t index, const std::string& name);
+
 private:
     AgentConfig config_;
     std::vector<std::unique_ptr<CUpstream>> upstreams_;
-    std::vector<std::unique_ptr<CSharedPort>> ports_;  // null where not re-served
+    std::vector<std::unique_ptr<CSharedPort>> ports_;
     http::Server http_;
 };

@@ -182,6 +182,9 @@ std::optional<AgentConfig> ParseAgentConfig(const std::string& text, std::string
                 return std::nullopt;
             continue;
         }
+        // The browser remote's groups; its own reader takes them.
+        if (name == "web" || name == "users")
+            continue;
         ProcessorConfig p;
         if (!ReadProcessor(name, Reader(name, keys, why), p))
             return std::nullopt;

@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-// What the agent's INI file says. The group [agent] holds the agent's own keys;
-// every other group is one processor, named by the group unless "name" says
-// otherwise. See packaging/vexlor-agent.ini for every key.
+// What the agent's INI file says. The group [agent] holds the agent's own keys,
+// [web] and [users] the browser remote's (read by ParseWebConfig); every other
+// group is one processor, named by the group unless "name" says otherwise. See
+// packaging/vexlor-agent.ini for every key.
 struct ProcessorConfig {
     std::string name;
     // How the agent reaches the processor: UDP (host, port) or a serial line.

@@ -9,13 +9,6 @@
 
 namespace {
 
-std::string LockText(std::uint32_t code)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%4u", code % 10000);
-    return text;
-}
-
 // A private folder for the controller's description and preset files.
 std::string MakeWorkFolder()
 {
@@ -29,15 +22,15 @@ CUpstream::CUpstream(ProcessorConfig config, TransportFactory factory)
     : config_(std::move(config)),
       settings_(config_.link),
       views_(
-          LockText(config_.link.lockCode),
+          config_.link.lockCode,
           [this](const std::string& line) { agentlog::Warning(config_.name + ": " + line); },
           [this](const std::string& line) { agentlog::Debug(config_.name + ": " + line); }),
       workFolder_(MakeWorkFolder())
 {
-    bridge_ = std::make_unique<CSessionBridge>(queue_, meter_.Wrap(std::move(factory)));
+    bridge_ = std::make_unique<CSessionBridge>(loop_.Queue(), meter_.Wrap(std::move(factory)));
     controller_ = std::make_unique<CConnectionController>(
         *bridge_, settings_,
-        ControllerViews{views_, views_, views_, views_, views_, views_, views_}, timers_);
+        ControllerViews{views_, views_, views_, views_, views_, views_, views_}, loop_.Timers());
     controller_->SetWorkFolder(workFolder_);
     controller_->SetObserver(this);
 }
@@ -67,7 +60,7 @@ void CUpstream::Stop()
     if (!thread_.joinable())
         return;
     stop_ = true;
-    queue_.Post(AppMessage{});  // wakes the loop
+    loop_.Wake();
     thread_.join();
 }
 
@@ -85,16 +78,8 @@ ByteString CUpstream::Description() const
 
 void CUpstream::Loop()
 {
-    while (!stop_) {
-        const auto now = Clock::now();
-        auto until = now + std::chrono::milliseconds(100);
-        if (const auto due = timers_.NextDue(); due && *due < until)
-            until = *due;
-        if (auto message = queue_.PopUntil(until); message && message->id != 0)
-            OnMessage(*message);
-        timers_.RunDue(Clock::now());
-        Reconnect(Clock::now());
-    }
+    loop_.Run([this] { return stop_.load(); }, Clock::time_point::max(),
+              [this](const AppMessage& message) { OnMessage(message); }, [this] { Reconnect(Clock::now()); });
     SayGoodbye();
 }
 
@@ -105,11 +90,8 @@ void CUpstream::SayGoodbye()
     agentlog::Info(config_.name + ": disconnecting");
     controller_->ExitApplication();
     // The Disconnect goes out at once; the session is done when it has sent it.
-    const auto deadline = Clock::now() + std::chrono::seconds(2);
-    while (bridge_->IsConnected() && Clock::now() < deadline) {
-        if (auto message = queue_.PopUntil(Clock::now() + std::chrono::milliseconds(20)); message && message->id != 0)
-            OnMessage(*message);
-    }
+    loop_.Run([this] { return !bridge_->IsConnected(); }, Clock::now() + std::chrono::seconds(2),
+              [this](const AppMessage& message) { OnMessage(message); }, {}, std::chrono::milliseconds(20));
 }
 
 void CUpstream::Reconnect(Clock::time_point now)

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "agent/AgentConfig.h"
+#include "agent/ControllerLoop.h"
 #include "agent/HeadlessViews.h"
 #include "agent/LinkMeter.h"
 #include "app/ConnectionController.h"
-#include "app/MessageQueue.h"
 #include "app/SessionBridge.h"
-#include "app/TimerQueue.h"
 
 #include <atomic>
 #include <chrono>
@@ -85,8 +84,7 @@ private:
     const ProcessorConfig config_;
     ConnectionSettings settings_;  // the controller's working copy
     CLinkMeter meter_;
-    CMessageQueue queue_;
-    CTimerQueue timers_;
+    CControllerLoop loop_;
     CHeadlessViews views_;
     std::string workFolder_;
     std::unique_ptr<CSessionBridge> bridge_;

@@ -13,6 +13,9 @@
 
 #include <unistd.h>
 
+// TlsShim.c: keeps the shim loaded, so TLS can start (see there).
+extern "C" int vexlor_tls_shim_loaded(void);
+
 namespace http {
 namespace {
 
@@ -42,15 +45,15 @@ Request RequestHead(const mg_connection* connection)
     return request;
 }
 
-// The body, up to kMaxBody; false when the client sends more.
-bool ReadBody(mg_connection* connection, std::string& body)
+// The body, up to `limit` bytes; false when the client sends more.
+bool ReadBody(mg_connection* connection, std::string& body, std::size_t limit)
 {
     char buffer[4096];
     for (;;) {
         const int n = mg_read(connection, buffer, sizeof buffer);
         if (n <= 0)
             return true;
-        if (body.size() + static_cast<std::size_t>(n) > Server::kMaxBody)
+        if (body.size() + static_cast<std::size_t>(n) > limit)
             return false;
         body.append(buffer, static_cast<std::size_t>(n));
     }
@@ -77,7 +80,10 @@ Response Plain(int status)
 void InitLibraryOnce()
 {
     static std::once_flag once;
-    std::call_once(once, [] { mg_init_library(MG_FEATURES_TLS | MG_FEATURES_WEBSOCKET | MG_FEATURES_IPV6); });
+    std::call_once(once, [] {
+        (void)vexlor_tls_shim_loaded();
+        mg_init_library(MG_FEATURES_TLS | MG_FEATURES_WEBSOCKET | MG_FEATURES_IPV6);
+    });
 }
 
 std::string ReadFile(const std::string& path, bool* ok)
@@ -136,9 +142,14 @@ Server::~Server()
     Stop();
 }
 
-void Server::Route(const std::string& path, Handler handler)
+void Server::Route(const std::string& path, Handler handler, std::size_t maxBody)
 {
-    routes_[path] = std::move(handler);
+    routes_[path] = PathRoute{std::move(handler), maxBody};
+}
+
+void Server::RouteOthers(Handler handler)
+{
+    others_ = PathRoute{std::move(handler), kMaxBody};
 }
 
 void Server::RouteWebSocket(const std::string& path, WebSocketHandlers handlers)
@@ -148,25 +159,28 @@ void Server::RouteWebSocket(const std::string& path, WebSocketHandlers handlers)
     sockets_[path] = std::move(route);
 }
 
-Response Server::Dispatch(const Request& request) const
+const Server::PathRoute* Server::Find(const std::string& path) const
 {
-    const auto it = routes_.find(request.path);
-    if (it == routes_.end())
-        return Plain(404);
-    return it->second(request);
+    const auto it = routes_.find(path);
+    if (it != routes_.end())
+        return &it->second;
+    return others_.handler ? &others_ : nullptr;
 }
 
 int Server::OnRequest(mg_connection* connection, void* self)
 {
     auto* server = static_cast<Server*>(self);
     Request request = RequestHead(connection);
+    const PathRoute* route = server->Find(request.path);
     Response response;
-    if (!ReadBody(connection, request.body)) {
+    if (!route) {
+        response = Plain(404);
+    } else if (!ReadBody(connection, request.body, route->maxBody)) {
         response = Plain(413);
         response.headers.emplace_back("Connection", "close");
     } else {
         try {
-            response = server->Dispatch(request);
+            response = route->handler(request);
         } catch (const std::exception& e) {
             if (server->log_)
                 server->log_(std::string("handler for ") + request.path + " failed: " + e.what());
@@ -201,7 +215,7 @@ void Server::OnWsReady(mg_connection* connection, void* data)
     {
         std::lock_guard lock(route->mutex);
         auto& open = route->open[connection];
-        open.socket = std::make_unique<WebSocket>(connection, mg_get_request_info(connection)->remote_addr);
+        open.socket = std::make_unique<WebSocket>(connection, RequestHead(connection));
         socket = open.socket.get();
     }
     if (route->handlers.onOpen)

@@ -41,8 +41,8 @@ using Handler = std::function<Response(const Request&)>;
 // One open WebSocket. Valid from onOpen until onClose has returned.
 class WebSocket {
 public:
-    explicit WebSocket(mg_connection* connection, std::string remoteAddress)
-        : connection_(connection), remote_(std::move(remoteAddress))
+    WebSocket(mg_connection* connection, Request handshake)
+        : connection_(connection), handshake_(std::move(handshake))
     {
     }
     // A text frame (binary = false) or a binary frame; false once the peer is gone.
@@ -50,11 +50,13 @@ public:
     bool Send(const std::string& data, bool binary = false);
     // Asks the peer to close; onClose follows.
     void Close();
-    const std::string& RemoteAddress() const { return remote_; }
+    const std::string& RemoteAddress() const { return handshake_.remoteAddress; }
+    // The upgrade request: path, query and headers (no body).
+    const Request& Handshake() const { return handshake_; }
 
 private:
     mg_connection* connection_;
-    std::string remote_;
+    Request handshake_;
 };
 
 struct WebSocketHandlers {
@@ -90,8 +92,9 @@ public:
     Server& operator=(const Server&) = delete;
 
     // Routes are exact paths; set them before Start. A path without a route
-    // answers 404, a body over kMaxBody 413.
-    void Route(const std::string& path, Handler handler);
+    // goes to the fallback, or answers 404; a body over the route's limit 413.
+    void Route(const std::string& path, Handler handler, std::size_t maxBody = kMaxBody);
+    void RouteOthers(Handler handler);
     void RouteWebSocket(const std::string& path, WebSocketHandlers handlers);
 
     // False and why when the address cannot be had or TLS does not load.
@@ -109,10 +112,15 @@ private:
     static void OnWsReady(mg_connection* connection, void* route);
     static int OnWsData(mg_connection* connection, int bits, char* data, std::size_t length, void* route);
     static void OnWsClose(const mg_connection* connection, void* route);
-    Response Dispatch(const Request& request) const;
+    struct PathRoute {
+        Handler handler;
+        std::size_t maxBody = kMaxBody;
+    };
+    const PathRoute* Find(const std::string& path) const;
     bool PrepareTls(const ServerOptions& options, std::string& pem, std::string* why);
 
-    std::map<std::string, Handler> routes_;
+    std::map<std::string, PathRoute> routes_;
+    PathRoute others_;
     std::map<std::string, std::unique_ptr<SocketRoute>> sockets_;
     std::function<void(const std::string&)> log_;
     std::string combinedPem_;  // a private copy of key and certificate, removed on Stop

@@ -1,6 +1,8 @@
 #include "web/WebConfig.h"
 
 #include <charconv>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace {
@@ -44,20 +46,6 @@ bool SetWebKey(WebConfig& c, const std::string& key, const std::string& value)
     return true;
 }
 
-bool SetProcessorKey(WebProcessorConfig& p, const std::string& key, const std::string& value)
-{
-    if (key == "host") p.host = value;
-    else if (key == "device") p.device = value;
-    else if (key == "lock") p.lock = value;
-    else if (key == "name") p.name = value;
-    else if (key == "port") {
-        const auto port = Port(value);
-        if (!port) return false;
-        p.port = *port;
-    } else return false;
-    return true;
-}
-
 }  // namespace
 
 WebConfig ParseWebConfig(const std::string& text, std::vector<std::string>& errors)
@@ -73,11 +61,7 @@ WebConfig ParseWebConfig(const std::string& text, std::vector<std::string>& erro
         if (line.empty() || line[0] == '#' || line[0] == ';') continue;
         if (line.front() == '[' && line.back() == ']') {
             group = Trim(line.substr(1, line.size() - 2));
-            if (group.rfind("processor", 0) == 0) {
-                config.processors.push_back({});
-                config.processors.back().name = Trim(group.substr(9));
-                group = "processor";
-            }
+            config.enabled = config.enabled || group == "web";
             continue;
         }
         const auto eq = line.find('=');
@@ -85,7 +69,6 @@ WebConfig ParseWebConfig(const std::string& text, std::vector<std::string>& erro
         const std::string key = ok ? Trim(line.substr(0, eq)) : std::string();
         const std::string value = ok ? Trim(line.substr(eq + 1)) : std::string();
         if (ok && group == "web") ok = SetWebKey(config, key, value);
-        else if (ok && group == "processor") ok = SetProcessorKey(config.processors.back(), key, value);
         else if (ok && group == "users") {
             const auto user = ParseUserEntry(value);
             ok = user && ValidUserName(key);
@@ -122,4 +105,49 @@ std::string SetUserInConfig(const std::string& text, const std::string& name, co
     leaveUsers();
     if (!done) out += "\n[users]\n" + entry;
     return out;
+}
+
+bool AddUserToConfigFile(const std::string& path, const std::string& name, const std::string& roleName,
+                         const std::string& password, std::string* why)
+{
+    const auto role = WebRoleFromName(roleName);
+    if (!ValidUserName(name) || !role) {
+        *why = "a user name is 1 to 32 letters, digits, '.', '_' or '-'; the role admin or readonly";
+        return false;
+    }
+    if (password.size() < 8) {
+        *why = "the password needs at least 8 characters";
+        return false;
+    }
+    const std::string hash = HashPassword(password);
+    if (hash.empty()) {
+        *why = "hashing the password failed";
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *why = "cannot read " + path;
+        return false;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    // Written beside the file and renamed over it, so a failure leaves the old one.
+    const std::string temp = path + ".new";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out << SetUserInConfig(text.str(), name, WebUser{*role, hash});
+        if (!out) {
+            *why = "cannot write " + temp;
+            return false;
+        }
+    }
+    std::error_code error;
+    std::filesystem::permissions(temp, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                                 error);
+    std::filesystem::rename(temp, path, error);
+    if (error) {
+        *why = "cannot replace " + path + ": " + error.message();
+        return false;
+    }
+    return true;
 }

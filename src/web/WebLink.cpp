@@ -7,7 +7,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cstdlib>
 #include <filesystem>
 
 using nlohmann::json;
@@ -20,6 +19,7 @@ constexpr auto kReconnectPause = std::chrono::seconds(3);
 // Another remote's change reaches the browsers within this, plus one walk.
 constexpr auto kWalkPeriod = std::chrono::milliseconds(100);
 constexpr auto kFileWait = std::chrono::seconds(20);
+constexpr auto kTick = std::chrono::milliseconds(20);
 
 std::uint32_t Key(std::uint8_t a, std::uint8_t b, std::uint8_t c)
 {
@@ -42,25 +42,24 @@ const char* StateText(ConnectionState state)
 
 }  // namespace
 
-CWebLink::CWebLink(std::size_t index, WebProcessorConfig config, std::string workFolder, IWebClients& clients,
-                   std::function<void(const std::string&)> log)
-    : index_(index), config_(std::move(config)), workFolder_(std::move(workFolder)), clients_(clients),
-      log_(std::move(log))
+CWebLink::CWebLink(std::size_t index, std::string name, std::uint32_t lockCode, TransportFactory transports,
+                   std::string workFolder, IWebClients& clients, std::function<void(const std::string&)> log)
+    : index_(index), name_(std::move(name)), workFolder_(std::move(workFolder)), clients_(clients),
+      log_(std::move(log)),
+      views_(lockCode, [this](const std::string& line) { log_(name_ + ": " + line); },
+             [](const std::string&) {})
 {
-    settings_.host = config_.host;
-    settings_.portNumber = static_cast<std::uint32_t>(config_.port);
-    settings_.transportIndex = config_.device.empty() ? 0 : 1;
-    settings_.portName = config_.device.empty() ? "TCP" : config_.device;
-    settings_.lockCode = static_cast<std::uint32_t>(std::strtoul(config_.lock.c_str(), nullptr, 10));
-    views_.lockCodeText = config_.lock;
-    session_ = std::make_unique<CSessionBridge>(loop_.Queue());
+    // The transports never leave the process; the address is only the session's to hold.
+    settings_.host = "127.0.0.1";
+    settings_.lockCode = lockCode;
+    settings_.reconnect = false;  // this link reconnects by itself
+    session_ = std::make_unique<CSessionBridge>(loop_.Queue(), std::move(transports));
     controller_ = std::make_unique<CConnectionController>(
         *session_, settings_, ControllerViews{views_, views_, views_, views_, views_, views_, views_}, loop_.Timers());
     controller_->SetObserver(this);
     controller_->SetWorkFolder(workFolder_);
-    views_.onSelectPage = [this](int record) { controller_->OpenPage(static_cast<std::size_t>(record), true); };
-    loop_.Attach(*controller_);
-    summary_ = json{{"name", config_.name}, {"state", "disconnected"}, {"model", ""}, {"title", ""}}.dump();
+    views_.openPage = [this](int record) { controller_->OpenPage(static_cast<std::size_t>(record), true); };
+    summary_ = json{{"name", name_}, {"state", "disconnected"}, {"model", ""}, {"title", ""}}.dump();
 }
 
 CWebLink::~CWebLink()
@@ -78,27 +77,33 @@ void CWebLink::Start()
 void CWebLink::Stop()
 {
     stop_ = true;
+    loop_.Wake();
     if (thread_.joinable()) thread_.join();
 }
 
 void CWebLink::Run()
 {
-    loop_.RunUntil([this] {
-        RunTasks();
-        Tick();
-        return stop_.load();
-    }, Clock::time_point::max());
+    const auto handle = [this](const AppMessage& message) { controller_->HandleMessage(message); };
+    loop_.Run([this] { return stop_.load(); }, Clock::time_point::max(), handle,
+              [this] {
+                  RunTasks();
+                  Tick();
+              },
+              kTick);
     if (session_->IsConnected()) {
         controller_->ExitApplication();
-        loop_.RunFor(std::chrono::seconds(3), [this] { return !session_->IsConnected(); });
+        loop_.Run([this] { return !session_->IsConnected(); }, Clock::now() + std::chrono::seconds(3), handle);
     }
     if (fileWait_) fileWait_->done.set_value({});
 }
 
 void CWebLink::Post(std::function<void()> task)
 {
-    std::lock_guard lock(tasksMutex_);
-    if (tasks_.size() < 1024) tasks_.push_back(std::move(task));
+    {
+        std::lock_guard lock(tasksMutex_);
+        if (tasks_.size() < 1024) tasks_.push_back(std::move(task));
+    }
+    loop_.Wake();
 }
 
 void CWebLink::RunTasks()
@@ -136,8 +141,8 @@ void CWebLink::Tick()
     if (now < nextPublish_) return;
     nextPublish_ = now + kPublishPeriod;
     // Re-reading the open page is how a change by another remote shows here.
-    if (Ready() && statusSinceWalk_ && !controller_->RefreshWalkRunning() && !controller_->FullReadRunning() &&
-        now >= nextWalk_) {
+    if (Ready() && watchers_ > 0 && statusSinceWalk_ && !controller_->RefreshWalkRunning() &&
+        !controller_->FullReadRunning() && now >= nextWalk_) {
         nextWalk_ = now + kWalkPeriod;
         statusSinceWalk_ = false;
         controller_->OpenPage(controller_->CurrentPageIndex(), false);
@@ -150,7 +155,7 @@ void CWebLink::KeepConnected()
     const auto now = Clock::now();
     if (controller_->State() != ConnectionState::Disconnected || now < nextConnect_) return;
     nextConnect_ = now + kReconnectPause;
-    views_.messages.clear();
+    views_.shown.message.clear();
     controller_->ToggleConnection();
 }
 
@@ -173,8 +178,8 @@ void CWebLink::PublishChanges()
         newValues_.clear();
     }
     std::lock_guard lock(summaryMutex_);
-    summary_ = json{{"name", config_.name}, {"state", StateText(controller_->State())},
-                    {"model", controller_->Model() ? controller_->Model()->name : ""}, {"title", views_.title}}
+    summary_ = json{{"name", name_}, {"state", StateText(controller_->State())},
+                    {"model", controller_->Model() ? controller_->Model()->name : ""}, {"title", views_.shown.title}}
                    .dump();
 }
 
@@ -186,16 +191,16 @@ std::string CWebLink::Summary()
 
 std::string CWebLink::StateJson() const
 {
-    const std::string message = views_.messages.empty() ? std::string() : views_.messages.back().text;
+    const auto& shown = views_.shown;
     return json{{"t", "state"},
-                {"name", config_.name},
+                {"name", name_},
                 {"state", StateText(controller_->State())},
-                {"title", views_.title},
+                {"title", shown.title},
                 {"model", controller_->Model() ? controller_->Model()->name : ""},
-                {"message", message},
-                {"abEnabled", views_.abEnabled},
-                {"a", views_.aChecked},
-                {"b", views_.bChecked},
+                {"message", shown.message},
+                {"abEnabled", shown.abEnabled},
+                {"a", shown.a},
+                {"b", shown.b},
                 {"compareLock", controller_->CompareLock()}}
         .dump();
 }
@@ -209,7 +214,7 @@ std::string CWebLink::PresetsJson() const
 {
     json rows = json::array();
     for (const auto& row : controller_->PresetRows()) rows.push_back({row.label, row.name});
-    const auto& f = views_.flags;
+    const auto& f = views_.shown.flags;
     return json{{"t", "presets"},
                 {"rows", rows},
                 {"users", controller_->UserPresetCount()},
@@ -229,9 +234,17 @@ std::string CWebLink::PageText(std::size_t index)
     return json{{"t", "page"}, {"index", index}, {"page", PageJson(*record->node, record->path, choices)}}.dump();
 }
 
+void CWebLink::Leave(std::uint64_t)
+{
+    Post([this] {
+        if (watchers_ > 0) --watchers_;
+    });
+}
+
 void CWebLink::Join(std::uint64_t client)
 {
     Post([this, client] {
+        ++watchers_;
         for (const std::string* text : {&lastState_, &lastTree_, &lastPresets_, &lastLayout_, &lastMeter_})
             if (!text->empty()) clients_.Send(client, *text);
         json all = json::array();
@@ -253,7 +266,7 @@ void CWebLink::Submit(std::uint64_t client, const std::string& user, WebRole rol
         const ClientCheck check = Ready() ? CheckClientMessage(text, Context(role))
                                           : ClientCheck{std::nullopt, "the processor is not ready"};
         if (!check.message) {
-            log_("refused a message of " + user + " for " + config_.name + ": " + check.refusal);
+            log_("refused a message of " + user + " for " + name_ + ": " + check.refusal);
             clients_.Send(client, json{{"t", "refused"}, {"text", check.refusal}}.dump());
             return;
         }
@@ -276,23 +289,23 @@ void CWebLink::Handle(std::uint64_t client, const std::string& user, const Clien
             controller_->OpenPage(index, true);
     } else if (const auto* p = std::get_if<ClientPreset>(&message)) {
         log_(user + " " + presets::PresetCommandText(p->command) + " preset " + std::to_string(p->index + 1) +
-             " of " + config_.name + (p->name.empty() ? "" : " as \"" + p->name + "\""));
-        views_.selectedRow = p->index;
+             " of " + name_ + (p->name.empty() ? "" : " as \"" + p->name + "\""));
+        views_.shown.selectedRow = p->index;
         if (p->command == presets::PresetCommand::Rename) {
-            if (p->index < views_.rows.size()) views_.rows[p->index].second = p->name;
+            views_.SetRowName(p->index, p->name);
             controller_->HandleMessage({msg::UM_PRESET_NAME_CHANGED, p->index, 0, {}});
         } else {
             controller_->HandleMessage({msg::UM_PRESET_COMMAND, p->index, static_cast<std::uint32_t>(p->command), {}});
         }
     } else if (const auto* ab = std::get_if<ClientCompare>(&message)) {
-        log_(user + " chose " + (ab->b ? "B" : "A") + " on " + config_.name);
+        log_(user + " chose " + (ab->b ? "B" : "A") + " on " + name_);
         ab->b ? controller_->SelectB() : controller_->SelectA();
     }
 }
 
 void CWebLink::Write(ParamAddress address, std::uint8_t value, bool echo, const std::string& user)
 {
-    log_("write " + (user.empty() ? std::string("(paced)") : user) + " " + config_.name + " " +
+    log_("write " + (user.empty() ? std::string("(paced)") : user) + " " + name_ + " " +
          std::to_string(address.a) + " " + std::to_string(address.b) + " " + std::to_string(address.c) + " = " +
          std::to_string(value));
     controller_->WriteParameter(address.a, address.b, address.c, value, echo);
@@ -356,9 +369,9 @@ ByteString CWebLink::Transfer(unsigned index, std::optional<ByteString> upload, 
             !presets::IsCommandAllowed(command, index, controller_->UserPresetCount()) ||
             (up && !presets::WritePresetFile(path, *upload)))
             return promise->set_value({});
-        log_(user + (up ? " uploads" : " downloads") + " preset " + std::to_string(index + 1) + " of " + config_.name);
-        (up ? views_.fileToLoad : views_.fileToSave) = path;
-        views_.selectedRow = index;
+        log_(user + (up ? " uploads" : " downloads") + " preset " + std::to_string(index + 1) + " of " + name_);
+        (up ? views_.shown.fileToLoad : views_.shown.fileToSave) = path;
+        views_.shown.selectedRow = index;
         fileWait_ = FileWait{index, up, path, std::move(*promise), Clock::now() + kFileWait};
         controller_->HandleMessage({msg::UM_PRESET_COMMAND, index, static_cast<std::uint32_t>(command), {}});
     });

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "agent/ControllerLoop.h"
+#include "agent/HeadlessViews.h"
 #include "app/ConnectionController.h"
 #include "app/SessionBridge.h"
-#include "cli/CliLoop.h"
-#include "cli/TextViews.h"
+#include "link/TransportFactory.h"
 #include "settings/ConnectionSettings.h"
-#include "web/WebConfig.h"
 #include "web/WebMessages.h"
 
 #include <atomic>
@@ -30,14 +30,16 @@ public:
     virtual void Send(std::uint64_t client, const std::string& text) = 0;
 };
 
-// One processor for the browsers: the connection controller with headless
-// views on a thread of its own. Browsers reach it only through posted tasks,
-// so the controller keeps its one thread; what changed goes out as JSON at
-// most every 50 ms, meters at the status rate.
+// One processor for the browsers: the connection controller with the agent's
+// headless views on a thread of its own, connected through `transports` (one
+// more remote of the agent's shared link to the processor, under `lockCode`).
+// Browsers reach it only through posted tasks, so the controller keeps its one
+// thread; what changed goes out as JSON at most every 50 ms, meters at the
+// status rate.
 class CWebLink : private IControllerObserver {
 public:
-    CWebLink(std::size_t index, WebProcessorConfig config, std::string workFolder, IWebClients& clients,
-             std::function<void(const std::string&)> log);
+    CWebLink(std::size_t index, std::string name, std::uint32_t lockCode, TransportFactory transports,
+             std::string workFolder, IWebClients& clients, std::function<void(const std::string&)> log);
     ~CWebLink() override;
     CWebLink(const CWebLink&) = delete;
     CWebLink& operator=(const CWebLink&) = delete;
@@ -45,12 +47,13 @@ public:
     void Start();
     void Stop();
 
-    const WebProcessorConfig& Config() const { return config_; }
     // {"name", "state", "model", "title"}: safe from any thread.
     std::string Summary();
 
-    // A browser joined: it gets the whole picture.
+    // A browser joined: it gets the whole picture. The open page is re-read
+    // only while some browser watches.
     void Join(std::uint64_t client);
+    void Leave(std::uint64_t client);
     // A checked message of a browser; writes are logged with the user.
     void Submit(std::uint64_t client, const std::string& user, WebRole role, const std::string& text);
     // A preset file from the processor (empty on failure), or one sent to it.
@@ -92,14 +95,14 @@ private:
     };
 
     const std::size_t index_;
-    const WebProcessorConfig config_;
+    const std::string name_;
     const std::string workFolder_;
     IWebClients& clients_;
     std::function<void(const std::string&)> log_;
 
     ConnectionSettings settings_;
-    CTextViews views_;
-    CCliLoop loop_;
+    CControllerLoop loop_;
+    CHeadlessViews views_;
     std::unique_ptr<CSessionBridge> session_;
     std::unique_ptr<CConnectionController> controller_;
     CWritePacer pacer_;
@@ -114,6 +117,7 @@ private:
     std::string summary_;
 
     // Link thread only.
+    std::size_t watchers_ = 0;
     std::map<std::uint32_t, std::uint8_t> values_;
     std::map<std::uint32_t, bool> echoes_;  // whether a paced write re-evaluates visibility
     std::vector<std::array<std::uint8_t, 4>> newValues_;

@@ -1,11 +1,14 @@
 #include "http/HttpServer.h"
 
 #include "HttpClient.h"
+#include "TlsClient.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -182,4 +185,52 @@ TEST(HttpServer, WebSocketsEchoEachMessageToItsOwnPeerAndRefusedOnesNeverOpen)
     server.Stop();  // joins every worker: the close handlers have run
     EXPECT_EQ(opened, 2);
     EXPECT_EQ(closed, 2);
+}
+
+namespace {
+
+// A self-signed certificate for 127.0.0.1 and its key, made by the openssl
+// program in a fresh folder.
+struct SelfSigned {
+    std::filesystem::path folder;
+    std::string cert, key;
+    bool made = false;
+
+    SelfSigned()
+    {
+        char name[] = "/tmp/vexlor-tls-test-XXXXXX";
+        folder = ::mkdtemp(name);
+        cert = (folder / "cert.pem").string();
+        key = (folder / "key.pem").string();
+        const std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 -keyout " +
+                                    key + " -out " + cert + " >/dev/null 2>&1";
+        made = std::system(command.c_str()) == 0;
+    }
+    ~SelfSigned() { std::filesystem::remove_all(folder); }
+};
+
+}  // namespace
+
+TEST(HttpServer, WithACertificateAndKeyItServesHttpsAndNoPlainHttp)
+{
+    SelfSigned files;
+    ASSERT_TRUE(files.made) << "openssl could not make a certificate";
+    http::Server server;
+    server.Route("/hello", [](const http::Request&) { return http::Response{200, "text/plain", "over TLS\n", {}}; });
+    http::ServerOptions o = Loopback();
+    o.tlsCertificate = files.cert;
+    o.tlsKey = files.key;
+    std::string why;
+    ASSERT_TRUE(server.Start(o, &why)) << why;
+
+    const TlsAnswer a = TlsRequest(server.Port(), "GET /hello HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+    ASSERT_TRUE(a.handshake);
+    EXPECT_EQ(a.peerName, "/CN=127.0.0.1");
+    EXPECT_EQ(a.reply.rfind("HTTP/1.1 200", 0), 0u) << a.reply;
+    EXPECT_NE(a.reply.find("\r\n\r\nover TLS\n"), std::string::npos) << a.reply;
+    // Plain HTTP on the TLS port gets no answer.
+    EXPECT_EQ(HttpGet(server.Port(), "/hello").status, 0);
+    server.Stop();
+    // The joined key file lived only while the server ran.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(files.folder), {}), 2);
 }

@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <set>
+#include <sstream>
+
+#include <unistd.h>
 
 namespace {
 
@@ -109,16 +114,14 @@ TEST(WebConfigFile, ReadsGroupsAndReportsWhatItCannotRead)
     const std::string hash = HashPassword("pw", HashCost::Minimum());
     std::vector<std::string> errors;
     const WebConfig c = ParseWebConfig("[web]\nlisten = 0.0.0.0\nport = 9000\nbogus = 1\n"
-                                       "[processor studio]\nhost = 127.0.0.1\nport = 1300\nlock = 1234\n"
+                                       "[studio]\nhost = 127.0.0.1\nport = 1300\nlock_code = 1234\n"
                                        "[users]\nann = admin:" + hash + "\nbad name = admin:" + hash + "\n",
                                        errors);
     EXPECT_EQ(c.listen, "0.0.0.0");
     EXPECT_FALSE(c.Loopback());
     EXPECT_EQ(c.port, 9000);
-    ASSERT_EQ(c.processors.size(), 1u);
-    EXPECT_EQ(c.processors[0].name, "studio");
-    EXPECT_EQ(c.processors[0].port, 1300);
-    EXPECT_EQ(c.processors[0].lock, "1234");
+    EXPECT_TRUE(c.enabled);
+    // The processor groups are the agent's: none of their lines is an error here.
     ASSERT_EQ(c.users.size(), 1u);
     EXPECT_EQ(c.users.at("ann").role, WebRole::Admin);
     EXPECT_EQ(errors.size(), 2u);
@@ -141,6 +144,31 @@ TEST(WebConfigFile, AddingAUserReplacesItsLineAndKeepsTheRest)
     EXPECT_TRUE(VerifyPassword(c.users.at("ann").hash, "two"));
     EXPECT_TRUE(VerifyPassword(c.users.at("bob").hash, "one"));
     EXPECT_EQ(text.rfind("# site\n", 0), 0u);
+    EXPECT_FALSE(ParseWebConfig("[agent]\nmetrics_port = 0\n[studio]\nhost = h\n", errors).enabled);
+}
+
+TEST(WebConfigFile, AddUserWritesAValidHashOnlyForAGoodNameRoleAndPassword)
+{
+    const auto path = std::filesystem::temp_directory_path() / ("web-users-" + std::to_string(::getpid()) + ".ini");
+    { std::ofstream(path) << "[studio]\nhost = 127.0.0.1\n"; }
+    std::string why;
+    EXPECT_FALSE(AddUserToConfigFile(path.string(), "ann", "admin", "short", &why));
+    EXPECT_FALSE(AddUserToConfigFile(path.string(), "ann", "root", "long enough", &why));
+    EXPECT_FALSE(AddUserToConfigFile(path.string(), "a b", "admin", "long enough", &why));
+    EXPECT_FALSE(AddUserToConfigFile((path.string() + ".missing"), "ann", "admin", "long enough", &why));
+    ASSERT_TRUE(AddUserToConfigFile(path.string(), "ann", "readonly", "long enough", &why)) << why;
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    std::vector<std::string> errors;
+    const WebConfig c = ParseWebConfig(text.str(), errors);
+    EXPECT_EQ(text.str().rfind("[studio]\nhost = 127.0.0.1\n", 0), 0u);
+    ASSERT_EQ(c.users.count("ann"), 1u);
+    EXPECT_EQ(c.users.at("ann").role, WebRole::ReadOnly);
+    EXPECT_TRUE(VerifyPassword(c.users.at("ann").hash, "long enough"));
+    // Password hashes are for the owner's eyes only.
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::group_read,
+              std::filesystem::perms::none);
+    std::filesystem::remove(path);
 }
 
 }  // namespace

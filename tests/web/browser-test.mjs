@@ -1,10 +1,12 @@
-// End to end in a real browser: Debian's chromium, headless, against
-// vexlor-web and the simulator on 127.0.0.1. Started by run-browser-test.sh,
-// which passes the ports, the simulator's log and chromium in the environment.
+// End to end in a real browser: Debian's chromium, headless, against the
+// browser remote of vexlor-agent and the simulator on 127.0.0.1. Started by
+// run-browser-test.sh, which passes the ports, the simulator's log, vexlor-cli
+// and chromium in the environment.
 import puppeteer from 'puppeteer-core';
 import net from 'node:net';
 import fs from 'node:fs';
 import dgram from 'node:dgram';
+import { execFile } from 'node:child_process';
 
 const env = process.env;
 const base = `http://127.0.0.1:${env.WEB_PORT}`;
@@ -24,26 +26,30 @@ async function until(fn, ms = 8000) {
 }
 
 const simWrites = () => fs.readFileSync(env.SIM_LOG, 'utf8').split('\n').filter((l) => l.includes('< Write :'));
-// Another remote talks to the simulator straight over UDP: one write or read
-// packet of the processor's protocol (command, address, value, byte sum), its
-// reply awaited, tried again when lost.
-async function simCommand(bytes, isReply) {
+// What the processor holds, read through the agent's UDP port with one read
+// packet of the processor's protocol (command, address, byte sum), its reply
+// awaited, tried again when lost.
+async function agentCommand(bytes, isReply) {
   const packet = Buffer.from([...bytes, bytes.reduce((x, y) => x + y, 0) & 0xff]);
   for (let attempt = 0; attempt < 5; ++attempt) {
     const socket = dgram.createSocket('udp4');
     const reply = await new Promise((resolve) => {
       const timer = setTimeout(() => resolve(null), 1000);
       socket.on('message', (m) => { if (isReply(m)) { clearTimeout(timer); resolve(m); } });
-      socket.send(packet, Number(env.SIM_PORT), '127.0.0.1');
+      socket.send(packet, Number(env.AGENT_PORT), '127.0.0.1');
     });
     socket.close();
     if (reply) return reply;
   }
-  throw new Error('the simulator did not answer ' + packet.toString('hex'));
+  throw new Error('the agent did not answer ' + packet.toString('hex'));
 }
-const simWrite = (a, b, c, v) => simCommand([0x01, a, b, c, v], (m) => m[0] === 0x06 && m[1] === 0x01);
 const simRead = async (a, b, c) =>
-  (await simCommand([0x81, a, b, c], (m) => m[0] === 0x06 && m[1] === 0x81 && m[2] === a && m[3] === b && m[4] === c))[5];
+  (await agentCommand([0x81, a, b, c], (m) => m[0] === 0x06 && m[1] === 0x81 && m[2] === a && m[3] === b && m[4] === c))[5];
+// vexlor-cli as another remote of the agent: a whole connect, a write and its read-back.
+const cliSet = (a, b, c, v) => new Promise((resolve) => {
+  execFile(env.CLI, ['--port', env.AGENT_PORT, '--lock', '0000', '--timeout', '20', 'set', `${a}`, `${b}`, `${c}`, `${v}`],
+    { timeout: 30000 }, (error, stdout, stderr) => resolve({ ok: !error, out: stdout + stderr }));
+});
 
 async function login(user, password, origin = base) {
   const r = await fetch(base + '/api/login', {
@@ -207,7 +213,7 @@ async function browserChecks(browser) {
   check(sent && parseInt(sent[1], 16) === got && got !== 16, `the processor holds the last value written (${got})`);
   await page.screenshot({ path: `${shots}/web-desktop.png` });
 
-  // A change by another remote shows in the page.
+  // A change made by vexlor-cli through the agent shows in the page.
   const ratioText = () => page.evaluate(() => {
     const caps = [...document.querySelectorAll('#page .cap')];
     const cap = caps.find((c) => c.textContent === 'Ratio');
@@ -215,8 +221,10 @@ async function browserChecks(browser) {
     return vals[caps.filter((c) => c.textContent).indexOf(cap)]?.textContent;
   });
   const ratioBefore = await ratioText();
-  await simWrite(0, 1, 3, 5);
-  check(await until(async () => (await ratioText()) !== ratioBefore, 5000), `a change by another remote shows in the page (${ratioBefore} -> ${await ratioText()})`);
+  const cli = await cliSet(0, 1, 3, 5);
+  check(cli.ok, 'vexlor-cli writes through the agent' + (cli.ok ? '' : ': ' + cli.out));
+  check(await until(async () => (await ratioText()) !== ratioBefore, 5000),
+    `a change made by vexlor-cli through the agent shows in the page (${ratioBefore} -> ${await ratioText()})`);
 
   // B: the compare lock holds the group-0 controls.
   await until(() => page.$eval('#btn-b', (b) => !b.disabled));

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The browser remote end to end: the simulator (model 12) and vexlor-web on
-# 127.0.0.1, driven by headless chromium through puppeteer-core. Usage:
+# The browser remote end to end: the simulator (model 12) and vexlor-agent
+# running the browser remote on 127.0.0.1, driven by headless chromium through
+# puppeteer-core, with vexlor-cli as another remote of the agent. Usage:
 #   bash tests/web/run-browser-test.sh BUILD_DIR [SHOT_DIR]
 # Runs inside a network namespace with only loopback when it can make one.
 set -euo pipefail
@@ -26,6 +27,7 @@ fi
 
 work="$(mktemp -d -p "$build" web-test.XXXXXX)"
 sim_pid="" web_pid=""
+agent="$build/src/agent/vexlor-agent"
 cleanup() {
   [ -n "$web_pid" ] && kill "$web_pid" 2>/dev/null && wait "$web_pid" 2>/dev/null || true
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null || true
@@ -51,34 +53,38 @@ sim_port="$(wait_for "$work/sim.log" 's/.*udp 127\.0\.0\.1:\([0-9]*\).*/\1/p')"
 [ -n "$sim_port" ] || { echo "the simulator did not start"; exit 1; }
 
 cat >"$work/web.ini" <<INI
+[agent]
+metrics_port = 0
+
 [web]
 listen = 127.0.0.1
 port = 0
 
-[processor studio]
+[studio]
 host = 127.0.0.1
 port = $sim_port
-lock = 0000
+lock_code = 0
+listen_port = 0
 INI
 export ADMIN_PASSWORD="admin-$RANDOM-$RANDOM" READONLY_PASSWORD="reader-$RANDOM-$RANDOM"
-echo "$ADMIN_PASSWORD" | "$build/src/web/vexlor-web" --config "$work/web.ini" --add-user ann --role admin >/dev/null
-echo "$READONLY_PASSWORD" | "$build/src/web/vexlor-web" --config "$work/web.ini" --add-user ro --role readonly >/dev/null
+echo "$ADMIN_PASSWORD" | "$agent" --config "$work/web.ini" --add-user ann --role admin >/dev/null
+echo "$READONLY_PASSWORD" | "$agent" --config "$work/web.ini" --add-user ro --role readonly >/dev/null
 
-"$build/src/web/vexlor-web" --config "$work/web.ini" --work "$work/web" 2>"$work/web.log" &
+"$agent" --config "$work/web.ini" 2>"$work/web.log" &
 web_pid=$!
 web_port="$(wait_for "$work/web.log" 's|.*web remote at http://127\.0\.0\.1:\([0-9]*\)/.*|\1|p')"
-[ -n "$web_port" ] || { echo "vexlor-web did not start"; cat "$work/web.log"; exit 1; }
+agent_port="$(wait_for "$work/web.log" 's|.*studio: re-served on UDP 127\.0\.0\.1:\([0-9]*\).*|\1|p')"
+[ -n "$web_port" ] && [ -n "$agent_port" ] || { echo "vexlor-agent did not start"; cat "$work/web.log"; exit 1; }
 
-# Starts vexlor-web on a config of its own (NAME LISTEN EXTRA-LINES). Its
+# Starts an agent on a config of its own (NAME LISTEN EXTRA-LINES). Its
 # processor is a loopback port where nothing answers, so the simulator keeps
 # one link.
 start_web() {
   local name="$1" listen="$2" extra="$3"
-  printf '[web]\nlisten = %s\nport = 0\n%b\n[processor idle]\nhost = 127.0.0.1\nport = 9\n' \
+  printf '[agent]\nmetrics_port = 0\n[web]\nlisten = %s\nport = 0\n%b\n[idle]\nhost = 127.0.0.1\nport = 9\n' \
     "$listen" "$extra" >"$work/$name.ini"
-  echo "$ADMIN_PASSWORD" | "$build/src/web/vexlor-web" --config "$work/$name.ini" --add-user ann --role admin >/dev/null
-  mkdir -p "$work/$name"
-  "$build/src/web/vexlor-web" --config "$work/$name.ini" --work "$work/$name" 2>"$work/$name.log" &
+  echo "$ADMIN_PASSWORD" | "$agent" --config "$work/$name.ini" --add-user ann --role admin >/dev/null
+  "$agent" --config "$work/$name.ini" 2>"$work/$name.log" &
   echo $! >"$work/$name.pid"
   wait_for "$work/$name.log" '/web remote at/p' >/dev/null
 }
@@ -90,7 +96,7 @@ status=0
 # and the session cookie is Secure.
 if [ -n "${VEXLOR_IN_NETNS:-}" ] && command -v openssl >/dev/null && command -v curl >/dev/null; then
   start_web open 0.0.0.0 ""
-  grep -q "warning: the web remote listens on 0.0.0.0 without TLS" "$work/open.log" \
+  grep -q "^<4>the web remote listens on 0.0.0.0 without TLS" "$work/open.log" \
     && echo "ok   listening beyond loopback without TLS is warned about" \
     || { echo "FAIL no warning for a listener beyond loopback without TLS"; status=1; }
   stop_web open
@@ -100,7 +106,7 @@ if [ -n "${VEXLOR_IN_NETNS:-}" ] && command -v openssl >/dev/null && command -v 
   tls_port="$(sed -n 's|.*web remote at https://0\.0\.0\.0:\([0-9]*\)/.*|\1|p' "$work/tls.log")"
   cookie="$(curl -sk -D - -o /dev/null -H "Origin: https://127.0.0.1:$tls_port" -H 'Content-Type: application/json' \
     -d "{\"user\":\"ann\",\"password\":\"$ADMIN_PASSWORD\"}" "https://127.0.0.1:$tls_port/api/login" | grep -i '^set-cookie' || true)"
-  if [ -n "$tls_port" ] && ! grep -q warning "$work/tls.log" && [[ "$cookie" == *"; Secure"* ]]; then
+  if [ -n "$tls_port" ] && ! grep -q "without TLS" "$work/tls.log" && [[ "$cookie" == *"; Secure"* ]]; then
     echo "ok   with a certificate and key the remote serves HTTPS and a Secure cookie"
   else
     echo "FAIL HTTPS with a certificate: port '$tls_port', cookie '$cookie'"; cat "$work/tls.log"; status=1
@@ -108,11 +114,11 @@ if [ -n "${VEXLOR_IN_NETNS:-}" ] && command -v openssl >/dev/null && command -v 
   stop_web tls
 fi
 
-WEB_PORT="$web_port" SIM_PORT="$sim_port" SIM_LOG="$work/sim.log" \
+WEB_PORT="$web_port" AGENT_PORT="$agent_port" SIM_LOG="$work/sim.log" CLI="$build/src/cli/vexlor-cli" \
   CHROMIUM="$chromium" PROFILE_DIR="$work/profile" SHOT_DIR="$shots" \
   timeout 300 node "$here/browser-test.mjs" || status=1
 if [ "$status" -ne 0 ]; then
-  echo "--- vexlor-web log"; tail -n 40 "$work/web.log"
+  echo "--- vexlor-agent log"; tail -n 40 "$work/web.log"
 fi
 grep -q "write ann studio" "$work/web.log" || { echo "FAIL the writes are not logged with the user"; status=1; }
 exit "$status"
