@@ -53,6 +53,8 @@ public:
     // length limit, numbered " (2)", " (3)" ... when taken.
     std::string FreeName(const std::string& base) const;
 
+    bool operator==(const CConnectionProfiles&) const = default;
+
 private:
     ConnectionProfile* FindMutable(const std::string& name);
 

@@ -115,10 +115,16 @@ void CSettingsPanel::SetProfiles(CConnectionProfiles& profiles, std::function<vo
 {
     profiles_ = &profiles;
     profilesChanged_ = std::move(changed);
+    const CConnectionProfiles stored = profiles;
     AdoptSettingsAsFirstProfile(*profiles_, settings_);
     // The settings record is what the profile in use holds now.
     KeepFields();
-    ProfilesChanged();
+    // Writing the store costs a flush to disk at every start; only a first
+    // start or an older copy's change to the record gives it anything new.
+    if (*profiles_ == stored)
+        FillProfileList();
+    else
+        ProfilesChanged();
 }
 
 void CSettingsPanel::ProfilesChanged()

@@ -313,6 +313,22 @@ TEST_F(SettingsPanelTest, ConnectUsesTheChosenProfileAndTheTitleNamesIt)
     std::filesystem::remove_all(folder);
 }
 
+// The store is written with a flush to disk, which start-up cannot afford
+// when it has nothing new to keep.
+TEST_F(SettingsPanelTest, StartStoresTheProfilesOnlyWhenItChangedThem)
+{
+    CConnectionProfiles profiles;
+    int stores = 0;
+    auto first = MakePanel();
+    first->SetProfiles(profiles, [&stores] { ++stores; });
+    EXPECT_EQ(stores, 1);
+    ASSERT_EQ(profiles.List().size(), 1u);
+    auto next = MakePanel();
+    next->SetProfiles(profiles, [&stores] { ++stores; });
+    EXPECT_EQ(stores, 1);
+    EXPECT_EQ(next->ProfileList().topLevelItemCount(), 1);
+}
+
 TEST_F(SettingsPanelTest, ShotOfThePanel)
 {
     const char* shots = std::getenv("VEXLOR_PAGE_SHOTS");
