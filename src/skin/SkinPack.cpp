@@ -22,14 +22,54 @@ std::uint32_t LittleEndian32(const std::uint8_t* p)
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-bool ReadU32(const ISkinPackSource& source, std::uint64_t offset, std::uint32_t& value)
-{
-    std::array<std::uint8_t, 4> bytes{};
-    if (!source.ReadAt(offset, bytes))
-        return false;
-    value = LittleEndian32(bytes.data());
-    return true;
-}
+// Reads the entry headers spread through the archive a window at a time, so
+// indexing costs a few reads rather than four per entry.
+class CReadAhead {
+public:
+    explicit CReadAhead(const ISkinPackSource& source) : source_(source) {}
+
+    bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out)
+    {
+        if (out.size() > kWindow)
+            return source_.ReadAt(offset, out);
+        const bool inWindow = offset >= start_ && offset - start_ + out.size() <= filled_;
+        if (!inWindow && !Fill(offset, out.size()))
+            return false;
+        std::memcpy(out.data(), window_.data() + (offset - start_), out.size());
+        return true;
+    }
+
+    bool ReadU32(std::uint64_t offset, std::uint32_t& value)
+    {
+        std::array<std::uint8_t, 4> bytes{};
+        if (!ReadAt(offset, bytes))
+            return false;
+        value = LittleEndian32(bytes.data());
+        return true;
+    }
+
+private:
+    static constexpr std::size_t kWindow = 64u * 1024u;
+
+    bool Fill(std::uint64_t offset, std::size_t needed)
+    {
+        const std::uint64_t size = source_.Size();
+        if (offset > size || needed > size - offset)
+            return false;
+        filled_ = static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, size - offset));
+        start_ = offset;
+        if (!source_.ReadAt(offset, std::span(window_.data(), filled_))) {
+            filled_ = 0;
+            return false;
+        }
+        return true;
+    }
+
+    const ISkinPackSource& source_;
+    std::array<std::uint8_t, kWindow> window_{};
+    std::uint64_t start_ = 0;
+    std::size_t filled_ = 0;
+};
 
 bool IsSignatureAt(const std::uint8_t* p)
 {
@@ -191,20 +231,21 @@ CSkinPack CSkinPack::Index(const ISkinPackSource& source)
     if (!pack.archiveOffset_)
         return pack;
     const std::uint64_t size = source.Size();
+    auto reader = std::make_unique<CReadAhead>(source);
     std::uint32_t textLength = 0;
-    if (!ReadU32(source, *pack.archiveOffset_ + kHeaderSize, textLength))
+    if (!reader->ReadU32(*pack.archiveOffset_ + kHeaderSize, textLength))
         return pack;
     std::uint64_t offset = *pack.archiveOffset_ + kHeaderSize + 4 + textLength;
     bool leftOut = false;
     std::string path;
     while (offset < size && size - offset > 1 && pack.entries_.size() < kMaxEntries) {
         std::uint32_t pathLength = 0;
-        if (!ReadU32(source, offset, pathLength))
+        if (!reader->ReadU32(offset, pathLength))
             break;
         const std::uint64_t sizesAt = offset + 4 + pathLength;
         std::uint32_t packedSize = 0;
         std::uint32_t unpackedSize = 0;
-        if (!ReadU32(source, sizesAt, packedSize) || !ReadU32(source, sizesAt + 4, unpackedSize))
+        if (!reader->ReadU32(sizesAt, packedSize) || !reader->ReadU32(sizesAt + 4, unpackedSize))
             break;
         const std::uint64_t dataOffset = sizesAt + 8;
         if (packedSize > size - dataOffset)
@@ -215,7 +256,7 @@ CSkinPack CSkinPack::Index(const ISkinPackSource& source)
             continue;
         }
         path.resize(pathLength);
-        if (!source.ReadAt(sizesAt - pathLength, std::span(reinterpret_cast<std::uint8_t*>(path.data()), path.size())))
+        if (!reader->ReadAt(sizesAt - pathLength, std::span(reinterpret_cast<std::uint8_t*>(path.data()), path.size())))
             break;
         pack.byUpperPath_.try_emplace(UpperAscii(path), pack.entries_.size());
         pack.entries_.push_back({path, dataOffset, packedSize, unpackedSize});
