@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
-  libasio-dev zlib1g-dev libdeflate-dev nlohmann-json3-dev
+  libasio-dev zlib1g-dev libdeflate-dev libfontconfig-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   xvfb x11-apps imagemagick xdotool libxcb1-dev

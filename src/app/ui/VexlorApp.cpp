@@ -1,6 +1,7 @@
 #include "app/ui/VexlorApp.h"
 
 #include "app/ui/ApplicationIcon.h"
+#include "app/ui/FontWarmUp.h"
 #include "app/ui/SignalExit.h"
 #include "app/ui/SingleInstanceGuard.h"
 #include "app/ui/VexlorDlg.h"
@@ -51,6 +52,7 @@ void ReportMissingSkin()
 
 int RunApplication(int argc, char* argv[])
 {
+    CFontWarmUp fonts;
     QApplication app(argc, argv);
     AppSettings settings;
 
