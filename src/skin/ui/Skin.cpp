@@ -34,11 +34,6 @@ bool CSkin::Load(const std::string& folder)
 
 namespace {
 
-QByteArray ToByteArray(const ByteString& bytes)
-{
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
-}
-
 template <typename Map>
 const auto* FindRecord(const Map& map, std::string_view element, std::string_view property)
 {
@@ -55,7 +50,10 @@ auto Decode(const CSkinCore& core, const std::string& path, Decoder decode)
     const auto bytes = core.Files().ReadFile(path);
     if (!bytes)
         return {};
-    QByteArray data = ToByteArray(*bytes);
+    // A view, not a copy: a twice-size background is megabytes, and the
+    // decoders copy what they keep.
+    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes->data()),
+                                              static_cast<qsizetype>(bytes->size()));
     QBuffer buffer(&data);
     QImageReader reader(&buffer);
     return decode(reader);
