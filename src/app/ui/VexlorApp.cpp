@@ -33,11 +33,12 @@ struct AppSettings {
 };
 
 // Whether the loaded skin can draw the main window at all: its face gives
-// the window its size.
-bool SkinHasMainWindow(const CSkinManager& manager)
+// the window its size. Read at the scale the window will draw at, so the
+// window finds it decoded.
+bool SkinHasMainWindow(const CSkinManager& manager, int scale)
 {
     CSkin* skin = manager.Skin();
-    return skin && !skin->GetImage("DlgMain", "background", nullptr).isNull();
+    return skin && !skin->GetImage("DlgMain", "background", nullptr, scale).isNull();
 }
 
 // Said on the terminal and in a plain box, since there is no skin to draw one.
@@ -65,14 +66,14 @@ int RunApplication(int argc, char* argv[])
     CSkinManager manager(apptext::kSkinFolder);
     // Without its skin the window has nothing to draw; the manager has said why.
     if (!manager.LoadSkin(apptext::kAppName)) return 1;
-    if (!SkinHasMainWindow(manager)) {
+    // The largest images of the first window after its own background decode
+    // on worker threads while this thread reads that background and builds.
+    const int scale = SkinScaleFor(app.devicePixelRatio());
+    manager.Skin()->Prefetch({{"Settings", "background"}, {"Leds", "background"}}, scale);
+    if (!SkinHasMainWindow(manager, scale)) {
         ReportMissingSkin();
         return 1;
     }
-    // The largest images of the first window after its own background decode
-    // on worker threads while the window reads that background and builds.
-    manager.Skin()->Prefetch({{"Settings", "background"}, {"Leds", "background"}},
-                             SkinScaleFor(app.devicePixelRatio()));
 
     int code = 0;
     {
