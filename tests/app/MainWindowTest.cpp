@@ -501,7 +501,7 @@ TEST_P(MainWindowTest, ReconnectOffInThePanelLeavesALostLinkDownAndOnBringsItBac
     };
     CSkinButtonGroup& reconnect = Panel()->ReconnectChooser();
     ASSERT_EQ(reconnect.GetSelected(), 1);
-    Click(reconnect.Button(0));
+    QTest::mouseClick(&reconnect, Qt::LeftButton, {}, reconnect.ButtonRect(0).center());
     ASSERT_TRUE(ConnectToReady());
     sim_->Stop();
     ASSERT_TRUE(RunUntil([&] { return State() == ConnectionState::Disconnected; }));
@@ -512,7 +512,7 @@ TEST_P(MainWindowTest, ReconnectOffInThePanelLeavesALostLinkDownAndOnBringsItBac
     EXPECT_EQ(State(), ConnectionState::Disconnected);
     EXPECT_TRUE(Panel()->isVisible());
 
-    Click(reconnect.Button(1));
+    QTest::mouseClick(&reconnect, Qt::LeftButton, {}, reconnect.ButtonRect(1).center());
     ASSERT_TRUE(ConnectToReady());
     sim_->Stop();
     ASSERT_TRUE(RunUntil([&] { return State() == ConnectionState::Reconnecting; }));

@@ -75,16 +75,21 @@ void CSkinButton::Place(const QRect& rect)
 {
     placedByOwner_ = true;
     setGeometry(rect);
+    // A hidden button hears of its new size only when shown: a group's model button is never shown.
+    if (size() != facesSize_)
+        RebuildFaces();
 }
 
 void CSkinButton::resizeEvent(QResizeEvent*)
 {
-    RebuildFaces();
+    if (size() != facesSize_)
+        RebuildFaces();
 }
 
 void CSkinButton::RebuildFaces()
 {
     faces_.fill(std::nullopt);
+    facesSize_ = size();
     const QImage up = GetImage("up");
     shape_ = GetLong("rgn_rect") != 0 || up.isNull() ? QRegion(rect())
                                                       : RegionFromBitmap(up, SkinMask(*this, "bkcolormask"));
@@ -136,19 +141,27 @@ QSize CSkinButton::sizeHint() const
 
 void CSkinButton::paintEvent(QPaintEvent*)
 {
-    const Face face = CurrentFace();
-    const auto index = static_cast<std::size_t>(face);
     QPainter painter(this);
-    painter.setClipRegion(shape_);
+    PaintLook(painter, CurrentFace(), text(), hasFocus());
+}
+
+void CSkinButton::PaintLook(QPainter& painter, Face face, const QString& text, bool focused) const
+{
+    const auto index = static_cast<std::size_t>(face);
+    const QRect area(QPoint(), size());
+    painter.save();
+    painter.setClipRect(area, Qt::IntersectClip);
+    painter.setClipRegion(shape_, Qt::IntersectClip);
     painter.drawImage(0, 0, FaceImage(face));
     if (drawText_) {
         painter.setFont(font());
         painter.setPen(textColours_[index]);
-        painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text());
+        painter.drawText(area, Qt::AlignCenter | Qt::TextSingleLine, text);
     }
-    if (hasFocus())
-        DrawSkinFocusMark(painter, rect().adjusted(kFocusInset, kFocusInset, -kFocusInset, -kFocusInset),
+    if (focused)
+        DrawSkinFocusMark(painter, area.adjusted(kFocusInset, kFocusInset, -kFocusInset, -kFocusInset),
                           textColours_[index]);
+    painter.restore();
 }
 
 bool CSkinButton::hitButton(const QPoint& pos) const

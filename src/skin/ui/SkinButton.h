@@ -58,6 +58,11 @@ public:
     const QImage& FaceImage(Face face) const;
     QColor TextColour(Face face) const { return textColours_[static_cast<std::size_t>(face)]; }
 
+    // Draws the button as it looks in face with text (and the focus mark when
+    // focused) at the painter's origin, in the button's size. A button group
+    // draws each of its buttons this way from one hidden model button.
+    void PaintLook(QPainter& painter, Face face, const QString& text, bool focused) const;
+
     QSize sizeHint() const override;
 
 protected:
@@ -79,6 +84,7 @@ private:
     void ShowTip();
 
     mutable std::array<std::optional<QImage>, kFaceCount> faces_; // none until first drawn
+    QSize facesSize_; // the size faces_ and shape_ were made for
     std::array<QColor, kFaceCount> textColours_;
     QRegion shape_;
     bool hover_ = false;

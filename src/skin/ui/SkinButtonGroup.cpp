@@ -1,34 +1,46 @@
 #include "skin/ui/SkinButtonGroup.h"
 
-#include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinDrawing.h"
 #include "skin/ui/SkinFont.h"
 #include "skin/ui/SkinPaint.h"
 #include "skin/ui/SkinPlacement.h"
 
+#include <QEnterEvent>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
 
 namespace {
 constexpr const char* kButtonElement = "Button";
-// The control identifier of the button that only measures the captions.
-constexpr int kProbeId = 0xFFFF;
+// The control identifier of the model button.
+constexpr int kModelId = 0xFFFF;
+// How long Enter shows the button down before it chooses it, as a push button's animated click.
+constexpr int kEnterClickMs = 100;
 } // namespace
 
 CSkinButtonGroup::CSkinButtonGroup(std::string element, CSkinManager& manager)
     : CSkinWnd(std::move(element), manager)
 {
-    // Pressed keys reach the group from its buttons; the group itself is no tab stop.
+    // A tab stop once it has buttons.
     setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(true); // the button under the pointer shows its hover face
     // Outside its frame the group shows what lies behind it, skinned window or not.
     setAttribute(Qt::WA_OpaquePaintEvent, false);
+    enterClick_.setSingleShot(true);
+    enterClick_.setInterval(kEnterClickMs);
+    connect(&enterClick_, &QTimer::timeout, this, [this] {
+        const int index = keyDown_;
+        SetDown(-1);
+        if (index >= 0)
+            OnClicked(index);
+    });
 }
 
 CSkinButtonGroup::~CSkinButtonGroup()
 {
-    buttons_.clear();
+    model_.reset();
     Detach();
 }
 
@@ -36,6 +48,11 @@ void CSkinButtonGroup::Create(QWidget* parent, int notifyCode, std::optional<QPo
 {
     notifyCode_ = notifyCode;
     CSkinWnd::Create(parent, offset, false);
+    model_ = std::make_unique<CSkinButton>(kButtonElement, Manager());
+    model_->Create(this, kModelId);
+    model_->hide();
+    model_->setFocusPolicy(Qt::NoFocus);
+    LayOut();
 }
 
 void CSkinButtonGroup::ApplySkin()
@@ -47,6 +64,10 @@ void CSkinButtonGroup::ApplySkin()
     setFont(SkinFont(*this));
     textColour_ = SkinColour(*this, "text_color");
     ShowCaption();
+    ResetFrame();
+    // The buttons are measured in the model's new font, whichever of the two the skin reaches first.
+    if (model_)
+        model_->ApplySkin();
     LayOut();
     update();
 }
@@ -54,19 +75,14 @@ void CSkinButtonGroup::ApplySkin()
 void CSkinButtonGroup::SetButtons(const QStringList& captions)
 {
     AdoptOwnerGeometry();
-    buttons_.clear();
+    DropPress();
+    SetHover(-1);
     selected_ = -1;
+    focusIndex_ = 0;
     captions_ = captions;
-    for (int i = 0; i < captions.size(); ++i) {
-        auto button = std::make_unique<CSkinButton>(kButtonElement, Manager());
-        button->Create(this, kFirstButtonId + i);
-        button->setText(captions[i]);
-        button->setCheckable(true); // one choice of several: screen readers say which
-        connect(button.get(), &QAbstractButton::clicked, this, [this, i] { OnClicked(i); });
-        buttons_.push_back(std::move(button));
-    }
+    setFocusPolicy(captions.isEmpty() ? Qt::NoFocus : Qt::TabFocus);
     LayOut();
-    UpdateTabStop();
+    update();
 }
 
 void CSkinButtonGroup::Place(const QRect& rect)
@@ -86,18 +102,15 @@ void CSkinButtonGroup::AdoptOwnerGeometry()
     }
 }
 
-CSkinButton* CSkinButtonGroup::Button(int index) const
-{
-    return index >= 0 && index < ButtonCount() ? buttons_[static_cast<std::size_t>(index)].get() : nullptr;
-}
-
 void CSkinButtonGroup::LayOut()
 {
     const int count = ButtonCount();
     // No buttons, or no width to lay them out in (a hidden item's group): no room taken beyond the rectangle.
-    if (count == 0 || base_.width() <= 0) {
+    if (count == 0 || base_.width() <= 0 || !model_) {
         resize(std::max(0, base_.width()), std::max(0, base_.height()));
         laidOut_ = geometry();
+        columns_ = rows_ = 0;
+        cell_ = QSize();
         return;
     }
     const QRect inner = QRect(QPoint(), base_.size())
@@ -105,14 +118,10 @@ void CSkinButtonGroup::LayOut()
                                       -SkinOffset(*this, "buttons_ofs_right"), -SkinOffset(*this, "buttons_ofs_bottom"));
     // The widest caption decides the column width; its height the row height.
     QSize widest;
-    {
-        CSkinButton probe(kButtonElement, Manager());
-        probe.Create(this, kProbeId);
-        for (const QString& caption : captions_) {
-            const QSize extent = probe.GetTextSize(caption);
-            if (extent.width() > widest.width())
-                widest = extent;
-        }
+    for (const QString& caption : captions_) {
+        const QSize extent = model_->GetTextSize(caption);
+        if (extent.width() > widest.width())
+            widest = extent;
     }
     columns_ = count;
     int columnWidth = inner.width() / count;
@@ -125,33 +134,179 @@ void CSkinButtonGroup::LayOut()
     resize(std::max(0, columns_ * columnWidth + base_.width() - inner.width()),
            std::max(0, rows_ * rowHeight + base_.height() - inner.height()));
     laidOut_ = geometry();
-    for (int i = 0; i < count; ++i)
-        buttons_[static_cast<std::size_t>(i)]->Place(QRect(inner.left() + (i % columns_) * columnWidth + 1,
-                                                           inner.top() + (i / columns_) * rowHeight + 1,
-                                                           std::max(0, columnWidth - 1), std::max(0, rowHeight - 1)));
+    cellOrigin_ = inner.topLeft();
+    cell_ = QSize(columnWidth, rowHeight);
+    // Every button has one size: the model takes it, and with it the faces and shape they all share.
+    model_->Place(ButtonRect(0));
+}
+
+QRect CSkinButtonGroup::ButtonRect(int index) const
+{
+    if (index < 0 || index >= ButtonCount() || columns_ <= 0)
+        return {};
+    return QRect(cellOrigin_.x() + (index % columns_) * cell_.width() + 1,
+                 cellOrigin_.y() + (index / columns_) * cell_.height() + 1, std::max(0, cell_.width() - 1),
+                 std::max(0, cell_.height() - 1));
+}
+
+int CSkinButtonGroup::ButtonAt(const QPoint& pos) const
+{
+    if (columns_ <= 0 || cell_.width() <= 0 || cell_.height() <= 0 || pos.x() < cellOrigin_.x() ||
+        pos.y() < cellOrigin_.y())
+        return -1;
+    const int column = (pos.x() - cellOrigin_.x()) / cell_.width();
+    const int row = (pos.y() - cellOrigin_.y()) / cell_.height();
+    const int index = row * columns_ + column;
+    if (column >= columns_ || row >= rows_ || index >= ButtonCount())
+        return -1;
+    // Between the buttons, and outside the shape the model gives every button, lies the group.
+    const QRect place = ButtonRect(index);
+    return place.contains(pos) && model_->Shape().contains(pos - place.topLeft()) ? index : -1;
+}
+
+CSkinButton::Face CSkinButtonGroup::ButtonFace(int index) const
+{
+    using Face = CSkinButton::Face;
+    const bool down = index == selected_ || index == keyDown_ || (index == mousePressed_ && mouseOnPressed_);
+    if (!isEnabled())
+        return down ? Face::DownDisabled : Face::Disabled;
+    if (down)
+        return Face::Down;
+    return index == hover_ ? Face::Over : Face::Up;
 }
 
 void CSkinButtonGroup::resizeEvent(QResizeEvent*)
 {
-    face_ = StretchedFace(*this, "background", size());
-    faceDisabled_ = StretchedFace(*this, "background_disabled", size());
-    if (faceDisabled_.isNull())
-        faceDisabled_ = face_;
-    frame_ = face_.isNull() ? QRegion(rect()) : RegionFromBitmap(face_, SkinMask(*this, "bkcolormask"));
+    ResetFrame();
 }
 
-void CSkinButtonGroup::paintEvent(QPaintEvent*)
+void CSkinButtonGroup::ResetFrame()
+{
+    // Read here, outside painting, where a missing image may show its message.
+    background_ = GetImage("background");
+    backgroundDisabled_ = GetImage("background_disabled");
+    face_.reset();
+    faceDisabled_.reset();
+    frame_.reset();
+}
+
+const QImage& CSkinButtonGroup::FrameFace(bool enabled) const
+{
+    const auto stretched = [this](const QImage& source) {
+        return source.isNull() || size().isEmpty()
+                   ? QImage()
+                   : StretchByResizeLines(source, GetLong("resize_line_x"), GetLong("resize_line_y"), width(),
+                                          height());
+    };
+    if (!face_)
+        face_ = stretched(background_);
+    if (enabled)
+        return *face_;
+    if (!faceDisabled_)
+        faceDisabled_ = backgroundDisabled_.isNull() ? *face_ : stretched(backgroundDisabled_);
+    return *faceDisabled_;
+}
+
+const QRegion& CSkinButtonGroup::FrameShape() const
+{
+    if (!frame_) {
+        const QImage& face = FrameFace(true);
+        frame_ = face.isNull() ? QRegion(rect()) : RegionFromBitmap(face, SkinMask(*this, "bkcolormask"));
+    }
+    return *frame_;
+}
+
+void CSkinButtonGroup::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     PaintFaceBehind(painter, this);
-    painter.setClipRegion(frame_);
-    painter.drawImage(0, 0, isEnabled() ? face_ : faceDisabled_);
+    painter.setClipRegion(FrameShape());
+    painter.drawImage(0, 0, FrameFace(isEnabled()));
     painter.setClipping(false);
     painter.setFont(font());
     painter.setPen(textColour_);
     // The caption sits centred in the band above the buttons.
     const int band = std::max(SkinOffset(*this, "buttons_ofs_top"), painter.fontMetrics().height());
     painter.drawText(QRect(0, 0, width(), band), Qt::AlignCenter | Qt::TextSingleLine, windowTitle());
+
+    // Only the rows and columns the repaint reaches.
+    if (columns_ <= 0 || cell_.width() <= 1 || cell_.height() <= 1)
+        return;
+    const QRect dirty = event->rect().translated(-cellOrigin_);
+    const auto span = [](int from, int to, int step, int count) {
+        return std::pair(std::clamp(from / step, 0, count - 1), std::clamp(to / step, 0, count - 1));
+    };
+    const auto [firstRow, lastRow] = span(std::max(0, dirty.top()), std::max(0, dirty.bottom()), cell_.height(), rows_);
+    const auto [firstColumn, lastColumn] =
+        span(std::max(0, dirty.left()), std::max(0, dirty.right()), cell_.width(), columns_);
+    const bool focused = hasFocus();
+    for (int row = firstRow; row <= lastRow; ++row)
+        for (int column = firstColumn; column <= lastColumn && row * columns_ + column < ButtonCount(); ++column) {
+            const int index = row * columns_ + column;
+            painter.save();
+            painter.translate(ButtonRect(index).topLeft());
+            model_->PaintLook(painter, ButtonFace(index), captions_[index], focused && index == focusIndex_);
+            painter.restore();
+        }
+}
+
+bool CSkinButtonGroup::event(QEvent* event)
+{
+    const bool handled = CSkinWnd::event(event);
+    if (event->type() != QEvent::Paint && isVisible())
+        PrepareFaces();
+    return handled;
+}
+
+void CSkinButtonGroup::PrepareFaces() const
+{
+    if (!model_ || ButtonCount() == 0)
+        return;
+    model_->FaceImage(ButtonFace(-1)); // the face of a button nobody touches
+    for (int index : {selected_, hover_, mousePressed_, keyDown_})
+        if (index >= 0)
+            model_->FaceImage(ButtonFace(index));
+}
+
+void CSkinButtonGroup::UpdateButton(int index)
+{
+    if (index >= 0)
+        update(ButtonRect(index));
+}
+
+void CSkinButtonGroup::MoveMark(int& mark, int index)
+{
+    if (index == mark)
+        return;
+    UpdateButton(mark);
+    mark = index;
+    UpdateButton(mark);
+}
+
+void CSkinButtonGroup::SetDown(int index)
+{
+    MoveMark(keyDown_, index);
+}
+
+void CSkinButtonGroup::SetHover(int index)
+{
+    MoveMark(hover_, index);
+}
+
+void CSkinButtonGroup::SetFocusIndex(int index)
+{
+    // The button that loses the focus lets go of a held Space, as a push button does.
+    if (index != focusIndex_ && !enterClick_.isActive())
+        SetDown(-1);
+    MoveMark(focusIndex_, index);
+}
+
+void CSkinButtonGroup::DropPress()
+{
+    enterClick_.stop();
+    SetDown(-1);
+    UpdateButton(mousePressed_);
+    mousePressed_ = -1;
 }
 
 void CSkinButtonGroup::OnClicked(int index)
@@ -174,32 +329,71 @@ void CSkinButtonGroup::Select(int index)
 
 void CSkinButtonGroup::Mark(int index)
 {
-    selected_ = index >= 0 && index < ButtonCount() ? index : -1;
-    for (int i = 0; i < ButtonCount(); ++i) {
-        buttons_[static_cast<std::size_t>(i)]->SetStuck(i == selected_);
-        buttons_[static_cast<std::size_t>(i)]->update();
-    }
-    UpdateTabStop();
+    MoveMark(selected_, index >= 0 && index < ButtonCount() ? index : -1);
 }
 
-void CSkinButtonGroup::UpdateTabStop()
+void CSkinButtonGroup::changeEvent(QEvent* event)
 {
-    // Like a set of radio buttons: one tab stop, on the choice.
-    const int stop = std::max(selected_, 0);
-    for (int i = 0; i < ButtonCount(); ++i)
-        buttons_[static_cast<std::size_t>(i)]->setFocusPolicy(i == stop ? Qt::TabFocus : Qt::NoFocus);
+    // Qt sends no release to a disabled group: a press under way ends here, choosing nothing.
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
+        DropPress();
+        SetHover(-1);
+    }
+    CSkinWnd::changeEvent(event);
+}
+
+void CSkinButtonGroup::hideEvent(QHideEvent* event)
+{
+    DropPress();
+    SetHover(-1);
+    CSkinWnd::hideEvent(event);
+}
+
+void CSkinButtonGroup::focusInEvent(QFocusEvent* event)
+{
+    // Like a set of radio buttons: Tab comes to the choice, or the first button.
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason)
+        focusIndex_ = std::max(selected_, 0);
+    focusIndex_ = std::clamp(focusIndex_, 0, std::max(0, ButtonCount() - 1));
+    UpdateButton(focusIndex_);
+    CSkinWnd::focusInEvent(event);
+}
+
+void CSkinButtonGroup::focusOutEvent(QFocusEvent* event)
+{
+    if (event->reason() != Qt::PopupFocusReason && !enterClick_.isActive())
+        SetDown(-1);
+    UpdateButton(focusIndex_);
+    CSkinWnd::focusOutEvent(event);
 }
 
 void CSkinButtonGroup::keyPressEvent(QKeyEvent* event)
 {
     const int count = ButtonCount();
-    int current = selected_;
-    for (int i = 0; i < count; ++i)
-        if (buttons_[static_cast<std::size_t>(i)]->hasFocus())
-            current = i;
+    const int current = hasFocus() ? focusIndex_ : selected_;
     const int row = rows_ > 1 ? columns_ : 1;
     int target = current;
     switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Select:
+        // Down while held, chosen on release.
+        if (!event->isAutoRepeat() && !enterClick_.isActive() && current >= 0 && current < count)
+            SetDown(current);
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!event->isAutoRepeat() && !enterClick_.isActive() && current >= 0 && current < count) {
+            SetDown(current);
+            enterClick_.start();
+        }
+        return;
+    case Qt::Key_Escape:
+        if (keyDown_ >= 0 && !enterClick_.isActive()) {
+            SetDown(-1);
+            return;
+        }
+        CSkinWnd::keyPressEvent(event);
+        return;
     case Qt::Key_Left: target = current - 1; break;
     case Qt::Key_Right: target = current + 1; break;
     case Qt::Key_Up: target = current - row; break;
@@ -212,5 +406,81 @@ void CSkinButtonGroup::keyPressEvent(QKeyEvent* event)
         return;
     target = std::clamp(target, 0, count - 1);
     OnClicked(target);
-    buttons_[static_cast<std::size_t>(target)]->setFocus(Qt::TabFocusReason);
+    SetFocusIndex(target);
+}
+
+void CSkinButtonGroup::keyReleaseEvent(QKeyEvent* event)
+{
+    const bool space = event->key() == Qt::Key_Space || event->key() == Qt::Key_Select;
+    if (!space || event->isAutoRepeat()) {
+        CSkinWnd::keyReleaseEvent(event);
+        return;
+    }
+    if (keyDown_ >= 0 && !enterClick_.isActive()) {
+        const int index = keyDown_;
+        SetDown(-1);
+        OnClicked(index);
+    }
+}
+
+void CSkinButtonGroup::mousePressEvent(QMouseEvent* event)
+{
+    const int index = event->button() == Qt::LeftButton ? ButtonAt(event->position().toPoint()) : -1;
+    if (index < 0) {
+        CSkinWnd::mousePressEvent(event);
+        return;
+    }
+    mousePressed_ = index;
+    mouseOnPressed_ = true;
+    UpdateButton(index);
+    event->accept();
+}
+
+void CSkinButtonGroup::mouseMoveEvent(QMouseEvent* event)
+{
+    const int under = ButtonAt(event->position().toPoint());
+    if (mousePressed_ < 0) {
+        SetHover(under);
+        CSkinWnd::mouseMoveEvent(event);
+        return;
+    }
+    // While pressed, only the pressed button follows the pointer: down and hovered on it, up off it.
+    const bool on = under == mousePressed_;
+    if (on != mouseOnPressed_) {
+        mouseOnPressed_ = on;
+        UpdateButton(mousePressed_);
+    }
+    SetHover(on ? mousePressed_ : -1);
+    event->accept();
+}
+
+void CSkinButtonGroup::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || mousePressed_ < 0) {
+        CSkinWnd::mouseReleaseEvent(event);
+        return;
+    }
+    const int index = mousePressed_;
+    const int under = ButtonAt(event->position().toPoint());
+    mousePressed_ = -1;
+    UpdateButton(index);
+    // The clicked button drops its hover face until the pointer moves; another one under the pointer takes it.
+    SetHover(under == index ? -1 : under);
+    if (under == index)
+        OnClicked(index);
+    event->accept();
+}
+
+void CSkinButtonGroup::enterEvent(QEnterEvent* event)
+{
+    if (mousePressed_ < 0)
+        SetHover(ButtonAt(event->position().toPoint()));
+    CSkinWnd::enterEvent(event);
+}
+
+void CSkinButtonGroup::leaveEvent(QEvent* event)
+{
+    if (mousePressed_ < 0)
+        SetHover(-1);
+    CSkinWnd::leaveEvent(event);
 }

@@ -1,31 +1,34 @@
 #pragma once
 
+#include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinWnd.h"
 
 #include <QColor>
 #include <QImage>
 #include <QRegion>
 #include <QStringList>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
-#include <vector>
-
-class CSkinButton;
 
 // A framed panel that lays out one "Button" per caption in rows and columns
 // and makes them one exclusive choice. Choosing a button by mouse or keyboard
 // calls OnSelect and then posts Notify(code, index) to whoever listens, the
 // group's stand-in for the WM_USER + 1 message to its parent. Tab reaches the
-// chosen button (or the first); the arrow keys move the choice.
+// group on the chosen button (or the first); the arrow keys move the choice;
+// Space and Enter choose the button with the focus.
+//
+// The buttons are no widgets of their own: the group hit-tests and draws them
+// from one hidden model "Button" whose faces, shape and font every button
+// shares (they all have one size), so that a group of hundreds of buttons
+// costs little more than one of two.
 class CSkinButtonGroup : public CSkinWnd {
     Q_OBJECT
 
 public:
-    // The window message the notification stands for, and the control
-    // identifier of the first button (button i carries kFirstButtonId + i).
+    // The window message the notification stands for.
     static constexpr int kNotifyMessage = 0x0400 + 1;
-    static constexpr int kFirstButtonId = 0x9000;
 
     CSkinButtonGroup(std::string element, CSkinManager& manager);
     ~CSkinButtonGroup() override;
@@ -53,8 +56,15 @@ public:
     int GetSelected() const { return selected_; }
 
     int NotifyCode() const { return notifyCode_; }
-    int ButtonCount() const { return static_cast<int>(buttons_.size()); }
-    CSkinButton* Button(int index) const;
+    int ButtonCount() const { return static_cast<int>(captions_.size()); }
+    // Where button index lies in the group, its caption and the face it shows now.
+    QRect ButtonRect(int index) const;
+    QString ButtonText(int index) const { return captions_.value(index); }
+    CSkinButton::Face ButtonFace(int index) const;
+    // The button under pos (in the group), or -1.
+    int ButtonAt(const QPoint& pos) const;
+    // The button that has the keyboard focus while the group has it.
+    int FocusIndex() const { return focusIndex_; }
     // Columns and rows of the last layout.
     int Columns() const { return columns_; }
     int Rows() const { return rows_; }
@@ -62,7 +72,7 @@ public:
     // Font, caption and frame from the skin; the buttons are laid out again.
     void ApplySkin() override;
     // The frame face, for labels on the group.
-    QImage Face() const override { return face_; }
+    QImage Face() const override { return FrameFace(true); }
 
 signals:
     // Posted after a choice by the user: delivered from the event loop.
@@ -72,16 +82,42 @@ protected:
     // Called at once when the user chooses button index.
     virtual void OnSelect(int index);
 
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     void LayOut();
     void AdoptOwnerGeometry();
     void OnClicked(int index);
     void Mark(int index);
-    void UpdateTabStop();
+    // Repaints button index (none for -1).
+    void UpdateButton(int index);
+    // Puts a mark (chosen, hover, held down, focus) on button index, repainting both buttons.
+    void MoveMark(int& mark, int index);
+    // The one button shown down by the mouse or a key, or none (-1).
+    void SetDown(int index);
+    void SetHover(int index);
+    void SetFocusIndex(int index);
+    // Lets go of a press under way, without choosing.
+    void DropPress();
+    // Reads the frame's images for a new size or skin; they are stretched when first drawn.
+    void ResetFrame();
+    const QImage& FrameFace(bool enabled) const;
+    const QRegion& FrameShape() const;
+    // Makes the faces the buttons show now, outside painting (a skin error may show a message).
+    void PrepareFaces() const;
 
     // The rectangle the buttons are laid out in, before the group fits them.
     QRect base_;
@@ -92,10 +128,26 @@ private:
     int selected_ = -1;
     int columns_ = 0;
     int rows_ = 0;
+    // The top left of the first cell and the size of every cell.
+    QPoint cellOrigin_;
+    QSize cell_;
     QStringList captions_;
-    std::vector<std::unique_ptr<CSkinButton>> buttons_;
-    QImage face_;
-    QImage faceDisabled_;
-    QRegion frame_;
+    // Measures the captions and draws every button; never shown.
+    std::unique_ptr<CSkinButton> model_;
+    int hover_ = -1;
+    int focusIndex_ = 0;
+    // The button pressed by the mouse and whether the pointer is still on it.
+    int mousePressed_ = -1;
+    bool mouseOnPressed_ = false;
+    // The button held down by Space, or by Enter until its click.
+    int keyDown_ = -1;
+    QTimer enterClick_;
+    // The frame's images as the skin has them, and stretched to the group's size
+    // when first drawn: a tall group far down a page may never be.
+    QImage background_;
+    QImage backgroundDisabled_;
+    mutable std::optional<QImage> face_;
+    mutable std::optional<QImage> faceDisabled_;
+    mutable std::optional<QRegion> frame_;
     QColor textColour_;
 };

@@ -8,6 +8,7 @@
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinSpin.h"
 #include "skin/ui/SkinStatic.h"
+#include "support/GroupClick.h"
 #include "support/ShippedSkin.h"
 
 #include <gtest/gtest.h>
@@ -230,7 +231,7 @@ TEST_F(PageBuilderTest, WritesCarryTheRightEchoAndReportedValuesAreNeverSentBack
 
     spin->SetValue(5, 0, true);
     QApplication::sendPostedEvents();
-    group->Button(2)->click();
+    ClickGroupButton(*group, 2);
     EXPECT_EQ(writes, (std::vector<Write>{{1, 5, false}, {2, 2, true}}));
 
     // One field alone runs round at its ends.

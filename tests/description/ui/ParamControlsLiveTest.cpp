@@ -10,6 +10,7 @@
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinSpin.h"
 #include "skin/ui/SkinStatic.h"
+#include "support/GroupClick.h"
 #include "support/QtLiveRig.h"
 #include "support/ShippedSkin.h"
 
@@ -171,21 +172,44 @@ TEST_F(ParamControlsLive, DraggedSliderWritesAboutFiveTimesASecondAndTheFinalVal
     EXPECT_EQ(Writes().size(), whileDragging + 1);
 }
 
-TEST_F(ParamControlsLive, ButtonGroupWritesTheChosenIndexOnce)
+// One write per choice, by mouse or keyboard; choosing the chosen button again,
+// pressing beside a button, or moving off it before the release writes nothing.
+TEST_F(ParamControlsLive, ButtonGroupWritesTheChosenIndexOncePerChoiceByMouseOrKeyboard)
 {
     Open(12, [](const PageNode& n) { return HasStyle(n, ControlStyle::ButtonGroup); });
     auto groups = Bound<CParamButtonGroup>(Page());
     ASSERT_FALSE(groups.empty());
     CParamButtonGroup* group = groups.front();
+    ASSERT_GE(group->ButtonCount(), 3);
     const ControlRecord& record = group->Records().front();
-    const auto buttons = group->findChildren<CSkinButton*>();
-    ASSERT_GE(buttons.size(), 2);
-    const int other = group->GetSelected() == 1 ? 0 : 1;
-    buttons[other]->click();
-    buttons[other]->click();  // the chosen one again: nothing
-    const std::array<std::uint8_t, 4> expected{record.a, record.b, record.c, static_cast<std::uint8_t>(other)};
-    EXPECT_EQ(Writes(), (std::vector<std::array<std::uint8_t, 4>>{expected}));
-    EXPECT_TRUE(SimHolds(expected));
+    const auto write = [&](int index) {
+        return std::array<std::uint8_t, 4>{record.a, record.b, record.c, static_cast<std::uint8_t>(index)};
+    };
+    group->SetDeviceValue(0);
+    ClickGroupButton(*group, 1);
+    ClickGroupButton(*group, 1);  // the chosen one again: nothing
+    Mouse(group, QEvent::MouseButtonPress, group->ButtonRect(2).center(), Qt::LeftButton);
+    Mouse(group, QEvent::MouseButtonRelease, group->ButtonRect(2).bottomRight() + QPoint(0, 1), Qt::NoButton);
+    Mouse(group, QEvent::MouseButtonPress, group->ButtonRect(0).topLeft() - QPoint(1, 1), Qt::LeftButton);
+    Mouse(group, QEvent::MouseButtonRelease, group->ButtonRect(0).topLeft() - QPoint(1, 1), Qt::NoButton);
+    EXPECT_EQ(Writes(), (std::vector<std::array<std::uint8_t, 4>>{write(1)}));
+    EXPECT_TRUE(SimHolds(write(1)));
+
+    // The keyboard: an arrow chooses the next button, Space the one with the focus.
+    group->setFocus(Qt::TabFocusReason);
+    const auto key = [&](QEvent::Type type, int k) {
+        QKeyEvent event(type, k, Qt::NoModifier);
+        QApplication::sendEvent(group, &event);
+    };
+    key(QEvent::KeyPress, Qt::Key_Right);
+    key(QEvent::KeyRelease, Qt::Key_Right);
+    EXPECT_EQ(group->FocusIndex(), 2);
+    group->SetDeviceValue(0);  // the processor reports another value meanwhile
+    key(QEvent::KeyPress, Qt::Key_Space);
+    EXPECT_EQ(Writes().size(), 2u);  // chosen on the release
+    key(QEvent::KeyRelease, Qt::Key_Space);
+    EXPECT_EQ(Writes(), (std::vector<std::array<std::uint8_t, 4>>{write(1), write(2), write(2)}));
+    EXPECT_TRUE(SimHolds(write(2)));
 }
 
 TEST_F(ParamControlsLive, SpinCarryIntoTheNextFieldWritesBothAddresses)

@@ -6,6 +6,7 @@
 #include "skin/ui/SkinButtonGroup.h"
 #include "skin/ui/SkinEdit.h"
 #include "skin/ui/SkinList.h"
+#include "support/GroupClick.h"
 #include "support/QtLiveRig.h"
 #include "support/ShippedSkin.h"
 
@@ -78,7 +79,7 @@ TEST_F(SettingsPanelTest, FillsItselfFromTheStoredSettings)
     stored_->port = 4000u;
     auto panel = MakePanel();
     EXPECT_EQ(panel->Entries(), (std::vector<std::string>{"Ethernet", "COM1", "COM3", "/dev/ttyUSB0"}));
-    EXPECT_EQ(panel->Chooser().findChildren<CSkinButton*>().size(), 4);
+    EXPECT_EQ(panel->Chooser().ButtonCount(), 4);
     EXPECT_EQ(panel->Chooser().GetSelected(), 0);
     EXPECT_EQ(panel->CodeEdit().text(), "0007");
     EXPECT_EQ(panel->HostEdit().text(), "127.0.0.9");
@@ -97,15 +98,14 @@ TEST_F(SettingsPanelTest, SerialChoiceDisablesHostAndPortAndIsStoredByName)
     EXPECT_FALSE(panel->PortEdit().isEnabled());
 
     // The operator picks COM3, then Ethernet again.
-    const auto buttons = panel->Chooser().findChildren<CSkinButton*>();
-    buttons[2]->click();
+    ClickGroupButton(panel->Chooser(), 2);
     QApplication::processEvents();
     EXPECT_FALSE(panel->HostEdit().isEnabled());
     panel->ApplyPanel(settings_);
     EXPECT_EQ(settings_.portName, "COM3");
     EXPECT_EQ(settings_.transportIndex, 2);
     EXPECT_EQ(stored_->portName.Value(), "COM3");
-    buttons[0]->click();
+    ClickGroupButton(panel->Chooser(), 0);
     QApplication::processEvents();  // the group's notification is posted
     EXPECT_TRUE(panel->HostEdit().isEnabled());
     panel->ApplyPanel(settings_);
@@ -124,7 +124,8 @@ TEST_F(SettingsPanelTest, ReconnectIsOnByDefaultAndTheKeyboardTurnsItOffForGood)
     QApplication::setActiveWindow(&main_);
     panel->RenameButton().setFocus();
     Press(&panel->RenameButton(), Qt::Key_Tab);  // Delete is off with one profile
-    ASSERT_EQ(QApplication::focusWidget(), panel->ReconnectChooser().Button(1));
+    ASSERT_EQ(QApplication::focusWidget(), &panel->ReconnectChooser());
+    EXPECT_EQ(panel->ReconnectChooser().FocusIndex(), 1);
     Press(QApplication::focusWidget(), Qt::Key_Left);
     QApplication::processEvents();
     EXPECT_EQ(panel->ReconnectChooser().GetSelected(), 0);
@@ -132,7 +133,7 @@ TEST_F(SettingsPanelTest, ReconnectIsOnByDefaultAndTheKeyboardTurnsItOffForGood)
     EXPECT_FALSE(settings_.reconnect);
     EXPECT_EQ(stored_->reconnect.Value(), 0u);
     // A serial choice keeps it off too.
-    panel->Chooser().Button(1)->click();
+    ClickGroupButton(panel->Chooser(), 1);
     QApplication::processEvents();
     panel.reset();
     EXPECT_FALSE(settings_.reconnect);
@@ -160,7 +161,7 @@ TEST_F(SettingsPanelTest, AStoredPortThatIsAbsentOrBusyStaysStoredUnlessTheOpera
 
     // The operator's own choice is stored.
     panel = MakePanel();
-    panel->Chooser().findChildren<CSkinButton*>()[2]->click();
+    ClickGroupButton(panel->Chooser(), 2);
     QApplication::processEvents();  // the group's notification is posted
     panel.reset();
     EXPECT_EQ(stored_->portName.Value(), "COM3");

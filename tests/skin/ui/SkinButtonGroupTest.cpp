@@ -4,13 +4,19 @@
 #include "skin/ui/SkinButtonGroup.h"
 #include "skin/ui/SkinWnd.h"
 
-#include <QAccessible>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <functional>
+#include <memory>
 
 using namespace skinui;
 
 namespace {
+
+using Face = CSkinButton::Face;
 
 // Records OnSelect calls.
 class RecordingGroup : public CSkinButtonGroup {
@@ -46,6 +52,18 @@ protected:
         return widest;
     }
 
+    // A mouse event at pos in the group.
+    void MouseAt(QEvent::Type type, QPoint pos, Qt::MouseButtons buttons, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QMouseEvent event(type, QPointF(pos), QPointF(group.mapToGlobal(pos)), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(&group, &event);
+    }
+    void Click(int index)
+    {
+        MouseAt(QEvent::MouseButtonPress, group.ButtonRect(index).center(), Qt::LeftButton);
+        MouseAt(QEvent::MouseButtonRelease, group.ButtonRect(index).center(), Qt::NoButton);
+    }
+
     bool WaitForNotifications(QSignalSpy& spy, int count)
     {
         return QTest::qWaitFor([&] { return spy.count() == count; }, 2000);
@@ -66,9 +84,8 @@ TEST_F(SkinButtonGroupTest, CaptionsThatFitMakeOneRowOfEqualButtons)
     EXPECT_EQ(group.Rows(), 1);
     EXPECT_EQ(group.size(), QSize(3 * 96 + 12, 56));
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(group.Button(i)->geometry(), QRect(6 + i * 96 + 1, 18 + 1, 95, 31));
-        EXPECT_EQ(ControlId(group.Button(i)), CSkinButtonGroup::kFirstButtonId + i);
-        EXPECT_EQ(group.Button(i)->text(), QString(QChar('A' + i)));
+        EXPECT_EQ(group.ButtonRect(i), QRect(6 + i * 96 + 1, 18 + 1, 95, 31));
+        EXPECT_EQ(group.ButtonText(i), QString(QChar('A' + i)));
     }
     EXPECT_EQ(group.GetSelected(), -1);
     EXPECT_EQ(group.accessibleName(), "Interface");
@@ -87,11 +104,11 @@ TEST_F(SkinButtonGroupTest, WideCaptionsTakeFewerColumnsAndGrowTheGroupByRows)
     EXPECT_EQ(group.Rows(), rows);
     EXPECT_GT(rows, 1);
     EXPECT_EQ(group.size(), QSize(columns * (288 / columns) + 12, rows * rowHeight + 24));
-    EXPECT_EQ(group.Button(columns)->geometry().topLeft(), QPoint(7, 18 + rowHeight + 1));
+    EXPECT_EQ(group.ButtonRect(columns).topLeft(), QPoint(7, 18 + rowHeight + 1));
     // A second list replaces the first and starts again from the skin's size.
     group.SetButtons({"On", "Off"});
     EXPECT_EQ(group.ButtonCount(), 2);
-    EXPECT_EQ(group.findChildren<CSkinButton*>().size(), 2);
+    EXPECT_EQ(group.ButtonText(1), "Off");
     EXPECT_EQ(group.size(), QSize(300, 56));
 }
 
@@ -136,7 +153,7 @@ TEST_F(SkinButtonGroupTest, MarginsWiderThanTheGroupStillGiveOneColumnOfButtons)
     group.SetButtons({"A", "B"});
     EXPECT_EQ(group.Columns(), 1);
     EXPECT_EQ(group.Rows(), 2);
-    EXPECT_EQ(group.Button(1)->width(), 0);
+    EXPECT_EQ(group.ButtonRect(1).width(), 0);
     group.SetButtons({"", ""}); // nothing to measure
     EXPECT_EQ(group.ButtonCount(), 2);
     group.Place(QRect()); // a hidden item
@@ -148,23 +165,69 @@ TEST_F(SkinButtonGroupTest, ClickingANewChoiceNotifiesOnceAndClearsTheOldOne)
     QSignalSpy notes(&group, &CSkinButtonGroup::Notify);
     group.SetButtons({"A", "B", "C"});
     group.Select(0);
-    EXPECT_TRUE(group.Button(0)->IsStuck());
-    QTest::mouseClick(group.Button(1), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(group.ButtonFace(0), Face::Down);
+    Click(1);
     EXPECT_EQ(group.selected, std::vector<int>{1});
     EXPECT_EQ(notes.count(), 0); // posted, not sent
     ASSERT_TRUE(WaitForNotifications(notes, 1));
     EXPECT_EQ(notes[0][0].toInt(), 42);
     EXPECT_EQ(notes[0][1].toInt(), 1);
     EXPECT_EQ(group.GetSelected(), 1);
-    EXPECT_FALSE(group.Button(0)->IsStuck());
-    EXPECT_TRUE(group.Button(1)->IsStuck());
-    EXPECT_TRUE(QAccessible::queryAccessibleInterface(group.Button(1))->state().checked);
-    EXPECT_TRUE(QAccessible::queryAccessibleInterface(group.Button(2))->state().checkable);
+    EXPECT_EQ(group.ButtonFace(0), Face::Up);
+    EXPECT_EQ(group.ButtonFace(1), Face::Down);
 
-    QTest::mouseClick(group.Button(1), Qt::LeftButton, {}, QPoint(10, 10));
+    Click(1);
     QCoreApplication::processEvents();
     EXPECT_EQ(notes.count(), 1);
     EXPECT_EQ(group.selected.size(), 1u);
+}
+
+// A button is chosen only by a left press and release on it: off it at the
+// release, beside it (the one-pixel gap and the margins) or with the right
+// button nothing is chosen. It shows down only while the pointer is on it.
+TEST_F(SkinButtonGroupTest, OnlyALeftPressAndReleaseOnOneButtonChoosesIt)
+{
+    group.SetButtons({"A", "B", "C"});
+    const QPoint b = group.ButtonRect(1).center();
+    MouseAt(QEvent::MouseButtonPress, b, Qt::LeftButton);
+    EXPECT_EQ(group.ButtonFace(1), Face::Down);
+    MouseAt(QEvent::MouseMove, group.ButtonRect(2).center(), Qt::LeftButton);
+    EXPECT_EQ(group.ButtonFace(1), Face::Up);
+    EXPECT_EQ(group.ButtonFace(2), Face::Up); // no hover for another button while one is held
+    MouseAt(QEvent::MouseMove, b, Qt::LeftButton);
+    EXPECT_EQ(group.ButtonFace(1), Face::Down);
+    MouseAt(QEvent::MouseMove, group.ButtonRect(2).center(), Qt::LeftButton);
+    MouseAt(QEvent::MouseButtonRelease, group.ButtonRect(2).center(), Qt::NoButton);
+    const QPoint gap = group.ButtonRect(1).topLeft() - QPoint(1, 0);
+    const QPoint margin(2, 2);
+    for (const QPoint& at : {gap, margin}) {
+        EXPECT_EQ(group.ButtonAt(at), -1);
+        MouseAt(QEvent::MouseButtonPress, at, Qt::LeftButton);
+        MouseAt(QEvent::MouseButtonRelease, at, Qt::NoButton);
+    }
+    MouseAt(QEvent::MouseButtonPress, b, Qt::RightButton, Qt::RightButton);
+    MouseAt(QEvent::MouseButtonRelease, b, Qt::NoButton, Qt::RightButton);
+    EXPECT_TRUE(group.selected.empty());
+    EXPECT_EQ(group.GetSelected(), -1);
+
+    MouseAt(QEvent::MouseButtonPress, group.ButtonRect(2).topLeft(), Qt::LeftButton);
+    MouseAt(QEvent::MouseButtonRelease, group.ButtonRect(2).bottomRight(), Qt::NoButton);
+    EXPECT_EQ(group.selected, std::vector<int>{2});
+}
+
+// The pointer over a button gives it the hover face, until it leaves or clicks.
+TEST_F(SkinButtonGroupTest, TheButtonUnderThePointerShowsItsHoverFace)
+{
+    group.SetButtons({"A", "B", "C"});
+    MouseAt(QEvent::MouseMove, group.ButtonRect(2).center(), Qt::NoButton);
+    EXPECT_EQ(group.ButtonFace(2), Face::Over);
+    EXPECT_EQ(group.ButtonFace(1), Face::Up);
+    MouseAt(QEvent::MouseMove, group.ButtonRect(1).center(), Qt::NoButton);
+    EXPECT_EQ(group.ButtonFace(2), Face::Up);
+    EXPECT_EQ(group.ButtonFace(1), Face::Over);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&group, &leave);
+    EXPECT_EQ(group.ButtonFace(1), Face::Up);
 }
 
 TEST_F(SkinButtonGroupTest, SelectDoesNotNotify)
@@ -178,7 +241,7 @@ TEST_F(SkinButtonGroupTest, SelectDoesNotNotify)
     EXPECT_EQ(notes.count(), 0);
     group.Select(5);
     EXPECT_EQ(group.GetSelected(), -1);
-    EXPECT_FALSE(group.Button(1)->IsStuck());
+    EXPECT_EQ(group.ButtonFace(1), Face::Up);
 }
 
 TEST_F(SkinButtonGroupTest, TabReachesTheChoiceAndArrowKeysMoveIt)
@@ -188,17 +251,84 @@ TEST_F(SkinButtonGroupTest, TabReachesTheChoiceAndArrowKeysMoveIt)
     group.Select(1);
     page.setFocus();
     QTest::keyClick(&page, Qt::Key_Tab);
-    ASSERT_TRUE(group.Button(1)->hasFocus());
-    QTest::keyClick(group.Button(1), Qt::Key_Right);
+    ASSERT_TRUE(group.hasFocus());
+    EXPECT_EQ(group.FocusIndex(), 1);
+    QTest::keyClick(&group, Qt::Key_Right);
     EXPECT_EQ(group.GetSelected(), 2);
-    EXPECT_TRUE(group.Button(2)->hasFocus());
-    QTest::keyClick(group.Button(2), Qt::Key_Right); // at the end: stays
-    QTest::keyClick(group.Button(2), Qt::Key_Home);
+    EXPECT_EQ(group.FocusIndex(), 2);
+    QTest::keyClick(&group, Qt::Key_Right); // at the end: stays
+    QTest::keyClick(&group, Qt::Key_Home);
     EXPECT_EQ(group.GetSelected(), 0);
     ASSERT_TRUE(WaitForNotifications(notes, 2));
     EXPECT_EQ(notes[1][1].toInt(), 0);
-    EXPECT_EQ(group.Button(0)->focusPolicy(), Qt::TabFocus);
-    EXPECT_EQ(group.Button(2)->focusPolicy(), Qt::NoFocus);
+    // Coming back by Tab lands on the choice again.
+    page.setFocus();
+    group.Select(2);
+    QTest::keyClick(&page, Qt::Key_Tab);
+    ASSERT_TRUE(group.hasFocus());
+    EXPECT_EQ(group.FocusIndex(), 2);
+}
+
+// Space shows the focused button down and chooses it on the release (Escape
+// lets go of it); Enter shows it down briefly, then chooses it.
+TEST_F(SkinButtonGroupTest, SpaceAndEnterChooseTheButtonWithTheFocus)
+{
+    group.SetButtons({"A", "B", "C"});
+    group.setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(group.FocusIndex(), 0);
+    QTest::keyPress(&group, Qt::Key_Space);
+    EXPECT_EQ(group.ButtonFace(0), Face::Down);
+    EXPECT_TRUE(group.selected.empty());
+    QTest::keyClick(&group, Qt::Key_Escape);
+    QTest::keyRelease(&group, Qt::Key_Space);
+    EXPECT_EQ(group.ButtonFace(0), Face::Up);
+    EXPECT_TRUE(group.selected.empty());
+    QTest::keyPress(&group, Qt::Key_Space);
+    QTest::keyRelease(&group, Qt::Key_Space);
+    EXPECT_EQ(group.selected, std::vector<int>{0});
+
+    QTest::keyClick(&group, Qt::Key_Right); // chooses 1
+    QTest::keyClick(&group, Qt::Key_Right); // chooses 2
+    QTest::keyClick(&group, Qt::Key_Left);  // chooses 1 again
+    group.Select(0);                        // the processor reports 0
+    QTest::keyClick(&group, Qt::Key_Return);
+    EXPECT_EQ(group.ButtonFace(1), Face::Down);
+    EXPECT_EQ(group.selected.size(), 4u);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return group.selected.size() == 5; }, 2000));
+    EXPECT_EQ(group.selected.back(), 1);
+    EXPECT_EQ(group.ButtonFace(0), Face::Up);
+}
+
+// Qt sends no release to a disabled or hidden group: a press under way by
+// mouse, Space or Enter ends there and chooses nothing (the compare lock
+// disables a group while the operator may be at it).
+TEST_F(SkinButtonGroupTest, DisablingOrHidingTheGroupDropsAPressUnderWay)
+{
+    group.SetButtons({"A", "B", "C"});
+    group.setFocus(Qt::TabFocusReason);
+    const auto lockAndUnlock = [&] {
+        group.setEnabled(false);
+        group.setEnabled(true);
+    };
+    const auto hideAndShow = [&] {
+        group.hide();
+        group.show();
+        group.setFocus(Qt::TabFocusReason);
+    };
+    for (const std::function<void()>& interrupt : {std::function<void()>(lockAndUnlock), std::function<void()>(hideAndShow)}) {
+        MouseAt(QEvent::MouseButtonPress, group.ButtonRect(1).center(), Qt::LeftButton);
+        interrupt();
+        MouseAt(QEvent::MouseButtonRelease, group.ButtonRect(1).center(), Qt::NoButton);
+        QTest::keyPress(&group, Qt::Key_Space);
+        interrupt();
+        QTest::keyRelease(&group, Qt::Key_Space);
+        QTest::keyClick(&group, Qt::Key_Enter);
+        interrupt();
+        QTest::qWait(250);
+        EXPECT_TRUE(group.selected.empty());
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(group.ButtonFace(i), Face::Up) << i;
+    }
 }
 
 TEST_F(SkinButtonGroupTest, DisablingTheGroupDisablesItsButtonsAndFrame)
@@ -207,23 +337,25 @@ TEST_F(SkinButtonGroupTest, DisablingTheGroupDisablesItsButtonsAndFrame)
     group.Select(0);
     const QImage enabled = group.grab().toImage();
     group.setEnabled(false);
-    EXPECT_EQ(group.Button(0)->CurrentFace(), CSkinButton::Face::DownDisabled);
-    EXPECT_EQ(group.Button(1)->CurrentFace(), CSkinButton::Face::Disabled);
+    EXPECT_EQ(group.ButtonFace(0), Face::DownDisabled);
+    EXPECT_EQ(group.ButtonFace(1), Face::Disabled);
     EXPECT_NE(group.grab().toImage(), enabled);
+    Click(1);
+    EXPECT_EQ(group.GetSelected(), 0);
 }
 
 TEST_F(SkinButtonGroupTest, NewSkinKeepsTheLayoutAndTheChoice)
 {
     group.SetButtons({"Ethernet (UDP)", "COM1", "COM2", "COM3", "COM5"});
     group.Select(3);
-    const QRect before = group.Button(3)->geometry();
+    const QRect before = group.ButtonRect(3);
     const QSize size = group.size();
     ASSERT_TRUE(manager.LoadSkin("Vexlor"));
-    EXPECT_EQ(group.Button(3)->geometry(), before);
+    EXPECT_EQ(group.ButtonRect(3), before);
     EXPECT_EQ(group.size(), size);
     EXPECT_EQ(group.pos(), QPoint(26, 60));
     EXPECT_EQ(group.GetSelected(), 3);
-    EXPECT_TRUE(group.Button(3)->IsStuck());
+    EXPECT_EQ(group.ButtonFace(3), Face::Down);
 }
 
 } // namespace
@@ -234,7 +366,7 @@ TEST_F(SkinButtonGroupTest, DrawsItsCaptionAboveTheButtonsAndItsOwnDisabledFace)
 {
     group.Place(QRect(10, 20, 300, -1));
     group.SetButtons({"One", "Two"});
-    const QRect band(0, 0, group.width(), group.Button(0)->y());
+    const QRect band(0, 0, group.width(), group.ButtonRect(0).y());
     const QRect bottom(10, group.height() - 5, group.width() - 20, 4);
     ASSERT_GT(band.height(), 4);
     const auto part = [&](const QRect& r) { return group.grab().toImage().copy(r); };
@@ -249,6 +381,51 @@ TEST_F(SkinButtonGroupTest, DrawsItsCaptionAboveTheButtonsAndItsOwnDisabledFace)
     group.setEnabled(false);
     EXPECT_FALSE(SamePixels(part(bottom), enabled));
     SaveGrab(group, "group-disabled");
+}
+
+// The group draws its buttons itself: each must look exactly as a "Button"
+// widget of its size, caption and state would on the group (up, hover, chosen,
+// held by the mouse, the focus mark, disabled and chosen-disabled).
+TEST_F(SkinButtonGroupTest, EveryButtonLooksLikeAButtonWidgetInItsState)
+{
+    group.Place(QRect(10, 20, 300, -1));
+    group.setWindowTitle("Mode");
+    group.SetButtons({"Off", "Low", "Mid", "High", "Max", "Auto", "7"});
+    ASSERT_GT(group.Rows(), 1);
+    group.Select(2);
+    group.setFocus(Qt::TabFocusReason);
+    MouseAt(QEvent::MouseMove, group.ButtonRect(4).center(), Qt::NoButton);
+    MouseAt(QEvent::MouseButtonPress, group.ButtonRect(5).center(), Qt::LeftButton);
+    ASSERT_TRUE(group.hasFocus());
+    const QImage drawn = group.grab().toImage();
+    SaveGrab(group, "group-states");
+
+    // The same buttons as widgets laid over the group's own.
+    std::vector<std::unique_ptr<CSkinButton>> widgets;
+    const auto overlay = [&](int i) {
+        auto button = std::make_unique<CSkinButton>("Button", manager);
+        button->Create(&group, 1 + i);
+        button->Place(group.ButtonRect(i));
+        button->setText(group.ButtonText(i));
+        button->SetStuck(i == group.GetSelected());
+        widgets.push_back(std::move(button));
+    };
+    for (int i = 0; i < group.ButtonCount(); ++i)
+        overlay(i);
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widgets[4].get(), &move);
+    widgets[5]->setDown(true);
+    widgets[2]->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(widgets[2]->hasFocus());
+    EXPECT_TRUE(SamePixels(drawn, group.grab().toImage()));
+    SaveGrab(group, "group-states-as-widgets");
+
+    widgets.clear();
+    group.setEnabled(false);
+    const QImage disabled = group.grab().toImage();
+    overlay(1);
+    overlay(2);
+    EXPECT_TRUE(SamePixels(disabled, group.grab().toImage()));
 }
 
 } // namespace
