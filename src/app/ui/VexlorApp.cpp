@@ -32,13 +32,13 @@ struct AppSettings {
     ~AppSettings() { profileStore.Save(profiles); }  // failures at exit are ignored
 };
 
-// Whether the loaded skin can draw the main window at all: its face gives
-// the window its size. Read at the scale the window will draw at, so the
-// window finds it decoded.
-bool SkinHasMainWindow(const CSkinManager& manager, int scale)
+// Whether the loaded skin names a face for the main window, which gives the
+// window its size; a program whose archive was cut off names none. The face
+// itself is decoded while the window is made.
+bool SkinHasMainWindow(const CSkinManager& manager)
 {
-    CSkin* skin = manager.Skin();
-    return skin && !skin->GetImage("DlgMain", "background", nullptr, scale).isNull();
+    const CSkin* skin = manager.Skin();
+    return skin && skin->Core().GetImagePath("DlgMain", "background");
 }
 
 // Said on the terminal and in a plain box, since there is no skin to draw one.
@@ -66,18 +66,24 @@ int RunApplication(int argc, char* argv[])
     CSkinManager manager(apptext::kSkinFolder);
     // Without its skin the window has nothing to draw; the manager has said why.
     if (!manager.LoadSkin(apptext::kAppName)) return 1;
-    // The largest images of the first window after its own background decode
-    // on worker threads while this thread reads that background and builds.
-    const int scale = SkinScaleFor(app.devicePixelRatio());
-    manager.Skin()->Prefetch({{"Settings", "background"}, {"Leds", "background"}}, scale);
-    if (!SkinHasMainWindow(manager, scale)) {
+    if (!SkinHasMainWindow(manager)) {
         ReportMissingSkin();
         return 1;
     }
+    // The largest images of the first window decode on worker threads while
+    // this thread makes the window.
+    manager.Skin()->Prefetch({{"DlgMain", "background"}, {"Settings", "background"}, {"Leds", "background"}},
+                             SkinScaleFor(app.devicePixelRatio()));
 
     int code = 0;
     {
         CVexlorDlg window(manager, settings.record, settings.stored);
+        // A face that is named but cannot be read was reported as such; the
+        // window would be invisible.
+        if (window.size().isEmpty()) {
+            ReportMissingSkin();
+            return 1;
+        }
         window.SettingsPanel().SetProfiles(settings.profiles,
                                            [&settings] { settings.profileStore.Save(settings.profiles); });
         // A kill, a logout or Ctrl+C ends the program as Exit does.

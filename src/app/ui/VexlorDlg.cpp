@@ -55,10 +55,12 @@ CVexlorDlg::CVexlorDlg(CSkinManager& manager, ConnectionSettings& settings, CReg
                        const std::vector<std::string>& serialPorts)
     : CSkinWnd("DlgMain", manager), settings_(settings), stored_(stored)
 {
-    CreateHidden(nullptr, false);
     poster_ = std::make_unique<CQtMessagePoster>(this);
     timers_ = std::make_unique<CQtTimerService>(this);
     CreateControls(serialPorts);
+    // The window's own face last: the largest image of the first picture may
+    // still be decoding on a worker thread while the controls are made.
+    CreateHidden(nullptr, false);
 
     bridge_ = std::make_unique<CSessionBridge>(*poster_);
     pages_ = std::make_unique<CPageBuilder>(this, manager, PageArea(), PageServices{});
@@ -179,7 +181,6 @@ void CVexlorDlg::CreateControls(const std::vector<std::string>& serialPorts)
     // Stands over the whole window while it is disabled: input stops, faces stay.
     shield_ = new QWidget(this);
     shield_->setObjectName("InputShield");
-    shield_->setGeometry(rect());
     shield_->setFocusPolicy(Qt::StrongFocus);
     shield_->hide();
 }
