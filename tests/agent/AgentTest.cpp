@@ -3,6 +3,7 @@
 #include "../app/ChildProcess.h"
 #include "SimServer.h"
 #include "agent/Agent.h"
+#include "link/ITransport.h"
 #include "link/Packet.h"
 #include "presets/PresetFile.h"
 #include "processor/ProcessorDevice.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -299,6 +301,79 @@ TEST_F(AgentTest, AWrongLockCodeGetsWhatTheProcessorGivesAndNoChanges)
     ASSERT_EQ(through.Receive(5s), processor::MakeReply(CMD_GET_CONFIG, {}));
     through.SendTo(agent_->ListenPort(0), BuildWriteParam(0, 1, 2, other));
     EXPECT_EQ(through.Receive(5s), processor::MakeReply(CMD_WRITE_PARAM, {0, 1, 2, other}));
+    EXPECT_EQ(sim.Device().ReadValue({0, 1, 2}), other);
+}
+
+namespace {
+
+// A front end inside the agent, talking through a transport of
+// CAgent::LocalRemote: what it sends and the next packet it gets.
+class LocalPeer : private ITransportSink {
+public:
+    explicit LocalPeer(TransportFactory factory) : transport_(factory(ConnectionSettings{}))
+    {
+        transport_->SetSink(this);
+        transport_->Open(ConnectionSettings{});
+    }
+    ~LocalPeer() override { transport_->Close(); }
+    ByteString Ask(const ByteString& command, std::chrono::milliseconds limit = 5s)
+    {
+        std::unique_lock lock(mutex_);
+        got_.clear();
+        lock.unlock();
+        transport_->Send(command.data(), command.size());
+        lock.lock();
+        arrived_.wait_for(lock, limit, [&] { return !got_.empty(); });
+        return got_.empty() ? ByteString{} : got_.front();
+    }
+
+private:
+    void OnTransportConnected() override {}
+    void OnTransportDisconnected() override {}
+    void OnTransportError(int) override {}
+    void OnPacketReceived(const ByteString& packet) override
+    {
+        std::lock_guard lock(mutex_);
+        got_.push_back(packet);
+        arrived_.notify_all();
+    }
+    // Each arrival is one whole packet.
+    std::optional<std::size_t> GetPacketLength(const ByteString& buffered) override { return buffered.size(); }
+
+    std::unique_ptr<ITransport> transport_;
+    std::mutex mutex_;
+    std::condition_variable arrived_;
+    std::vector<ByteString> got_;
+};
+
+}  // namespace
+
+TEST_F(AgentTest, InProcessRemotesShareTheLinkUnderTheLockCodeEvenWithoutAUdpPort)
+{
+    vsim::SimServer& sim = StartSim(1);
+    AgentConfig config;
+    config.metricsPort = 0;
+    config.processors.push_back(Processor("fm", sim));  // no listen_port: no UDP port
+    agent_ = std::make_unique<CAgent>(config);
+    std::string why;
+    ASSERT_TRUE(agent_->Start(&why)) << why;
+    ASSERT_TRUE(Up("fm"));
+    EXPECT_EQ(agent_->ListenPort(0), 0);
+
+    LocalPeer writer(agent_->LocalRemote(0, "writer")), reader(agent_->LocalRemote(0, "reader"));
+    const std::uint8_t before = sim.Device().ReadValue({0, 1, 2});
+    const std::uint8_t other = before == 7 ? 8 : 7;
+    EXPECT_EQ(writer.Ask(BuildWriteParam(0, 1, 2, other)), ByteString{REPLY_NAK});
+    EXPECT_EQ(writer.Ask(BuildGetConfig(kLock + 1)), ByteString{REPLY_NAK});
+    EXPECT_EQ(sim.Device().ReadValue({0, 1, 2}), before);
+
+    ASSERT_EQ(writer.Ask(BuildGetConfig(kLock)), processor::MakeReply(CMD_GET_CONFIG, {}));
+    EXPECT_EQ(writer.Ask(BuildWriteParam(0, 1, 2, other)), processor::MakeReply(CMD_WRITE_PARAM, {0, 1, 2, other}));
+    EXPECT_EQ(sim.Device().ReadValue({0, 1, 2}), other);
+    // The other remote reads what the first one wrote, and only it gets that answer.
+    EXPECT_EQ(reader.Ask(BuildReadParam(0, 1, 2)), processor::MakeReply(CMD_READ_PARAM, {0, 1, 2, other}));
+    // The reader gave no lock code: its own writes stay refused.
+    EXPECT_EQ(reader.Ask(BuildWriteParam(0, 1, 2, before)), ByteString{REPLY_NAK});
     EXPECT_EQ(sim.Device().ReadValue({0, 1, 2}), other);
 }
 

@@ -2,6 +2,8 @@
 // real session and transports, and the simulator on 127.0.0.1 (UDP) or behind
 // a pseudo-terminal; the operator's clicks go through the window's buttons.
 #include "SimServer.h"
+#include "agent/Agent.h"
+#include "ChildProcess.h"
 #include "app/ui/DebugWindow.h"
 #include "app/ui/ParamUndoStack.h"
 #include "app/ui/LinkStatusLine.h"
@@ -119,13 +121,20 @@ protected:
         std::string why;
         ASSERT_TRUE(sim_->Start(&why)) << why;
 
-        // What the settings panel shows at start: the simulator, never the default host.
+        OpenWindow(GetParam(), sim_->UdpPort());
+    }
+
+    // A window whose settings panel shows at start the simulator (or another
+    // processor on `udpPort`), never the default host.
+    void OpenWindow(Link link, std::uint16_t udpPort)
+    {
+        window_.reset();
         stored_.host = std::string("127.0.0.1");
-        stored_.port = sim_->UdpPort();
+        stored_.port = udpPort;
         stored_.lockCode = kLock;
-        stored_.portName = GetParam() == Link::Udp ? std::string("TCP") : sim_->SerialPath();
+        stored_.portName = link == Link::Udp ? std::string("TCP") : sim_->SerialPath();
         std::vector<std::string> serialPorts;
-        if (GetParam() == Link::Serial) serialPorts.push_back(sim_->SerialPath());
+        if (link == Link::Serial) serialPorts.push_back(sim_->SerialPath());
         window_ = std::make_unique<CVexlorDlg>(CShippedSkin::Get().Manager(), settings_, stored_, serialPorts);
         window_->SetWorkFolder(folder_.string());
         window_->Controller().SetObserver(&walks_);
@@ -341,6 +350,82 @@ TEST_P(MainWindowTest, ConnectsOpensEveryPageWritesASliderComparesAndDisconnects
     EXPECT_TRUE(PresetButtonsEnabled(false));
     EXPECT_EQ(Button("BtnConnect")->Element(), "BtnConnect");
     EXPECT_EQ(Page(), nullptr);
+}
+
+// The window connects to vexlor-agent as to a processor, over UDP whichever way
+// the agent reaches the simulator, and shares the agent's one link with
+// vexlor-cli: each sees what the other wrote.
+TEST_P(MainWindowTest, ThroughTheAgentTheWindowAndVexlorCliSeeEachOthersWrites)
+{
+    AgentConfig config;
+    config.metricsPort = 0;
+    ProcessorConfig p;
+    p.name = "studio";
+    if (GetParam() == Link::Udp) {
+        p.link.host = "127.0.0.1";
+        p.link.portNumber = sim_->UdpPort();
+    } else {
+        p.link.transportIndex = 1;
+        p.link.portName = sim_->SerialPath();
+        p.link.dataBits = 3;
+    }
+    p.link.lockCode = p.listenLockCode = kLock;
+    p.listen = true;
+    config.processors.push_back(p);
+    CAgent agent(config);
+    std::string why;
+    ASSERT_TRUE(agent.Start(&why)) << why;
+    ASSERT_TRUE(RunUntil([&] { return agent.MetricsText().find("vexlor_up{processor=\"studio\"} 1") != std::string::npos; },
+                         60s));
+    const std::string port = std::to_string(agent.ListenPort(0));
+    OpenWindow(Link::Udp, agent.ListenPort(0));
+    ASSERT_TRUE(ConnectToReady());
+    auto cli = [&](std::vector<std::string> command) {
+        std::vector<std::string> args{"--port", port, "--lock", std::to_string(kLock), "--timeout", "60"};
+        args.insert(args.end(), command.begin(), command.end());
+        return RunProgram(VEXLOR_CLI_PATH, args, 120s, folder_.string());
+    };
+
+    // A slider of the window moved by keyboard: vexlor-cli reads the new value.
+    QTreeWidgetItem* sliderItem = nullptr;
+    CParamSlider* slider = nullptr;
+    for (QTreeWidgetItem* item : TreeItems()) {
+        ASSERT_TRUE(Select(item));
+        if ((slider = Page()->findChild<CParamSlider*>()) && slider->isEnabled()) {
+            sliderItem = Tree()->currentItem();
+            break;
+        }
+    }
+    ASSERT_NE(slider, nullptr);
+    const ControlRecord record = slider->Records().front();
+    const std::vector<std::string> address{std::to_string(record.a), std::to_string(record.b), std::to_string(record.c)};
+    slider->setFocus();
+    const std::uint8_t other = slider->Raw();
+    QTest::keyClick(slider, slider->value() == slider->maximum() ? Qt::Key_Down : Qt::Key_Up);
+    const std::uint8_t raw = slider->Raw();
+    ASSERT_NE(raw, other);
+    ASSERT_TRUE(RunUntil([&] { return sim_->Device().ReadValue({record.a, record.b, record.c}) == raw; }));
+    RunResult got = cli({"--json", "get", address[0], address[1], address[2]});
+    ASSERT_EQ(got.exitCode, 0) << got.err;
+    EXPECT_NE(got.out.find("\"value\":" + std::to_string(raw)), std::string::npos) << got.out;
+
+    // vexlor-cli writes the slider's earlier value back: the window's page,
+    // read again as the operator opens it, shows it.
+    RunResult set = cli({"set", address[0], address[1], address[2], std::to_string(other)});
+    ASSERT_EQ(set.exitCode, 0) << set.err;
+    EXPECT_EQ(sim_->Device().ReadValue({record.a, record.b, record.c}), other);
+    for (QTreeWidgetItem* item : TreeItems())
+        if (item != sliderItem && item->data(0, Qt::UserRole + 1).toBool()) {
+            ASSERT_TRUE(Select(item));
+            break;
+        }
+    ASSERT_TRUE(Select(sliderItem));
+    EXPECT_EQ(Page()->findChild<CParamSlider*>()->Raw(), other);
+
+    Click(Button("BtnConnect"));
+    ASSERT_TRUE(RunUntil([&] { return State() == ConnectionState::Disconnected; }));
+    window_.reset();
+    agent.Stop();
 }
 
 // Ctrl+Z takes a slider's change back on the processor, Ctrl+Y and
