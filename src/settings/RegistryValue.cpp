@@ -114,7 +114,16 @@ void CRegistryValue<T>::Write()
         return;
     auto store = OpenStore();
     KeepStoreOwnerOnly(*store);
-    store->setValue(QString::fromStdString(name_), ToVariant(value_));
+    // Every write rewrites and flushes the whole file; one that would change
+    // nothing (each connect writes every value) is left out.
+    const QString key = QString::fromStdString(name_);
+    T stored{};
+    if (FromVariant(store->value(key), stored) && stored == value_ && store->status() == QSettings::NoError) {
+        status_ = RegistryStatus::Success;
+        keepUnlessChanged_.reset();
+        return;
+    }
+    store->setValue(key, ToVariant(value_));
     store->sync();
     status_ = store->status() == QSettings::NoError ? RegistryStatus::Success : RegistryStatus::ValueNotWritten;
     if (status_ == RegistryStatus::Success)

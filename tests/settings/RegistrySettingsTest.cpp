@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -232,4 +234,18 @@ TEST_F(RegistrySettingsTest, SettingsWrittenOnConnectLandAtOnceInAFileOnlyItsOwn
     fs::permissions(IniPath().toStdString(), fs::perms::group_read | fs::perms::others_read, fs::perm_options::add);
     stored.lockCode.Write();
     EXPECT_EQ(Rights(), ownerOnly);
+
+    // The next connect with the same values (a reconnect) leaves the file as it
+    // is: each write would replace and flush it; a changed value is written.
+    const auto inode = [&] {
+        struct stat st{};
+        return ::stat(IniPath().toLocal8Bit().constData(), &st) == 0 ? st.st_ino : ino_t{0};
+    };
+    const ino_t before = inode();
+    WriteSettingsNow(settings, stored);
+    EXPECT_EQ(inode(), before);
+    settings.lockCode = 1234;
+    WriteSettingsNow(settings, stored);
+    EXPECT_NE(inode(), before);
+    EXPECT_EQ(Stored("dwLockCode").toUInt(), 1234u);
 }
