@@ -115,7 +115,7 @@ QImage GroupIn(CSkinManager& manager, const std::string& element, const QString&
     group.setEnabled(enabled);
     if (focused) {
         Activate(page);
-        group.Button(std::max(chosen, 0))->setFocus(Qt::TabFocusReason);
+        group.setFocus(Qt::TabFocusReason);  // Tab lands on the choice
     }
     return page.grab(group.geometry().adjusted(-kPad, -kPad, kPad, kPad)).toImage();
 }
