@@ -5,12 +5,16 @@
 #include "skin/ui/SkinPaint.h"
 #include "skin/ui/SkinPlacement.h"
 
+#include <QAccessibleWidget>
 #include <QEnterEvent>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <QPointer>
+
 #include <algorithm>
+#include <vector>
 
 namespace {
 constexpr const char* kButtonElement = "Button";
@@ -18,11 +22,115 @@ constexpr const char* kButtonElement = "Button";
 constexpr int kModelId = 0xFFFF;
 // How long Enter shows the button down before it chooses it, as a push button's animated click.
 constexpr int kEnterClickMs = 100;
+
+// Screen readers meet each drawn button as the checkable push button it was
+// as a widget: its caption, place, chosen (checked) state and a press action.
+class GroupButtonAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    GroupButtonAccessible(CSkinButtonGroup* group, int index) : group_(group), index_(index) {}
+
+    bool isValid() const override { return group_ && index_ < group_->ButtonCount(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return group_ ? group_->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(group_.data()); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text t) const override
+    {
+        return isValid() && t == QAccessible::Name ? group_->ButtonText(index_) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override
+    {
+        if (!isValid())
+            return {};
+        const QRect place = group_->ButtonRect(index_);
+        return QRect(group_->mapToGlobal(place.topLeft()), place.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::Button; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state;
+        if (!isValid())
+            return state;
+        state.checkable = true;
+        state.checked = group_->GetSelected() == index_;
+        state.focusable = group_->isEnabled();
+        state.focused = group_->hasFocus() && group_->FocusIndex() == index_;
+        state.disabled = !group_->isEnabled();
+        state.invisible = !group_->isVisible();
+        return state;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override
+    {
+        if (name == pressAction() && isValid() && group_->isEnabled())
+            group_->Choose(index_);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QPointer<CSkinButtonGroup> group_;
+    int index_;
+};
+
+// The group with its drawn buttons as its accessible children.
+class GroupAccessible : public QAccessibleWidget {
+public:
+    explicit GroupAccessible(CSkinButtonGroup* group) : QAccessibleWidget(group, QAccessible::Grouping) {}
+    ~GroupAccessible() override
+    {
+        for (QAccessible::Id id : ids_)
+            QAccessible::deleteAccessibleInterface(id);
+    }
+
+    int childCount() const override { return Group()->ButtonCount(); }
+    QAccessibleInterface* child(int index) const override
+    {
+        if (index < 0 || index >= childCount())
+            return nullptr;
+        // Made when first asked for and kept, so that each button keeps one identity.
+        for (auto i = static_cast<int>(ids_.size()); i <= index; ++i)
+            ids_.push_back(QAccessible::registerAccessibleInterface(new GroupButtonAccessible(Group(), i)));
+        return QAccessible::accessibleInterface(ids_[static_cast<std::size_t>(index)]);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        for (std::size_t i = 0; i < ids_.size() && static_cast<int>(i) < childCount(); ++i)
+            if (QAccessible::accessibleInterface(ids_[i]) == child)
+                return static_cast<int>(i);
+        return -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override
+    {
+        return child(Group()->ButtonAt(Group()->mapFromGlobal(QPoint(x, y))));
+    }
+
+private:
+    CSkinButtonGroup* Group() const { return static_cast<CSkinButtonGroup*>(widget()); }
+    mutable std::vector<QAccessible::Id> ids_;
+};
+
+QAccessibleInterface* MakeGroupAccessible(const QString& key, QObject* object)
+{
+    auto* group = qobject_cast<CSkinButtonGroup*>(object);
+    return group && key == QLatin1StringView(CSkinButtonGroup::staticMetaObject.className())
+               ? new GroupAccessible(group)
+               : nullptr;
+}
 } // namespace
 
 CSkinButtonGroup::CSkinButtonGroup(std::string element, CSkinManager& manager)
     : CSkinWnd(std::move(element), manager)
 {
+    static const bool accessible = (QAccessible::installFactory(MakeGroupAccessible), true);
+    (void)accessible;
     // A tab stop once it has buttons.
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true); // the button under the pointer shows its hover face
@@ -299,6 +407,8 @@ void CSkinButtonGroup::SetFocusIndex(int index)
     if (index != focusIndex_ && !enterClick_.isActive())
         SetDown(-1);
     MoveMark(focusIndex_, index);
+    if (hasFocus())
+        TellScreenReaders(focusIndex_, QAccessible::Focus);
 }
 
 void CSkinButtonGroup::DropPress()
@@ -322,6 +432,12 @@ void CSkinButtonGroup::OnClicked(int index)
 
 void CSkinButtonGroup::OnSelect(int) {}
 
+void CSkinButtonGroup::Choose(int index)
+{
+    if (index >= 0 && index < ButtonCount())
+        OnClicked(index);
+}
+
 void CSkinButtonGroup::Select(int index)
 {
     Mark(index);
@@ -329,7 +445,30 @@ void CSkinButtonGroup::Select(int index)
 
 void CSkinButtonGroup::Mark(int index)
 {
+    const int before = selected_;
     MoveMark(selected_, index >= 0 && index < ButtonCount() ? index : -1);
+    if (selected_ != before) {
+        TellScreenReaders(before, QAccessible::StateChanged);
+        TellScreenReaders(selected_, QAccessible::StateChanged);
+    }
+}
+
+void CSkinButtonGroup::TellScreenReaders(int index, QAccessible::Event what)
+{
+    if (index < 0 || !QAccessible::isActive())
+        return;
+    QAccessibleInterface* button = QAccessible::queryAccessibleInterface(this)->child(index);
+    if (!button)
+        return;
+    if (what == QAccessible::StateChanged) {
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(button, changed);
+        QAccessible::updateAccessibility(&event);
+        return;
+    }
+    QAccessibleEvent event(button, what);
+    QAccessible::updateAccessibility(&event);
 }
 
 void CSkinButtonGroup::changeEvent(QEvent* event)
@@ -357,6 +496,7 @@ void CSkinButtonGroup::focusInEvent(QFocusEvent* event)
     focusIndex_ = std::clamp(focusIndex_, 0, std::max(0, ButtonCount() - 1));
     UpdateButton(focusIndex_);
     CSkinWnd::focusInEvent(event);
+    TellScreenReaders(focusIndex_, QAccessible::Focus);
 }
 
 void CSkinButtonGroup::focusOutEvent(QFocusEvent* event)

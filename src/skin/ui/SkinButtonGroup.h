@@ -3,6 +3,7 @@
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinWnd.h"
 
+#include <QAccessible>
 #include <QColor>
 #include <QImage>
 #include <QRegion>
@@ -52,6 +53,9 @@ public:
     // Marks button index as chosen, without OnSelect and without Notify.
     // An index outside the buttons clears the choice.
     void Select(int index);
+    // Chooses button index as a click on it does (OnSelect, then Notify), for
+    // screen readers' press action. An index outside the buttons does nothing.
+    void Choose(int index);
     // The chosen button's index, or -1.
     int GetSelected() const { return selected_; }
 
@@ -110,6 +114,8 @@ private:
     void SetDown(int index);
     void SetHover(int index);
     void SetFocusIndex(int index);
+    // Tells screen readers that button index changed its state or took the focus.
+    void TellScreenReaders(int index, QAccessible::Event what);
     // Lets go of a press under way, without choosing.
     void DropPress();
     // Reads the frame's images for a new size or skin; they are stretched when first drawn.

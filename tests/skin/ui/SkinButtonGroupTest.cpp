@@ -4,6 +4,7 @@
 #include "skin/ui/SkinButtonGroup.h"
 #include "skin/ui/SkinWnd.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -180,6 +181,38 @@ TEST_F(SkinButtonGroupTest, ClickingANewChoiceNotifiesOnceAndClearsTheOldOne)
     QCoreApplication::processEvents();
     EXPECT_EQ(notes.count(), 1);
     EXPECT_EQ(group.selected.size(), 1u);
+}
+
+// Screen readers see each drawn button as a checkable button with its caption
+// and place, the chosen one checked, and can press it.
+TEST_F(SkinButtonGroupTest, ScreenReadersSeeEachButtonCheckedOrNotAndCanPressIt)
+{
+    group.SetButtons({"A", "B", "C"});
+    group.Select(0);
+    QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(&group);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->text(QAccessible::Name), "Interface");
+    ASSERT_EQ(frame->childCount(), 3);
+    QAccessibleInterface* b = frame->child(1);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(frame->child(1), b);
+    EXPECT_EQ(frame->indexOfChild(b), 1);
+    EXPECT_EQ(b->parent(), frame);
+    EXPECT_EQ(b->text(QAccessible::Name), "B");
+    EXPECT_EQ(b->rect(), QRect(group.mapToGlobal(group.ButtonRect(1).topLeft()), group.ButtonRect(1).size()));
+    EXPECT_EQ(frame->childAt(b->rect().center().x(), b->rect().center().y()), b);
+    EXPECT_TRUE(b->state().checkable);
+    EXPECT_FALSE(b->state().checked);
+    EXPECT_TRUE(frame->child(0)->state().checked);
+
+    b->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(group.selected, std::vector<int>{1});
+    EXPECT_TRUE(b->state().checked);
+    EXPECT_FALSE(frame->child(0)->state().checked);
+    group.setEnabled(false);
+    EXPECT_TRUE(b->state().disabled);
+    frame->child(2)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(group.GetSelected(), 1);
 }
 
 // A button is chosen only by a left press and release on it: off it at the
