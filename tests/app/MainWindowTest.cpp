@@ -34,6 +34,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -605,6 +606,44 @@ TEST_P(MainWindowTest, ReconnectOffInThePanelLeavesALostLinkDownAndOnBringsItBac
     EXPECT_TRUE(RunUntil([&] { return State() == ConnectionState::Ready && !window_->Controller().RefreshWalkRunning(); },
                          60s));
     EXPECT_FALSE(Panel()->isVisible());
+}
+
+// The operator who works by keyboard: under the input shield Tab goes round
+// only what stays usable above it, never to the page's controls beneath, and
+// Space there ends a reconnect or a connect to a silent processor.
+TEST_P(MainWindowTest, UnderTheShieldTabReachesOnlyConnectExitMinimiseAndStop)
+{
+    if (GetParam() == Link::Serial) GTEST_SKIP() << "a serial line without its far end does not open";
+    QApplication::setActiveWindow(window_.get());
+    ASSERT_TRUE(ConnectToReady());
+    sim_->Stop();
+    ASSERT_TRUE(RunUntil([&] { return State() == ConnectionState::Reconnecting; }));
+    QWidget* stop = &window_->LinkStatusLine().StopButton();
+    const std::set<QWidget*> open{Button("BtnConnect"), Button("BtnExit"), Button("BtnMinimize"), stop};
+    std::set<QWidget*> reached;
+    for (int i = 0; i < 8; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached.insert(QApplication::focusWidget());
+    }
+    EXPECT_EQ(reached, open);
+    // Shift+Tab goes round the same buttons.
+    QWidget* here = QApplication::focusWidget();
+    QTest::keyClick(here, Qt::Key_Backtab);
+    EXPECT_TRUE(open.count(QApplication::focusWidget()) == 1 && QApplication::focusWidget() != here);
+    for (int i = 0; i < 4 && QApplication::focusWidget() != stop; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), stop);
+    QTest::keyClick(stop, Qt::Key_Space);
+    EXPECT_EQ(State(), ConnectionState::Disconnected);
+
+    // A connect to a processor that does not answer: Tab, then Space on Disconnect.
+    sim_.reset();
+    Click(Button("BtnConnect"));
+    ASSERT_NE(State(), ConnectionState::Disconnected);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), Button("BtnConnect"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(State(), ConnectionState::Disconnected);
 }
 
 TEST_P(MainWindowTest, ConnectToASilentProcessorEndsAtTheButtonAndBoxesWearTheSkin)

@@ -26,8 +26,10 @@
 #include <QMouseEvent>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -296,6 +298,26 @@ void CVexlorDlg::contextMenuEvent(QContextMenuEvent* event)
 {
     if (controller_->State() != ConnectionState::Ready) return CSkinWnd::contextMenuEvent(event);
     undo_->ShowMenu(event->globalPos());
+}
+
+bool CVexlorDlg::focusNextPrevChild(bool next)
+{
+    if (shield_->isHidden()) return CSkinWnd::focusNextPrevChild(next);
+    // The controls under the shield keep their focus policy; the keys must not reach them.
+    std::vector<QWidget*> open;
+    for (QWidget* w : std::initializer_list<QWidget*>{connect_, exit_, minimize_, &statusLine_->StopButton()})
+        if (w->isVisible() && w->isEnabled()) open.push_back(w);
+    if (open.empty()) return true;
+    const auto at = std::find(open.begin(), open.end(), QApplication::focusWidget());
+    std::size_t index = 0;
+    if (at != open.end()) {
+        const std::size_t here = static_cast<std::size_t>(at - open.begin());
+        index = next ? (here + 1) % open.size() : (here + open.size() - 1) % open.size();
+    } else if (!next) {
+        index = open.size() - 1;
+    }
+    open[index]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void CVexlorDlg::HideSettingsPanel()

@@ -122,6 +122,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // The undo menu, from the mouse or the menu key, while connected.
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // While the input shield stands, Tab and Shift+Tab go round only what
+    // stays usable above it: Connect/Disconnect, Exit, minimise and Stop.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     using Button = CSkinButton;
