@@ -126,8 +126,8 @@ bool ReadProcessor(const std::string& group, Reader r, ProcessorConfig& p)
         p.link.dataBits = 3;  // 8 data bits, no parity, one stop bit, no flow control
     }
     p.link.lockCode = kDefaultLockCode;
-    // The agent runs its own reconnect loop with its own pause and metrics.
-    p.link.reconnect = false;
+    // A lost link comes back by itself, as the window's does.
+    p.link.reconnect = true;
     if (!r.Get("port", p.link.portNumber, 1, 65535) || !r.Get("lock_code", p.link.lockCode, 0, 9999) ||
         !r.Get("reply_timeout_ms", p.link.replyTimeoutMs, 50, 60000) || !r.Get("tries", p.link.tries, 1, 100) ||
         !r.Get("status_rate", p.link.statusRate, 1, 50) || !r.Get("listen_port", p.listenPort, 0, 65535))

@@ -79,7 +79,7 @@ ByteString CUpstream::Description() const
 void CUpstream::Loop()
 {
     loop_.Run([this] { return stop_.load(); }, Clock::time_point::max(),
-              [this](const AppMessage& message) { OnMessage(message); }, [this] { Reconnect(Clock::now()); });
+              [this](const AppMessage& message) { OnMessage(message); }, [this] { Connect(Clock::now()); });
     SayGoodbye();
 }
 
@@ -94,7 +94,7 @@ void CUpstream::SayGoodbye()
               [this](const AppMessage& message) { OnMessage(message); }, {}, std::chrono::milliseconds(20));
 }
 
-void CUpstream::Reconnect(Clock::time_point now)
+void CUpstream::Connect(Clock::time_point now)
 {
     if (controller_->State() != ConnectionState::Disconnected || now < nextAttempt_)
         return;
@@ -106,7 +106,7 @@ void CUpstream::Reconnect(Clock::time_point now)
 void CUpstream::OnStateChanged(ConnectionState state)
 {
     if (state == ConnectionState::Ready) {
-        pause_ = kFirstRetryPause;
+        failedConnects_ = 0;
         agentlog::Info(config_.name + (everUp_ ? ": link restored" : ": connected"));
         std::lock_guard lock(mutex_);
         snap_.up = true;
@@ -116,9 +116,9 @@ void CUpstream::OnStateChanged(ConnectionState state)
         return;
     }
     if (state == ConnectionState::Disconnected && !stop_) {
-        agentlog::Warning(config_.name + ": link down; next try in " + std::to_string(pause_.count()) + " ms");
-        nextAttempt_ = Clock::now() + pause_;
-        pause_ = std::min(pause_ * 2, kLongestRetryPause);
+        const auto pause = CConnectionController::ReconnectDelay(++failedConnects_);
+        agentlog::Warning(config_.name + ": no link; next try in " + std::to_string(pause.count()) + " ms");
+        nextAttempt_ = Clock::now() + pause;
     }
     std::lock_guard lock(mutex_);
     snap_.up = false;

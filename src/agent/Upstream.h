@@ -20,13 +20,12 @@
 // The agent's one link to one processor: the connection controller and session
 // the window uses, with headless views, on a thread of its own. It connects as
 // the window does (version, description, parameters, preset list, then status
-// polling), reconnects with growing pauses when the link is lost, and carries
-// the commands that remotes send through the agent.
+// polling); a lost link the controller reconnects by itself, as the window's
+// does, and a first connect that fails is tried again after the controller's
+// own pauses. It carries the commands that remotes send through the agent.
 class CUpstream : private IControllerObserver {
 public:
     using Clock = std::chrono::steady_clock;
-    static constexpr std::chrono::milliseconds kFirstRetryPause{1000};
-    static constexpr std::chrono::milliseconds kLongestRetryPause{30000};
 
     explicit CUpstream(ProcessorConfig config, TransportFactory factory = DefaultTransportFactory());
     ~CUpstream() override;
@@ -77,7 +76,7 @@ private:
     std::chrono::milliseconds ForwardLimit() const;
     void Loop();
     void OnMessage(const AppMessage& message);
-    void Reconnect(Clock::time_point now);
+    void Connect(Clock::time_point now);
     void SayGoodbye();
     void OnStateChanged(ConnectionState state) override;
 
@@ -101,7 +100,6 @@ private:
     std::thread thread_;
     // The loop thread's own.
     bool everUp_ = false;
-    bool wasConnecting_ = false;
     Clock::time_point nextAttempt_{};
-    std::chrono::milliseconds pause_ = kFirstRetryPause;
+    unsigned failedConnects_ = 0;  // first connects that failed in a row
 };
