@@ -13,7 +13,10 @@
 
 namespace {
 
+// Transfers need their resends and time-outs run often; between them the port
+// only waits for datagrams (and forgets silent remotes).
 constexpr int kTickMs = 10;
+constexpr int kIdleTickMs = 100;
 constexpr std::size_t kMaxDatagram = 2048;
 // An in-process remote waits for each answer, so a longer backlog means a fault.
 constexpr std::size_t kMaxLocalBacklog = 256;
@@ -194,9 +197,10 @@ void CSharedPort::OnDatagram(const sockaddr_in& from, const std::uint8_t* data, 
 void CSharedPort::Run()
 {
     std::uint8_t buffer[kMaxDatagram];
+    bool transferring = false;
     while (!stop_) {
         pollfd p[2] = {{wake_, POLLIN, 0}, {fd_, POLLIN, 0}};
-        const int ready = ::poll(p, fd_ >= 0 ? 2 : 1, kTickMs);
+        const int ready = ::poll(p, fd_ >= 0 ? 2 : 1, transferring ? kTickMs : kIdleTickMs);
         if (ready > 0 && (p[0].revents & POLLIN)) {
             std::uint64_t count = 0;
             (void)!::read(wake_, &count, sizeof count);
@@ -212,13 +216,16 @@ void CSharedPort::Run()
         }
         const auto now = Clock::now();
         std::size_t active = 0;
+        transferring = false;
         for (auto& [wire, client] : locals_) {
             Send(client, client.link->Poll(now));
+            transferring = transferring || client.link->CurrentMode() != processor::ProcessorLink::Mode::Command;
             active += now - client.lastHeard <= kClientActive ? 1 : 0;
         }
         for (auto it = peers_.begin(); it != peers_.end();) {
             Client& client = it->second;
             Send(client, client.link->Poll(now));
+            transferring = transferring || client.link->CurrentMode() != processor::ProcessorLink::Mode::Command;
             if (now - client.lastHeard > kClientIdle) {
                 it = peers_.erase(it);
             } else {
