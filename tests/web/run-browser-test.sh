@@ -104,7 +104,7 @@ if [ -n "${VEXLOR_IN_NETNS:-}" ] && command -v openssl >/dev/null && command -v 
     -keyout "$work/key.pem" -out "$work/cert.pem" >/dev/null 2>&1
   start_web tls 0.0.0.0 "cert = $work/cert.pem\nkey = $work/key.pem"
   tls_port="$(sed -n 's|.*web remote at https://0\.0\.0\.0:\([0-9]*\)/.*|\1|p' "$work/tls.log")"
-  cookie="$(curl -sk -D - -o /dev/null -H "Origin: https://127.0.0.1:$tls_port" -H 'Content-Type: application/json' \
+  cookie="$(curl -sk --max-time 15 -D - -o /dev/null -H "Origin: https://127.0.0.1:$tls_port" -H 'Content-Type: application/json' \
     -d "{\"user\":\"ann\",\"password\":\"$ADMIN_PASSWORD\"}" "https://127.0.0.1:$tls_port/api/login" | grep -i '^set-cookie' || true)"
   if [ -n "$tls_port" ] && ! grep -q "without TLS" "$work/tls.log" && [[ "$cookie" == *"; Secure"* ]]; then
     echo "ok   with a certificate and key the remote serves HTTPS and a Secure cookie"
