@@ -1,6 +1,7 @@
 // The controller with text views over the real session, UDP transport and
 // simulator, all on 127.0.0.1.
 #include "LiveRig.h"
+#include "support/SimLog.h"
 
 #include "app/ControllerTexts.h"
 #include "app/ModelTable.h"
@@ -244,15 +245,7 @@ namespace {
 // The parameter writes the simulator received, as address and value.
 std::vector<std::array<std::uint8_t, 4>> WritesSeen(const LiveRig& rig)
 {
-    std::vector<std::array<std::uint8_t, 4>> writes;
-    for (const std::string& line : rig.SimLog()) {
-        const auto at = line.find("< Write : ");
-        unsigned a = 0, b = 0, c = 0, v = 0;
-        if (at != std::string::npos &&
-            std::sscanf(line.c_str() + at, "< Write : %x - %x - %x - %x", &a, &b, &c, &v) == 4)
-            writes.push_back({std::uint8_t(a), std::uint8_t(b), std::uint8_t(c), std::uint8_t(v)});
-    }
-    return writes;
+    return ParamWrites(rig.SimLog());
 }
 
 // The first slider of the open page, for the tests to drag.

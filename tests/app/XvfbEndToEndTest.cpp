@@ -313,3 +313,97 @@ TEST_F(XvfbApp, SecondCopyShowsItsMessageAndEndsWhileTheFirstRunsOnAndADeadCopys
     auto third = StartApp(next);
     EXPECT_NE(next.id, 0u);
 }
+
+// Two processors of different models, one profile each: the operator chooses
+// the second profile in the settings panel, connects, drags a slider with the
+// mouse and takes the drag back with Ctrl+Z. The undo writes exactly one value,
+// the one the processor held before the drag, and the title names the profile.
+TEST_F(XvfbApp, SecondProfileConnectsToItsProcessorAndCtrlZTakesADragBack)
+{
+    SimLog amLog;
+    std::string why;
+    auto am = vsim::SimServer::StartOnLoopback(13, kLock, &why, amLog.Sink());
+    ASSERT_TRUE(am) << why;
+    {
+        QSettings stored(QString::fromStdString(sandbox_->SettingsFile().string()), QSettings::IniFormat);
+        const std::pair<const char*, std::uint16_t> profiles[] = {{"FM Site", sim_->UdpPort()},
+                                                                   {"AM Site", am->UdpPort()}};
+        for (int i = 0; i < 2; ++i) {
+            stored.beginGroup(QString("Profiles/%1").arg(i + 1));
+            stored.setValue("sName", profiles[i].first);
+            stored.setValue("sPortName", "TCP");
+            stored.setValue("sHost", "127.0.0.1");
+            stored.setValue("dwPort", profiles[i].second);
+            stored.setValue("dwLockCode", kLock);
+            stored.endGroup();
+        }
+        stored.setValue("Profiles/sCurrent", "FM Site");
+    }
+    XWindow window;
+    auto app = StartApp(window);
+    ASSERT_NE(window.id, 0u);
+    std::this_thread::sleep_for(1s);  // the window settles as in the other tests
+
+    // The second row of the panel's profile list, then Connect.
+    CSkin* skin = skin_->Skin();
+    const QPoint list(window.x + skin->GetLong("Settings", "offset_left") + skin->GetLong("ProfileList", "offset_left"),
+                      window.y + skin->GetLong("Settings", "offset_top") + skin->GetLong("ProfileList", "offset_top"));
+    ASSERT_TRUE(Click(list + QPoint(40, 18 + 9)));
+    ASSERT_TRUE(Click(Centre(window, "BtnConnect")));
+    ASSERT_TRUE(WaitForReady(window, "AM Site")) << x_->WindowName(window.id);
+    EXPECT_FALSE(SimLogged("Read version"));
+    ASSERT_TRUE(Eventually([&] { return amLog.Has("Get Preset"); }, 10s));
+    std::this_thread::sleep_for(1s);  // the first page is read
+
+    // A slider thumb on the first page: a column of the screen with the colours
+    // of the thumb's middle column, top to bottom (the skin's "down" face is
+    // the thumb at rest).
+    const QImage thumb = skin->GetImage("Slider", "down", nullptr);
+    ASSERT_FALSE(thumb.isNull());
+    std::vector<std::uint32_t> column;
+    for (int y = 1; y + 1 < thumb.height(); ++y) column.push_back(thumb.pixel(thumb.width() / 2, y) & 0xFFFFFFu);
+    const auto thumbAt = [&](int x, int y) {
+        for (std::size_t i = 0; i < column.size(); ++i)
+            if (x_->PixelAt(x, y + static_cast<int>(i)) != column[i]) return false;
+        return true;
+    };
+    std::optional<QPoint> found;
+    const int left = window.x + skin->GetLong("Frame", "offset_left");
+    const int top = window.y + skin->GetLong("Frame", "offset_top");
+    for (int y = 40; y < skin->GetLong("Frame", "height") && !found; ++y)
+        for (int x = 0; x < skin->GetLong("Frame", "width") && !found; x += 4)
+            if (x_->PixelAt(left + x, top + y) == column[0] && thumbAt(left + x, top + y))
+                found = QPoint(left + x, top + y - 1 + skin->GetLong("Slider", "thumb_center"));
+    ASSERT_TRUE(found) << "no slider thumb on the first page";
+
+    const std::size_t before = ParamWrites(amLog.Lines()).size();
+    ASSERT_TRUE(DragAt(xvfb_->Display(), found->x(), found->y(), -30));
+    ASSERT_TRUE(Eventually([&] { return ParamWrites(amLog.Lines()).size() > before; }, 10s));
+    std::this_thread::sleep_for(1s);  // the drag's last write is in
+    const auto drag = ParamWrites(amLog.Lines());
+    const auto address = drag[before];
+    for (std::size_t i = before; i < drag.size(); ++i)
+        ASSERT_TRUE(std::equal(drag[i].begin(), drag[i].begin() + 3, address.begin())) << "the drag wrote another parameter";
+    // What the processor held before the drag: its last answer to a read of the address.
+    std::optional<unsigned> held;
+    for (const std::string& text : amLog.Lines()) {
+        if (text.find("< Write : ") != std::string::npos) break;
+        unsigned a = 0, b = 0, c = 0, v = 0;
+        const auto at = text.find("> 06 81 ");
+        if (at != std::string::npos && std::sscanf(text.c_str() + at, "> 06 81 %x %x %x %x", &a, &b, &c, &v) == 4 &&
+            a == address[0] && b == address[1] && c == address[2])
+            held = v;
+    }
+    ASSERT_TRUE(held);
+    ASSERT_NE(drag.back()[3], *held);
+
+    ASSERT_TRUE(PressKeys(xvfb_->Display(), "ctrl+z"));
+    ASSERT_TRUE(Eventually([&] { return ParamWrites(amLog.Lines()).size() > drag.size(); }, 10s));
+    std::this_thread::sleep_for(500ms);  // nothing else follows
+    const auto after = ParamWrites(amLog.Lines());
+    ASSERT_EQ(after.size(), drag.size() + 1);
+    EXPECT_EQ(after.back(), (std::array<std::uint8_t, 4>{address[0], address[1], address[2], std::uint8_t(*held)}));
+    EXPECT_EQ(am->Device().ReadValue({address[0], address[1], address[2]}), *held);
+    EXPECT_EQ(x_->WindowName(window.id).rfind("AM Site - Remote V", 0), 0u) << x_->WindowName(window.id);
+    am->Stop();
+}

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -35,6 +38,11 @@ public:
         const auto last = std::find_if(lines_.rbegin(), lines_.rend(), Containing(first));
         return last != lines_.rend() && std::any_of(last.base(), lines_.end(), Containing(then));
     }
+    std::vector<std::string> Lines() const
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return lines_;
+    }
     void Clear()
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -45,3 +53,17 @@ private:
     mutable std::mutex mutex_;
     std::vector<std::string> lines_;
 };
+
+// The parameter writes among a simulator's log lines, as address and value.
+inline std::vector<std::array<std::uint8_t, 4>> ParamWrites(const std::vector<std::string>& lines)
+{
+    std::vector<std::array<std::uint8_t, 4>> writes;
+    for (const std::string& line : lines) {
+        const auto at = line.find("< Write : ");
+        unsigned a = 0, b = 0, c = 0, v = 0;
+        if (at != std::string::npos &&
+            std::sscanf(line.c_str() + at, "< Write : %x - %x - %x - %x", &a, &b, &c, &v) == 4)
+            writes.push_back({std::uint8_t(a), std::uint8_t(b), std::uint8_t(c), std::uint8_t(v)});
+    }
+    return writes;
+}

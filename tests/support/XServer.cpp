@@ -168,3 +168,20 @@ bool ClickAt(const std::string& display, int x, int y, const std::string& keys)
     if (!keys.empty()) args.insert(args.end(), {"keyup", keys});
     return RunProgram("/usr/bin/xdotool", args, std::chrono::seconds(10)).exitCode == 0;
 }
+
+bool DragAt(const std::string& display, int x, int y, int dy)
+{
+    setenv("DISPLAY", display.c_str(), 1);
+    std::vector<std::string> args{"mousemove", "--sync", std::to_string(x), std::to_string(y), "mousedown", "1"};
+    constexpr int kSteps = 4;
+    for (int step = 1; step <= kSteps; ++step)
+        args.insert(args.end(), {"sleep", "0.1", "mousemove", "--sync", std::to_string(x), std::to_string(y + dy * step / kSteps)});
+    args.insert(args.end(), {"sleep", "0.1", "mouseup", "1"});
+    return RunProgram("/usr/bin/xdotool", args, std::chrono::seconds(10)).exitCode == 0;
+}
+
+bool PressKeys(const std::string& display, const std::string& keys)
+{
+    setenv("DISPLAY", display.c_str(), 1);
+    return RunProgram("/usr/bin/xdotool", {"key", keys}, std::chrono::seconds(10)).exitCode == 0;
+}

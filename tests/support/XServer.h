@@ -63,3 +63,7 @@ private:
 
 // Moves the pointer and clicks with xdotool; `keys` like "ctrl+alt" are held during the click.
 bool ClickAt(const std::string& display, int x, int y, const std::string& keys = "");
+// Presses the first button at (x, y), moves the pointer by `dy` in a few steps and lets go.
+bool DragAt(const std::string& display, int x, int y, int dy);
+// Types `keys` like "ctrl+z" with xdotool, to the window that has the input focus.
+bool PressKeys(const std::string& display, const std::string& keys);
