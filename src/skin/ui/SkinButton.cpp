@@ -19,8 +19,6 @@ namespace {
 // Face images and text colours share their names: "up" and "text_color_up".
 constexpr std::array<const char*, CSkinButton::kFaceCount> kFaceNames = {"up", "down", "over", "disabled",
                                                                          "down_disabled"};
-// How long a tooltip stays up.
-constexpr int kTipShowMs = 34464;
 // The focus mark sits this far inside the face, clear of rounded corners.
 constexpr int kFocusInset = 3;
 } // namespace

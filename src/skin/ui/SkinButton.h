@@ -25,6 +25,8 @@ public:
     // The state faces, in the order in which a missing one falls back.
     enum class Face { Up, Down, Over, Disabled, DownDisabled };
     static constexpr int kFaceCount = 5;
+    // How long the skin's tooltip stays up.
+    static constexpr int kTipShowMs = 34464;
 
     CSkinButton(std::string element, CSkinManager& manager);
     ~CSkinButton() override;

@@ -6,12 +6,14 @@
 #include "skin/ui/SkinPlacement.h"
 
 #include <QAccessibleWidget>
+#include <QCursor>
 #include <QEnterEvent>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
 #include <QPointer>
+#include <QToolTip>
 
 #include <algorithm>
 #include <vector>
@@ -138,6 +140,11 @@ CSkinButtonGroup::CSkinButtonGroup(std::string element, CSkinManager& manager)
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     enterClick_.setSingleShot(true);
     enterClick_.setInterval(kEnterClickMs);
+    tipTimer_.setSingleShot(true);
+    connect(&tipTimer_, &QTimer::timeout, this, [this] {
+        if (hover_ >= 0)
+            QToolTip::showText(QCursor::pos(), model_->toolTip(), this, ButtonRect(hover_), CSkinButton::kTipShowMs);
+    });
     connect(&enterClick_, &QTimer::timeout, this, [this] {
         const int index = keyDown_;
         SetDown(-1);
@@ -398,7 +405,17 @@ void CSkinButtonGroup::SetDown(int index)
 
 void CSkinButtonGroup::SetHover(int index)
 {
+    if (index == hover_)
+        return;
     MoveMark(hover_, index);
+    // As on a button widget: the skin's tip after its delay, gone when the pointer leaves the button.
+    const QString tip = model_ ? model_->toolTip() : QString();
+    if (index >= 0 && !tip.isEmpty()) {
+        tipTimer_.start(std::max(0, model_->GetLong("tip_delay")));
+    } else {
+        tipTimer_.stop();
+        QToolTip::hideText();
+    }
 }
 
 void CSkinButtonGroup::SetFocusIndex(int index)

@@ -148,6 +148,8 @@ private:
     // The button held down by Space, or by Enter until its click.
     int keyDown_ = -1;
     QTimer enterClick_;
+    // Shows the "Button" element's tooltip, if the skin has one, over the hovered button.
+    QTimer tipTimer_;
     // The frame's images as the skin has them, and stretched to the group's size
     // when first drawn: a tall group far down a page may never be.
     QImage background_;

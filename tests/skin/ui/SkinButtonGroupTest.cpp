@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 #include <functional>
 #include <memory>
@@ -459,6 +460,67 @@ TEST_F(SkinButtonGroupTest, EveryButtonLooksLikeAButtonWidgetInItsState)
     overlay(1);
     overlay(2);
     EXPECT_TRUE(SamePixels(disabled, group.grab().toImage()));
+}
+
+} // namespace
+
+namespace {
+
+// A group on a small skin whose buttons have a cut-out strip on the left and a tip.
+class SkinButtonGroupLoose : public LooseSkin {
+protected:
+    void SetUp() override
+    {
+        QImage up = Filled({30, 20}, QColor(10, 10, 10));
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 5; ++x)
+                up.setPixelColor(x, y, Qt::magenta);
+        Bitmap("Up.bmp", up);
+        Bitmap("Over.bmp", Filled({30, 20}, QColor(30, 30, 30)));
+        Bitmap("Frame.bmp", Filled({30, 20}, QColor(90, 0, 0)));
+        Write("IMAGE(Grp::background, \"Frame.bmp\")\nLONG(Grp::width, 100)\nLONG(Grp::height, 40)\n"
+              "IMAGE(Button::up, \"Up.bmp\")\nIMAGE(Button::over, \"Over.bmp\")\n"
+              "LONG(Button::bkcolormask, \"#FF00FF\")\nSTRING(Button::tip, \"Pick one\")\n"
+              "LONG(Button::tip_delay, 1)\n");
+        Load();
+        window.resize(200, 100);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        group.Create(&window, 0);
+        group.SetButtons({"A", "B"});
+    }
+
+    QWidget window;
+    CSkinButtonGroup group{"Grp", manager};
+};
+
+// Only a button's shape takes the pointer, and it shows the skin's tip; what
+// lies outside the shape is the group's frame, as under a button widget.
+TEST_F(SkinButtonGroupLoose, OnlyTheButtonsShapeTakesThePointerAndShowsTheTip)
+{
+    const QRect b = group.ButtonRect(1);
+    ASSERT_GT(b.height(), 4);
+    const QPoint cutOut = b.topLeft() + QPoint(2, 2);
+    const QPoint face = b.topLeft() + QPoint(10, 2);
+    EXPECT_EQ(group.ButtonAt(cutOut), -1);
+    EXPECT_EQ(group.ButtonAt(face), 1);
+    QTest::mouseClick(&group, Qt::LeftButton, {}, cutOut);
+    EXPECT_EQ(group.GetSelected(), -1);
+    QTest::mouseMove(&group, cutOut);
+    EXPECT_EQ(group.ButtonFace(1), CSkinButton::Face::Up);
+
+    QTest::mouseMove(&group, face);
+    EXPECT_EQ(group.ButtonFace(1), CSkinButton::Face::Over);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 2000));
+    EXPECT_EQ(QToolTip::text(), "Pick one");
+    const QImage drawn = group.grab().toImage();
+    EXPECT_EQ(drawn.pixelColor(cutOut), QColor(90, 0, 0));
+    EXPECT_EQ(drawn.pixelColor(face), QColor(30, 30, 30));
+    QTest::mouseMove(&window, QPoint(190, 90));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+
+    QTest::mouseClick(&group, Qt::LeftButton, {}, face);
+    EXPECT_EQ(group.GetSelected(), 1);
 }
 
 } // namespace
