@@ -112,6 +112,7 @@ const std::map<std::string, Flag>& Flags()
         {"--corrupt-description", {false, Set(&SimOptions::corruptDescription, true), ""}},
         {"--resend-ms", {true, Int(&SimOptions::resendMs, 10, 60000), "milliseconds 10 to 60000"}},
         {"--verbose", {false, Set(&SimOptions::verbose, true), ""}},
+        {"--front-panel", {false, Set(&SimOptions::frontPanel, true), ""}},
         {"--list-models", {false, Set(&SimOptions::listModels, true), ""}},
         {"--dump-description", {true, [](SimOptions& o, const std::string& v) {
                                     o.dumpDescription = v;
@@ -176,6 +177,9 @@ const char* SimUsage()
            "  --lock CODE             lock code 0 to 9999 (default: accept any)\n"
            "  --state FILE            keep parameters and user presets in FILE\n"
            "  --dump-description FILE write the control description to FILE and exit\n"
+           "  --front-panel           read lines \"A B C VALUE\" (numbers, 0x for hex) from\n"
+           "                          standard input and change that parameter of the first\n"
+           "                          processor as its front panel would\n"
            "fault injection (fractions 0 to 1 of all replies, blocks and control bytes):\n"
            "  --seed N --drop F --corrupt F --delay F --delay-ms MS --duplicate F\n"
            "  --noise F               a stray byte or a BREAK (zero byte) in F of the\n"

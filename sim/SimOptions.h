@@ -23,6 +23,7 @@ struct SimOptions {
     bool corruptDescription = false;
     int resendMs = 500;
     bool verbose = false;
+    bool frontPanel = false;  // changes typed on standard input, as the front panel makes them
     bool listModels = false;
     bool help = false;
     std::string dumpDescription;

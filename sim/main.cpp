@@ -6,10 +6,13 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <pthread.h>
+#include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -38,6 +41,31 @@ int DumpDescription(const vsim::SimOptions& o)
         return 1;
     }
     return 0;
+}
+
+// --front-panel: "A B C VALUE" lines on standard input change a parameter of
+// the processor as its front panel would, so a remote under test meets
+// changes it did not make.
+void ReadFrontPanel(vsim::SimDevice& device)
+{
+    for (std::string line; std::getline(std::cin, line);) {
+        unsigned long n[4] = {};
+        char* at = line.data();
+        bool ok = true;
+        for (unsigned long& v : n) {
+            char* end = nullptr;
+            v = std::strtoul(at, &end, 0);
+            ok = ok && end != at && v <= 0xFF;
+            at = end;
+        }
+        const vsim::Address address{std::uint8_t(n[0]), std::uint8_t(n[1]), std::uint8_t(n[2])};
+        if (!ok || !device.FrontPanelWrite(address, std::uint8_t(n[3]))) {
+            std::fprintf(stderr, "vexlor-sim: front panel: no parameter in \"%s\"\n", line.c_str());
+            continue;
+        }
+        std::printf("vexlor-sim: front panel %lu %lu %lu = %lu\n", n[0], n[1], n[2], n[3]);
+        std::fflush(stdout);
+    }
 }
 
 }  // namespace
@@ -95,6 +123,9 @@ int main(int argc, char** argv)
             std::printf("vexlor-sim: serial %s\n", servers.back()->SerialPath().c_str());
     }
     std::fflush(stdout);
+    // Ends with standard input; the processor runs on until a signal.
+    if (options->frontPanel)
+        std::thread([&device = servers.front()->Device()] { ReadFrontPanel(device); }).detach();
 
     int signal = 0;
     sigwait(&stopSignals, &signal);

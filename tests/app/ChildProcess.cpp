@@ -12,11 +12,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 int Spawn(const std::string& path, const std::vector<std::string>& args, int outFd, int errFd,
-          const std::string& folder = "")
+          const std::string& folder = "", int inFd = -1)
 {
     const pid_t pid = fork();
     if (pid != 0) return pid;
     if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
+    if (inFd >= 0) dup2(inFd, 0);
     dup2(outFd, 1);
     if (errFd >= 0) dup2(errFd, 2);
     std::vector<char*> argv;
@@ -47,16 +48,31 @@ ChildProcess::ChildProcess(const std::string& path, const std::vector<std::strin
                            const std::string& folder)
 {
     int fds[2];
+    int input[2];
     if (pipe(fds) != 0) return;
-    pid_ = Spawn(path, args, fds[1], -1, folder);
+    if (pipe2(input, O_CLOEXEC) != 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return;
+    }
+    pid_ = Spawn(path, args, fds[1], -1, folder, input[0]);
     close(fds[1]);
+    close(input[0]);
     out_ = fds[0];
+    in_ = input[1];
+}
+
+bool ChildProcess::WriteLine(const std::string& line)
+{
+    const std::string text = line + '\n';
+    return in_ >= 0 && write(in_, text.data(), text.size()) == static_cast<ssize_t>(text.size());
 }
 
 ChildProcess::~ChildProcess()
 {
     Stop();
     if (out_ >= 0) close(out_);
+    if (in_ >= 0) close(in_);
 }
 
 std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds timeout)

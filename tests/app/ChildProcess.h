@@ -19,6 +19,8 @@ public:
     int Pid() const { return pid_; }
     // The next line of output, or nothing when none came before the time-out.
     std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
+    // Writes a line to the program's standard input.
+    bool WriteLine(const std::string& line);
     // Waits for the program to end by itself; its exit code, or nothing.
     std::optional<int> Wait(std::chrono::milliseconds timeout);
     // Everything the program wrote to standard output so far (after Wait).
@@ -28,6 +30,7 @@ public:
 private:
     int pid_ = -1;
     int out_ = -1;
+    int in_ = -1;
     std::string buffer_;
     std::optional<int> exitCode_;
 };

@@ -646,6 +646,61 @@ TEST_P(MainWindowTest, UnderTheShieldTabReachesOnlyConnectExitMinimiseAndStop)
     EXPECT_EQ(State(), ConnectionState::Disconnected);
 }
 
+// vexlor-sim in a process of its own, its front panel driven through its
+// standard input: a change there between a slider gesture and Ctrl+Z drops
+// the undo step, and the window writes nothing over the front panel's value.
+TEST_P(MainWindowTest, FrontPanelChangeInTheSimulatorProcessDropsTheUndoStep)
+{
+    if (GetParam() == Link::Serial) GTEST_SKIP() << "the simulator process serves UDP here";
+    ChildProcess sim(VEXLOR_SIM_PATH, {"--model", "12", "--port", "0", "--lock", std::to_string(kLock), "--front-panel"});
+    std::string port;
+    for (int i = 0; i < 5 && port.empty(); ++i) {
+        const auto line = sim.ReadLine(10s);
+        ASSERT_TRUE(line);
+        if (line->rfind("vexlor-sim: udp 127.0.0.1:", 0) == 0) port = line->substr(line->rfind(':') + 1);
+    }
+    ASSERT_FALSE(port.empty());
+    Panel()->PortEdit().setText(QString::fromStdString(port));
+    ASSERT_TRUE(ConnectToReady());
+    CParamSlider* slider = Page()->findChild<CParamSlider*>();
+    for (QTreeWidgetItem* item : TreeItems()) {
+        if (slider && slider->isEnabled()) break;
+        ASSERT_TRUE(Select(item));
+        slider = Page()->findChild<CParamSlider*>();
+    }
+    ASSERT_NE(slider, nullptr);
+    const ControlRecord record = slider->Records().front();
+    QApplication::setActiveWindow(window_.get());
+    slider->setFocus();
+    const std::uint8_t was = slider->Raw();
+    QTest::keyClick(slider, slider->value() == slider->maximum() ? Qt::Key_Down : Qt::Key_Up);
+    const std::uint8_t moved = slider->Raw();
+    ASSERT_NE(moved, was);
+    CParamUndoStack& undo = window_->UndoStack();
+    ASSERT_TRUE(RunUntil([&] { return undo.UndoAction().isEnabled(); }));
+    // The page read again: its reads follow the write, so the write is in.
+    CConnectionController& c = window_->Controller();
+    const std::size_t walks = walks_.count;
+    c.OpenPage(c.CurrentPageIndex(), false);
+    ASSERT_TRUE(RunUntil([&] { return walks_.count > walks && !c.RefreshWalkRunning(); }));
+    ASSERT_EQ(slider->Raw(), moved);
+
+    // One step further on: neither the value before the gesture nor after it.
+    const auto panel = static_cast<std::uint8_t>(moved > was ? moved + 1 : moved - 1);
+    ASSERT_TRUE(sim.WriteLine(std::to_string(record.a) + " " + std::to_string(record.b) + " " +
+                              std::to_string(record.c) + " " + std::to_string(panel)));
+    const auto said = sim.ReadLine(10s);
+    ASSERT_TRUE(said);
+    ASSERT_EQ(said->rfind("vexlor-sim: front panel", 0), 0u) << *said;
+
+    QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_TRUE(RunUntil([&] { return !undo.UndoAction().isEnabled(); }));
+    const std::size_t again = walks_.count;
+    c.OpenPage(c.CurrentPageIndex(), false);
+    ASSERT_TRUE(RunUntil([&] { return walks_.count > again && !c.RefreshWalkRunning(); }));
+    EXPECT_EQ(slider->Raw(), panel);
+}
+
 TEST_P(MainWindowTest, ConnectToASilentProcessorEndsAtTheButtonAndBoxesWearTheSkin)
 {
     sim_->Stop();
