@@ -186,6 +186,18 @@ protected:
         return RunUntil([&] { return walks_.count > before && !window_->Controller().RefreshWalkRunning(); });
     }
 
+    // The first enabled slider, on the open page or the first page after it in the tree that has one.
+    CParamSlider* FirstEnabledSlider()
+    {
+        CParamSlider* slider = Page()->findChild<CParamSlider*>();
+        for (QTreeWidgetItem* item : TreeItems()) {
+            if (slider && slider->isEnabled()) return slider;
+            if (!Select(item)) return nullptr;
+            slider = Page()->findChild<CParamSlider*>();
+        }
+        return slider && slider->isEnabled() ? slider : nullptr;
+    }
+
     std::vector<QTreeWidgetItem*> TreeItems() const
     {
         std::vector<QTreeWidgetItem*> items;
@@ -436,12 +448,7 @@ TEST_P(MainWindowTest, CtrlZUndoesASliderGestureAndCtrlYRedoesIt)
     ASSERT_TRUE(ConnectToReady());
     CParamUndoStack& undo = window_->UndoStack();
     EXPECT_FALSE(undo.UndoAction().isEnabled());
-    CParamSlider* slider = Page()->findChild<CParamSlider*>();
-    for (QTreeWidgetItem* item : TreeItems()) {
-        if (slider && slider->isEnabled()) break;
-        ASSERT_TRUE(Select(item));
-        slider = Page()->findChild<CParamSlider*>();
-    }
+    CParamSlider* slider = FirstEnabledSlider();
     ASSERT_NE(slider, nullptr);
     const ControlRecord record = slider->Records().front();
     const vsim::Address at{record.a, record.b, record.c};
@@ -662,12 +669,7 @@ TEST_P(MainWindowTest, FrontPanelChangeInTheSimulatorProcessDropsTheUndoStep)
     ASSERT_FALSE(port.empty());
     Panel()->PortEdit().setText(QString::fromStdString(port));
     ASSERT_TRUE(ConnectToReady());
-    CParamSlider* slider = Page()->findChild<CParamSlider*>();
-    for (QTreeWidgetItem* item : TreeItems()) {
-        if (slider && slider->isEnabled()) break;
-        ASSERT_TRUE(Select(item));
-        slider = Page()->findChild<CParamSlider*>();
-    }
+    CParamSlider* slider = FirstEnabledSlider();
     ASSERT_NE(slider, nullptr);
     const ControlRecord record = slider->Records().front();
     QApplication::setActiveWindow(window_.get());
