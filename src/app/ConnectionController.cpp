@@ -142,7 +142,7 @@ void CConnectionController::BeginConnect()
     views_.main.EnableWindow(false);
     fullRead_ = reevaluateVisibility_ = rebuildTree_ = reopenPage_ = firstOpen_ = true;
     // A link that never opens must not inherit the flags of the last connection.
-    failureShown_ = awaitingConfig_ = versionReceived_ = presetListDone_ = disconnectAsked_ = false;
+    failureShown_ = awaitingConfig_ = versionReceived_ = presetListDone_ = disconnectAsked_ = listAfterPage_ = false;
     presetRequests_.Clear();
     ResetCompareState();
     changes_.Clear();
@@ -290,8 +290,35 @@ void CConnectionController::OnConfig(const ByteString& bytes)
     views_.tree.SetVisible(false);
     FillTreeView();
     SetState(ConnectionState::Reading);
+    // A reconnect gives the operator the page back first; the preset list is
+    // read right after it (see ReadListAfterPage).
+    listAfterPage_ = reconnectAttempt_ > 0;
     StartFullRead();
+    if (listAfterPage_)
+        EnterReadyIfRead();
+    else
+        session_.GetFactoryPresetNumber();
+}
+
+void CConnectionController::EnterReadyIfRead()
+{
+    if (state_ != ConnectionState::Reading || fullRead_ || !(presetListDone_ || listAfterPage_)) return;
+    SetState(ConnectionState::Ready);
+    ReadListAfterPage();
+}
+
+void CConnectionController::ReadListAfterPage()
+{
+    // Ready, the page open and read, and the list not asked for yet.
+    if (!listAfterPage_ || buildingPresetList_ || state_ != ConnectionState::Ready || firstOpen_ || walk_) return;
+    buildingPresetList_ = true;
+    views_.main.EnableWindow(true);
     session_.GetFactoryPresetNumber();
+}
+
+bool CConnectionController::PresetListCurrent() const
+{
+    return presetListDone_ && !buildingPresetList_;
 }
 
 void CConnectionController::StartFullRead()
@@ -325,7 +352,7 @@ void CConnectionController::OnParamValue(std::uint32_t packed)
             fullRead_ = false;
             if (!buildingPresetList_) {
                 SetStatusUpdates(true);
-                if (state_ == ConnectionState::Reading && presetListDone_) SetState(ConnectionState::Ready);
+                EnterReadyIfRead();
             }
         }
         return;
@@ -364,11 +391,13 @@ void CConnectionController::AdvanceRefreshWalk(std::uint8_t a, std::uint8_t b, s
 void CConnectionController::EndRefreshWalk()
 {
     walk_ = false;
-    SetStatusUpdates(true);
+    // The processor gets no status requests between its preset transfers.
+    if (!buildingPresetList_) SetStatusUpdates(true);
     Log("All Controls Updated");
     if (page_) page_->SetVisible(true);
     views_.tree.SetEnabled(true);
     if (observer_) observer_->OnRefreshWalkDone();
+    ReadListAfterPage();
 }
 
 void CConnectionController::WriteParameter(std::uint8_t a, std::uint8_t b, std::uint8_t c,

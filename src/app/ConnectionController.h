@@ -168,6 +168,11 @@ private:
     bool IdentifyModel(std::uint8_t code);
     bool SaveAndParseDescription(const ByteString& bytes);
     void StartFullRead();
+    // Ready once the full read (and, on a first connect, the preset list) is in.
+    void EnterReadyIfRead();
+    void ReadListAfterPage();
+    // The preset list of this connection is read; its commands may act on it.
+    bool PresetListCurrent() const;
     void OnParamValue(std::uint32_t packed);
     // The open page's controls of that address show the value.
     void ShowDeviceValue(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t value);
@@ -271,6 +276,7 @@ private:
     std::uint32_t presetCount_ = 0;
     bool buildingPresetList_ = false;
     bool presetListDone_ = false;  // this connection's list has been built
+    bool listAfterPage_ = false;   // a reconnect: the list is read once the page is back
     presets::CPresetRequests presetRequests_;
     // A preset file sent to the processor, until its read-back arrives.
     struct RestoredPreset {

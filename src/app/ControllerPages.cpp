@@ -98,7 +98,7 @@ void CConnectionController::ReopenPage()
 void CConnectionController::UpdateChangeFlag(const presets::StatusValues& now)
 {
     if (now.change == previous_.change) return;
-    views_.main.EnableAB(now.change == 1);
+    views_.main.EnableAB(now.change == 1 && PresetListCurrent());
     if (now.change == 1) {
         Log("Change Flag Placed to 1");
         if (now.compare != localCompare_)
@@ -173,7 +173,7 @@ void CConnectionController::OpenPage(std::size_t index, bool rebuild)
 
 void CConnectionController::SelectA()
 {
-    if (aChecked_ || !session_.IsConnected()) return;
+    if (aChecked_ || !session_.IsConnected() || !PresetListCurrent()) return;
     ClearUndo();
     session_.SendRevert();
     OpenPage(currentPage_, false);
@@ -185,7 +185,7 @@ void CConnectionController::SelectA()
 
 void CConnectionController::SelectB()
 {
-    if (bChecked_ || !session_.IsConnected()) return;
+    if (bChecked_ || !session_.IsConnected() || !PresetListCurrent()) return;
     ClearUndo();
     session_.SendCompare();
     OpenPage(currentPage_, false);

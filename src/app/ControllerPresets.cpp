@@ -13,13 +13,20 @@
 #include <chrono>
 #include <cstdio>
 
+namespace {
+constexpr const char* kListBeingRead = "Preset command refused while the preset list is read";
+}
+
 void CConnectionController::OnPresetCount(std::uint32_t count)
 {
     ++connectProgress_;
     presetCount_ = count;
     buildingPresetList_ = true;
-    views_.presets.DeleteAllRows();
-    rows_.clear();
+    // A reconnect's list updates the rows it shows, keeping the list's position.
+    if (!listAfterPage_ || count != rows_.size()) {
+        views_.presets.DeleteAllRows();
+        rows_.clear();
+    }
     SetStatusUpdates(false);
     // No presets: the list is complete at once.
     if (presetCount_ == 0) {
@@ -95,7 +102,7 @@ void CConnectionController::OnPresetData(std::uint8_t index, const ByteString& d
 void CConnectionController::PresetListRowArrived(std::uint8_t index)
 {
     ++connectProgress_;
-    UpdatePresetRow(index, buildingPresetList_);
+    UpdatePresetRow(index, buildingPresetList_ && index >= rows_.size());
     if (!buildingPresetList_) return;
     if (index + 1u < presetCount_) {
         // The processor wants a short pause between two requests; a timer
@@ -114,10 +121,15 @@ void CConnectionController::FinishPresetList()
 {
     buildingPresetList_ = false;
     presetListDone_ = true;
+    listAfterPage_ = false;
     views_.main.CloseProgress();
     views_.main.EnableWindow(true);
-    SetStatusUpdates(true);
-    if (!fullRead_ && state_ == ConnectionState::Reading) SetState(ConnectionState::Ready);
+    // A page opened meanwhile asks for status itself once its walk ends.
+    if (!walk_) SetStatusUpdates(true);
+    // Held back while the list was read; the processor's last status says.
+    views_.main.EnableAB(status_.change == 1);
+    if (page_) page_->SetPresetChoices(presets::PresetChoiceTexts(rows_));
+    EnterReadyIfRead();
 }
 
 void CConnectionController::UpdatePresetRow(std::uint8_t index, bool insert)
@@ -165,6 +177,11 @@ void CConnectionController::OnPresetLoaded(std::uint8_t index)
 
 void CConnectionController::OnPresetCommand(int command)
 {
+    // Nothing may act on a list that is still being read.
+    if (!PresetListCurrent()) {
+        Log(kListBeingRead);
+        return;
+    }
     const auto selected = views_.presets.SelectedRow();
     const auto kind = presets::PresetCommandFromInt(command);
     if (!selected || !kind || *selected >= rows_.size()) return;
@@ -200,10 +217,13 @@ void CConnectionController::OnPresetCommand(int command)
 void CConnectionController::OnPresetNameChanged(std::uint8_t index)
 {
     if (index >= rows_.size()) return;
-    // Factory presets keep their names: the list goes back to what the processor holds.
-    if (!presets::IsCommandAllowed(presets::PresetCommand::Rename, index, userPresetCount_)) {
-        Log(std::string("Preset command refused on a factory preset: ") +
-            presets::PresetCommandText(presets::PresetCommand::Rename));
+    // Factory presets keep their names, and no name is sent while the list is
+    // read: the list goes back to what the processor holds.
+    const bool current = PresetListCurrent();
+    if (!current || !presets::IsCommandAllowed(presets::PresetCommand::Rename, index, userPresetCount_)) {
+        Log(current ? std::string("Preset command refused on a factory preset: ") +
+                          presets::PresetCommandText(presets::PresetCommand::Rename)
+                    : std::string(kListBeingRead));
         views_.presets.SetRowName(index, rows_[index].name);
         return;
     }

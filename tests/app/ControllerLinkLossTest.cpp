@@ -49,18 +49,26 @@ protected:
         Post(msg::UM_CONNECTED);
         Post(msg::UM_VERSION, 0, 0, {'1', '2', '3'});
     }
-    // One attempt from UM_CONNECTED to Ready and the first status.
-    void AnswerAttempt()
+    // One attempt from UM_CONNECTED to Ready and the first status, which
+    // opens "Output" again; its walk reads 1.0.0.
+    void AnswerAttemptToThePage()
     {
         Post(msg::UM_CONNECTED);
         Post(msg::UM_VERSION, 0, 0, {'1', '2', '3'});
         Post(msg::UM_CONFIG, 0, 0, Description());
         for (auto [a, b, c] : {std::array<std::uint8_t, 3>{0, 1, 2}, {0, 1, 3}, {2, 0, 1}, {5, 2, 0}, {1, 0, 0}})
             ReplyParam(a, b, c, 1);
-        Post(msg::UM_PRESET_COUNT, 1);
-        Post(msg::UM_PRESET_DATA, 0, 0, PresetBytes("name0"));
-        RunTimers();
         Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
+    }
+    // The page's walk answered, then the preset list the controller asks for next.
+    void AnswerPageAndList(const std::vector<std::string>& names)
+    {
+        ReplyParam(1, 0, 0, 4);
+        Post(msg::UM_PRESET_COUNT, static_cast<std::uint32_t>(names.size()));
+        for (std::size_t n = 0; n < names.size(); ++n) {
+            Post(msg::UM_PRESET_DATA, static_cast<std::uint32_t>(n), 0, PresetBytes(names[n]));
+            RunTimers();
+        }
     }
 };
 
@@ -103,7 +111,8 @@ TEST_F(LinkLossTest, LostLinkReconnectsWithBackoffToTheSamePageAndSendsNothingCh
     controller_.WriteParameter(1, 0, 0, 9, true);
 
     session_.connected = true;
-    AnswerAttempt();
+    AnswerAttemptToThePage();
+    AnswerPageAndList({"name0"});
     EXPECT_EQ(controller_.State(), ConnectionState::Ready);
     EXPECT_EQ(controller_.ReconnectAttempt(), 0u);
     EXPECT_EQ(views_.linkStatus, "Link lost at 12:00:00, back at 12:00:00");
@@ -115,8 +124,62 @@ TEST_F(LinkLossTest, LostLinkReconnectsWithBackoffToTheSamePageAndSendsNothingCh
     EXPECT_EQ(views_.selectedItem, std::optional<int>(2));
     const auto commands = session_.Take();
     EXPECT_EQ(Count(commands, "GetConfig 1234"), 1u);
-    EXPECT_EQ(commands.back(), "Read 1.0.0");
+    EXPECT_EQ(Count(commands, "Read 1.0.0"), 2u);
     for (const std::string& command : commands) EXPECT_EQ(command.rfind("Write", 0), std::string::npos) << command;
+}
+
+TEST_F(LinkLossTest, AReconnectGivesThePageBackBeforeThePresetListWhichIsReadAfreshBeforeItsCommandsAct)
+{
+    ReadyOnOutput();
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0));
+    views_.selectedRow = 0;
+    LoseLink();
+    Advance(1s);
+    session_.Take();
+
+    AnswerAttemptToThePage();
+    // Ready, the status line says so, and "Output" is being read; no preset request yet.
+    EXPECT_EQ(controller_.State(), ConnectionState::Ready);
+    EXPECT_EQ(views_.linkStatus, "Link lost at 12:00:00, back at 12:00:00");
+    EXPECT_EQ(controller_.CurrentPageIndex(), 2u);
+    EXPECT_EQ(views_.selectedItem, std::optional<int>(2));
+    auto commands = session_.Take();
+    EXPECT_EQ(commands.back(), "Read 1.0.0");
+    EXPECT_EQ(Count(commands, "GetFactoryPresetNumber"), 0u);
+    // The page is back: the list is asked for, and the page takes writes at once.
+    ReplyParam(1, 0, 0, 4);
+    EXPECT_TRUE(views_.windowEnabled);
+    EXPECT_EQ(session_.Take(), (std::vector<std::string>{"Status on", "GetFactoryPresetNumber"}));
+    controller_.WriteParameter(1, 0, 0, 9, true);
+    EXPECT_EQ(session_.Take(), std::vector<std::string>{"Write 1.0.0=9"});
+
+    // While the list is read no preset command acts on the old one.
+    Post(msg::UM_PRESET_COUNT, 3);
+    Post(msg::UM_STATUS, 0, 0, Status(255, 255, 255, 0x80));  // the processor compares
+    EXPECT_FALSE(views_.abEnabled);
+    Post(msg::UM_PRESET_COMMAND, 0, static_cast<std::uint32_t>(presets::PresetCommand::Load));
+    Post(msg::UM_PRESET_COMMAND, 0, static_cast<std::uint32_t>(presets::PresetCommand::Save));
+    views_.rows[0].second = "MINE";
+    Post(msg::UM_PRESET_NAME_CHANGED, 0);
+    EXPECT_EQ(views_.rows[0].second, "NAME0");
+    controller_.SelectB();
+    EXPECT_EQ(session_.Take(), (std::vector<std::string>{"Status off", "GetPreset 0"}));
+
+    // Preset 0 was renamed at the processor during the outage: the rows show it,
+    // updated in place with the operator's row still selected.
+    std::uint32_t n = 0;
+    for (const char* name : {"renamed", "name1", "name2"}) {
+        Post(msg::UM_PRESET_DATA, n++, 0, PresetBytes(name));
+        RunTimers();
+    }
+    EXPECT_EQ(views_.rows.size(), 3u);
+    EXPECT_EQ(views_.rows[0].second, "RENAMED");
+    EXPECT_EQ(views_.selectedRow, std::optional<unsigned>(0));
+    EXPECT_TRUE(views_.abEnabled);
+    session_.Take();
+    Post(msg::UM_PRESET_COMMAND, 0, static_cast<std::uint32_t>(presets::PresetCommand::Load));
+    controller_.SelectB();
+    EXPECT_EQ(session_.Take(), (std::vector<std::string>{"LoadPreset 0", "SendCompare", "Status off", "Read 1.0.0"}));
 }
 
 TEST_F(LinkLossTest, RefusedLockCodeOrModelStopsReconnectingWithItsMessage)

@@ -245,9 +245,16 @@ TEST_F(XvfbApp, LostLinkShowsTheStatusLineDarkensTheMetersAndReconnectsToTheSame
     sim_ = std::make_unique<vsim::SimServer>(options, simLog_.Sink());
     std::string why;
     ASSERT_TRUE(sim_->Start(&why)) << why;
-    // Back by itself: the lock code presented again, the preset list read, then
-    // the page read afresh; meters lit and the same page open.
-    EXPECT_TRUE(Eventually([&] { return simLog_.After("Get Preset", "Read :"); }, 60s));
+    // Back by itself: the lock code presented again, the page read afresh
+    // (after the first status), then the preset list, then status polling again;
+    // meters lit and the same page open.
+    EXPECT_TRUE(Eventually([&] { return simLog_.After("Get Preset", "Read Leds State"); }, 60s));
+    const auto lines = simLog_.Lines();
+    const auto at = [&](auto from, const char* text) {
+        return std::find_if(from, lines.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
+    };
+    const auto pageRead = at(at(lines.begin(), "Read Leds State"), "Read :");
+    EXPECT_LT(pageRead, at(lines.begin(), "Get Factory Preset Number"));
     EXPECT_TRUE(Eventually([&] { return MetersLit(window) && CaptionBand(window) == page; }, 10s));
     EXPECT_TRUE(SimLogged("Get Config. The Lock Code is 1234"));
     EXPECT_FALSE(SimLogged("Write :"));
