@@ -255,6 +255,7 @@ TEST_F(XvfbApp, LostLinkShowsTheStatusLineDarkensTheMetersAndReconnectsToTheSame
     };
     const auto pageRead = at(at(lines.begin(), "Read Leds State"), "Read :");
     EXPECT_LT(pageRead, at(lines.begin(), "Get Factory Preset Number"));
+    EXPECT_FALSE(simLog_.After("Get Preset", "Read :"));
     EXPECT_TRUE(Eventually([&] { return MetersLit(window) && CaptionBand(window) == page; }, 10s));
     EXPECT_TRUE(SimLogged("Get Config. The Lock Code is 1234"));
     EXPECT_FALSE(SimLogged("Write :"));
