@@ -140,14 +140,53 @@ void CWebLink::Tick()
         Write(address, value, echoes_[Key(address.a, address.b, address.c)], "");
     if (now < nextPublish_) return;
     nextPublish_ = now + kPublishPeriod;
-    // Re-reading the open page is how a change by another remote shows here.
-    if (Ready() && watchers_ > 0 && statusSinceWalk_ && !controller_->RefreshWalkRunning() &&
-        !controller_->FullReadRunning() && now >= nextWalk_) {
-        nextWalk_ = now + kWalkPeriod;
-        statusSinceWalk_ = false;
-        controller_->OpenPage(controller_->CurrentPageIndex(), false);
-    }
+    if (Ready() && statusSinceWalk_ && !controller_->RefreshWalkRunning() && !controller_->FullReadRunning() &&
+        now >= nextWalk_)
+        WalkNextWatchedPage(now);
     PublishChanges();
+}
+
+// Re-reading the pages browsers show is how a change by another remote shows
+// here. The controller walks one page at a time, so the watched pages take
+// turns, more often when there are more of them (never faster than the
+// publishing), so two pages each stay about as fresh as one did.
+void CWebLink::WalkNextWatchedPage(Clock::time_point now)
+{
+    const std::set<std::size_t> pages = WatchedPages();
+    if (pages.empty()) return;
+    const auto next = pages.upper_bound(lastWalked_);
+    lastWalked_ = next == pages.end() ? *pages.begin() : *next;
+    nextWalk_ = now + std::max<Clock::duration>(kWalkPeriod / pages.size(), kPublishPeriod);
+    statusSinceWalk_ = false;
+    controller_->OpenPage(lastWalked_, lastWalked_ != controller_->CurrentPageIndex());
+}
+
+std::set<std::size_t> CWebLink::WatchedPages() const
+{
+    std::set<std::size_t> pages;
+    for (const auto& [client, page] : shownPages_)
+        if (page) pages.insert(*page);
+    return pages;
+}
+
+std::set<std::uint32_t> CWebLink::PageKeys(std::size_t index) const
+{
+    std::set<std::uint32_t> keys;
+    const PageTreeRecord* record = controller_->PageTree().Record(index);
+    if (!record || !record->node) return keys;
+    for (const ControlItem& item : record->node->items)
+        for (const ControlRecord& r : item.records) keys.insert(Key(r.a, r.b, r.c));
+    return keys;
+}
+
+void CWebLink::SendPageValues(std::uint64_t client, std::size_t page,
+                              const std::vector<std::array<std::uint8_t, 4>>& values)
+{
+    const std::set<std::uint32_t> keys = PageKeys(page);
+    json mine = json::array();
+    for (const auto& v : values)
+        if (keys.count(Key(v[0], v[1], v[2]))) mine.push_back(v);
+    if (!mine.empty()) clients_.Send(client, json{{"t", "values"}, {"v", mine}}.dump());
 }
 
 void CWebLink::KeepConnected()
@@ -174,7 +213,8 @@ void CWebLink::PublishChanges()
     const int model = controller_->Model() ? controller_->Model()->code : 0;
     PublishIfChanged(lastLayout_, json{{"t", "meterLayout"}, {"layout", MeterLayoutJson(model)}}.dump());
     if (!newValues_.empty()) {
-        clients_.Broadcast(index_, json{{"t", "values"}, {"v", newValues_}}.dump(), false);
+        for (const auto& [client, page] : shownPages_)
+            if (page) SendPageValues(client, *page, newValues_);
         newValues_.clear();
     }
     std::lock_guard lock(summaryMutex_);
@@ -234,23 +274,17 @@ std::string CWebLink::PageText(std::size_t index)
     return json{{"t", "page"}, {"index", index}, {"page", PageJson(*record->node, record->path, choices)}}.dump();
 }
 
-void CWebLink::Leave(std::uint64_t)
+void CWebLink::Leave(std::uint64_t client)
 {
-    Post([this] {
-        if (watchers_ > 0) --watchers_;
-    });
+    Post([this, client] { shownPages_.erase(client); });
 }
 
 void CWebLink::Join(std::uint64_t client)
 {
     Post([this, client] {
-        ++watchers_;
+        shownPages_.emplace(client, std::nullopt);
         for (const std::string* text : {&lastState_, &lastTree_, &lastPresets_, &lastLayout_, &lastMeter_})
             if (!text->empty()) clients_.Send(client, *text);
-        json all = json::array();
-        for (const auto& [key, value] : values_)
-            all.push_back({key & 0xFF, (key >> 8) & 0xFF, (key >> 16) & 0xFF, value});
-        clients_.Send(client, json{{"t", "values"}, {"v", all}}.dump());
     });
 }
 
@@ -285,8 +319,21 @@ void CWebLink::Handle(std::uint64_t client, const std::string& user, const Clien
         const PageTreeRecord* record = controller_->PageTree().Record(index);
         if (record && record->hidden) index = controller_->PageTree().Substitute(index);
         clients_.Send(client, PageText(index));
-        if (controller_->PageTree().Record(index) && controller_->PageTree().Record(index)->hasPage)
-            controller_->OpenPage(index, true);
+        if (!shownPages_.count(client)) return;
+        const PageTreeRecord* shown = controller_->PageTree().Record(index);
+        if (!shown || !shown->hasPage) {
+            shownPages_[client].reset();
+            return;
+        }
+        // The last values read at once; the walk brings what changed since.
+        shownPages_[client] = index;
+        std::vector<std::array<std::uint8_t, 4>> known;
+        for (const auto& [key, value] : values_)
+            known.push_back({static_cast<std::uint8_t>(key & 0xFF), static_cast<std::uint8_t>((key >> 8) & 0xFF),
+                             static_cast<std::uint8_t>((key >> 16) & 0xFF), value});
+        SendPageValues(client, index, known);
+        lastWalked_ = index;
+        controller_->OpenPage(index, true);
     } else if (const auto* p = std::get_if<ClientPreset>(&message)) {
         log_(user + " " + presets::PresetCommandText(p->command) + " preset " + std::to_string(p->index + 1) +
              " of " + name_ + (p->name.empty() ? "" : " as \"" + p->name + "\""));

@@ -8,6 +8,7 @@
 #include "settings/ConnectionSettings.h"
 #include "web/WebMessages.h"
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -18,6 +19,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,6 +40,8 @@ public:
 // status rate.
 class CWebLink : private IControllerObserver {
 public:
+    using Clock = std::chrono::steady_clock;
+
     CWebLink(std::size_t index, std::string name, std::uint32_t lockCode, TransportFactory transports,
              std::string workFolder, IWebClients& clients, std::function<void(const std::string&)> log);
     ~CWebLink() override;
@@ -50,8 +54,9 @@ public:
     // {"name", "state", "model", "title"}: safe from any thread.
     std::string Summary();
 
-    // A browser joined: it gets the whole picture. The open page is re-read
-    // only while some browser watches.
+    // A browser joined: it gets the whole picture, and each page it opens
+    // with that page's values. Every page some browser shows is re-read in
+    // turn; a page nobody shows is not.
     void Join(std::uint64_t client);
     void Leave(std::uint64_t client);
     // A checked message of a browser; writes are logged with the user.
@@ -74,6 +79,14 @@ private:
     std::string TreeJson() const;
     std::string PresetsJson() const;
     std::string PageText(std::size_t index);
+    // The addresses (as keys) of the items on page `index`.
+    std::set<std::uint32_t> PageKeys(std::size_t index) const;
+    // The pages browsers show now, each once.
+    std::set<std::size_t> WatchedPages() const;
+    void WalkNextWatchedPage(Clock::time_point now);
+    // Of `values`, those on the page `client` shows, as one message (none if empty).
+    void SendPageValues(std::uint64_t client, std::size_t page,
+                        const std::vector<std::array<std::uint8_t, 4>>& values);
     void Handle(std::uint64_t client, const std::string& user, const ClientMessage& message);
     void Write(ParamAddress address, std::uint8_t value, bool echo, const std::string& user);
     ClientContext Context(WebRole role) const;
@@ -117,7 +130,9 @@ private:
     std::string summary_;
 
     // Link thread only.
-    std::size_t watchers_ = 0;
+    // The page each browser shows (none until it opens one).
+    std::map<std::uint64_t, std::optional<std::size_t>> shownPages_;
+    std::size_t lastWalked_ = 0;
     std::map<std::uint32_t, std::uint8_t> values_;
     std::map<std::uint32_t, bool> echoes_;  // whether a paced write re-evaluates visibility
     std::vector<std::array<std::uint8_t, 4>> newValues_;
@@ -127,6 +142,6 @@ private:
     std::string lastState_, lastTree_, lastPresets_, lastLayout_, lastMeter_;
     std::chrono::steady_clock::time_point nextPublish_{};
     std::chrono::steady_clock::time_point nextConnect_{};
-    std::chrono::steady_clock::time_point nextWalk_{};
+    Clock::time_point nextWalk_{};
     std::optional<FileWait> fileWait_;
 };
