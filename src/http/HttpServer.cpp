@@ -322,8 +322,12 @@ bool Server::Start(const ServerOptions& options, std::string* why)
     const std::string listen = (v6 ? "[" + options.address + "]" : options.address) + ":" +
                                std::to_string(options.port) + (tls ? "s" : "");
     const std::string threads = std::to_string(std::max(1, options.threads));
+    // No keep-alive: the server drops an idle connection after half a second,
+    // and a client reusing it at that moment sees its request fail with no
+    // answer; a connection per request costs little at this traffic, and an
+    // idle connection would also hold a worker thread.
     std::vector<const char*> config{"listening_ports", listen.c_str(), "num_threads", threads.c_str(),
-                                    "request_timeout_ms", "10000", "enable_keep_alive", "yes",
+                                    "request_timeout_ms", "10000", "enable_keep_alive", "no",
                                     "websocket_timeout_ms", "3600000"};
     if (tls) {
         config.push_back("ssl_certificate");
