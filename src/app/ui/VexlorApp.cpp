@@ -9,13 +9,16 @@
 #include "settings/ProfileStore.h"
 #include "settings/RegistrySettings.h"
 #include "settings/ui/SettingsPanel.h"
+#include "skin/HeldSkinErrors.h"
 #include "skin/ui/SkinManager.h"
+#include "skin/ui/SkinMessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
 
 #include <cstdio>
+#include <future>
 #include <memory>
 
 namespace {
@@ -30,6 +33,12 @@ struct AppSettings {
     CConnectionProfiles profiles;
     AppSettings() : profiles(profileStore.Load()) { SettingsFromRegistry(stored, record); }
     ~AppSettings() { profileStore.Save(profiles); }  // failures at exit are ignored
+};
+
+// What start-up reads from files before the window is made.
+struct EarlyReads {
+    std::unique_ptr<CSkin> skin;
+    std::unique_ptr<AppSettings> settings;
 };
 
 // Whether the loaded skin names a face for the main window, which gives the
@@ -54,8 +63,19 @@ void ReportMissingSkin()
 int RunApplication(int argc, char* argv[])
 {
     CFontWarmUp fonts;
+    CSkinMessageBox skinBoxes;
+    CHeldSkinErrors skinErrors(skinBoxes);
+    CSkinManager manager(apptext::kSkinFolder, &skinErrors);
+    // The files start-up needs are read on a worker while Qt connects to the
+    // display; without a thread to spare, they are read when first asked for.
+    auto early = std::async(std::launch::async | std::launch::deferred, [&manager] {
+        CSettingsPanel::SerialPorts(); // looked up once, kept for the program's life
+        return EarlyReads{manager.ReadSkin(apptext::kAppName), std::make_unique<AppSettings>()};
+    });
     QApplication app(argc, argv);
-    AppSettings settings;
+    EarlyReads read = early.get();
+    skinErrors.Release();
+    AppSettings& settings = *read.settings;
 
     CSingleInstanceGuard guard;
     if (!guard.Acquire()) {
@@ -63,9 +83,8 @@ int RunApplication(int argc, char* argv[])
         return 0;
     }
 
-    CSkinManager manager(apptext::kSkinFolder);
     // Without its skin the window has nothing to draw; the manager has said why.
-    if (!manager.LoadSkin(apptext::kAppName)) return 1;
+    if (!manager.UseSkin(std::move(read.skin))) return 1;
     if (!SkinHasMainWindow(manager)) {
         ReportMissingSkin();
         return 1;

@@ -52,16 +52,23 @@ std::string CSkinManager::JoinFolder(const std::string& base, const std::string&
     return base + '\\' + name;
 }
 
-bool CSkinManager::LoadSkin(const std::string& name)
+std::unique_ptr<CSkin> CSkinManager::ReadSkin(const std::string& name) const
 {
-    auto next = std::make_unique<CSkin>(errors_, archivePath_);
-    if (!next->Load(JoinFolder(baseFolder_, name)))
-        return false;
+    auto skin = std::make_unique<CSkin>(errors_, archivePath_);
+    if (!skin->Load(JoinFolder(baseFolder_, name)))
+        return nullptr;
     // Only when asked for (the log is off by default): whether the program
     // carries its skin, which a strip after linking would have cut off.
     qCInfo(vexlorSkinLog, "skin %s loaded, %s", name.c_str(),
            CSkinPack::Find(archivePath_, CSkinCore::kDescriptionName) ? "its description from the program's archive"
                                                                       : "no description in the program's archive");
+    return skin;
+}
+
+bool CSkinManager::UseSkin(std::unique_ptr<CSkin> next)
+{
+    if (!next)
+        return false;
     // The windows take their new images while the old skin still holds the
     // old ones; only then does the old skin go.
     std::unique_ptr<CSkin> previous = std::move(skin_);

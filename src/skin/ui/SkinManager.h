@@ -25,7 +25,13 @@ public:
     // Loads the skin `name` from base folder + name. On success every
     // registered window takes the new skin before the old one is freed; on
     // failure the current skin stays.
-    bool LoadSkin(const std::string& name);
+    bool LoadSkin(const std::string& name) { return UseSkin(ReadSkin(name)); }
+    // The two halves of LoadSkin. ReadSkin reads the skin's description and
+    // touches no window: it is safe on any thread, also before the
+    // application object exists, and gives none when the skin cannot be read.
+    // UseSkin makes what it read the current skin; false for none.
+    std::unique_ptr<CSkin> ReadSkin(const std::string& name) const;
+    bool UseSkin(std::unique_ptr<CSkin> next);
 
     void Register(QWidget* window, CSkinClient* client);
     // Releases what the window used from the skin and forgets it.

@@ -1,3 +1,4 @@
+#include "skin/HeldSkinErrors.h"
 #include "skin/ui/SkinClient.h"
 #include "skin/ui/SkinManager.h"
 
@@ -13,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -251,6 +253,38 @@ TEST_F(SkinManagerTest, ABrokenDescriptionKeepsTheCurrentSkin)
     EXPECT_EQ(a.applied, 1);
     ASSERT_EQ(errors.texts.size(), 1u);
     EXPECT_EQ(errors.texts[0], "Error (0) in line 2");
+}
+
+TEST_F(SkinManagerTest, ASkinReadOnAnotherThreadSpeaksAndAppliesOnlyWhenTheProgramIsReady)
+{
+    // Start-up reads its skin while the application object is being made:
+    // messages wait for a screen, and windows change only when the skin is used.
+    skin.Description("LONG(A::b, 1)\nlong(A::c, 2)\n", "Broken");
+    skin.Description("LONG(Btn::width, 7)\n", "Other");
+    CHeldSkinErrors held(errors);
+    CSkinManager early(skin.Base(), &held, kNoArchive);
+    ASSERT_TRUE(early.LoadSkin("Test"));
+    SkinnedWidget a("Btn", early);
+    std::unique_ptr<CSkin> broken;
+    std::unique_ptr<CSkin> other;
+    std::thread reader([&] {
+        broken = early.ReadSkin("Broken");
+        other = early.ReadSkin("Other");
+    });
+    reader.join();
+    EXPECT_EQ(broken, nullptr);
+    ASSERT_NE(other, nullptr);
+    EXPECT_TRUE(errors.texts.empty());
+    EXPECT_EQ(a.applied, 1);
+
+    held.Release();
+    EXPECT_EQ(errors.texts, std::vector<std::string>{"Error (0) in line 2"});
+    EXPECT_FALSE(early.UseSkin(std::move(broken)));
+    ASSERT_TRUE(early.UseSkin(std::move(other)));
+    EXPECT_EQ(a.applied, 2);
+    EXPECT_EQ(early.Skin()->GetLong("Btn", "width"), 7);
+    held.OnSkinError("after", ISkinErrorSink::Icon::None);
+    EXPECT_EQ(errors.texts.back(), "after") << "released messages go straight through";
 }
 
 TEST_F(SkinManagerTest, DestroyedWindowsAreForgotten)
