@@ -26,12 +26,14 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -213,6 +215,38 @@ protected:
         return true;
     }
 
+    // The window's children that take Tab, in tab order from the window on.
+    std::vector<QWidget*> TabOrder() const
+    {
+        std::vector<QWidget*> order;
+        for (QWidget* w = window_->nextInFocusChain(); w != window_.get(); w = w->nextInFocusChain())
+            if (w->focusPolicy() & Qt::TabFocus) order.push_back(w);
+        return order;
+    }
+    // The preset list and its buttons, whenever made, sit where they were
+    // made with the window: the buttons first in tab and stacking order, the
+    // list after the tree and under the scroll buttons, the shield above all.
+    void ExpectPresetViewInItsPlaces() const
+    {
+        const std::vector<QWidget*> tabs = TabOrder();
+        auto tab = [&](const char* name) { return std::find(tabs.begin(), tabs.end(), Child<QWidget>(name)) - tabs.begin(); };
+        const QObjectList& stack = window_->children();
+        auto layer = [&](const char* name) { return stack.indexOf(Child<QWidget>(name)); };
+        const char* order[] = {"PresetIconLoad", "PresetIconSave", "PresetIconRename", "PresetIconLoadFile",
+                               "PresetIconSaveFile", "BtnConnect"};
+        for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+            EXPECT_EQ(tab(order[i]) + 1, tab(order[i + 1])) << order[i];
+            EXPECT_LT(layer(order[i]), layer(order[i + 1])) << order[i];
+        }
+        // Before them only what Tab never reaches.
+        EXPECT_TRUE(std::all_of(tabs.begin(), tabs.begin() + tab("PresetIconLoad"), [](QWidget* w) { return w->isHidden(); }));
+        EXPECT_EQ(tab("Tree") + 1, tab("List"));
+        EXPECT_LT(tab("List"), tab("InputShield"));
+        EXPECT_LT(layer("Tree"), layer("List"));
+        EXPECT_LT(layer("List"), layer("BtnScrollUp"));
+        EXPECT_LT(layer("List"), layer("InputShield"));
+    }
+
     bool AddressGroupZeroEnabled(bool enabled) const
     {
         for (IBoundControl* control : window_->Controller().CurrentPage()->BoundControls())
@@ -245,11 +279,24 @@ TEST_P(MainWindowTest, StartsDisconnectedAndSwitchesViewsMinimisesOrOpensTheDebu
     EXPECT_FALSE(Tree()->isEnabled());
     EXPECT_FALSE(window_->mask().contains(QPoint(0, 0)));  // the corners are cut out
 
+    // What the first picture does not show is made when first needed.
+    EXPECT_EQ(List(), nullptr);
+    EXPECT_EQ(Button("PresetIconLoad"), nullptr);
+    auto debugWindows = [] {
+        const auto all = QApplication::topLevelWidgets();
+        return std::count_if(all.begin(), all.end(), [](QWidget* w) { return w->objectName() == "Debug"; });
+    };
+    EXPECT_EQ(debugWindows(), 0);
+
     auto* up = Child<CSkinScrollButton>("BtnScrollUp");
     auto* down = Child<CSkinScrollButton>("BtnScrollDown");
     Click(Button("BtnPresets"));
     EXPECT_FALSE(Button("BtnMenu")->IsStuck());
+    ASSERT_NE(List(), nullptr);
     EXPECT_TRUE(List()->isVisible());
+    EXPECT_FALSE(List()->isEnabled());
+    EXPECT_TRUE(PresetButtonsEnabled(false));
+    ExpectPresetViewInItsPlaces();
     EXPECT_FALSE(Tree()->isVisible());
     for (const char* name : {"PresetIconLoad", "PresetIconSave", "PresetIconRename", "PresetIconLoadFile",
                              "PresetIconSaveFile"})
@@ -266,11 +313,12 @@ TEST_P(MainWindowTest, StartsDisconnectedAndSwitchesViewsMinimisesOrOpensTheDebu
     // Ctrl or Alt alone only minimises; both together open the debug window.
     for (const Qt::KeyboardModifier alone : {Qt::ControlModifier, Qt::AltModifier}) {
         Click(Button("BtnMinimize"), alone);
-        EXPECT_FALSE(window_->DebugWindow().isVisible());
+        EXPECT_EQ(debugWindows(), 0);
         EXPECT_TRUE(window_->isMinimized());
         window_->showNormal();
     }
     Click(Button("BtnMinimize"), Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(debugWindows(), 1);
     EXPECT_TRUE(window_->DebugWindow().isVisible());
     EXPECT_FALSE(window_->isMinimized());
     window_->AddLine("recorded while open");
@@ -483,6 +531,43 @@ TEST_P(MainWindowTest, CtrlZUndoesASliderGestureAndCtrlYRedoesIt)
     EXPECT_FALSE(undo.RedoAction().isEnabled());
 }
 
+// The controller fills the preset list on connect while the tree is shown: the
+// list made for it then shows the processor's presets as the tab is picked.
+TEST_P(MainWindowTest, APresetListFilledWhileHiddenShowsTheProcessorsPresetsWhenPicked)
+{
+    ASSERT_TRUE(ConnectToReady());
+    ASSERT_TRUE(Button("BtnMenu")->IsStuck());
+    CPresetListView* list = List();
+    ASSERT_NE(list, nullptr);
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_FALSE(Button("PresetIconLoad")->isVisible());
+    ExpectPresetViewInItsPlaces();
+    // A page made after the list comes after it in tab order, as with a list made at start.
+    const std::vector<QWidget*> tabs = TabOrder();
+    const auto pageControl =
+        std::find_if(tabs.begin(), tabs.end(), [&](QWidget* w) { return Page()->isAncestorOf(w); });
+    ASSERT_NE(pageControl, tabs.end());
+    EXPECT_GT(pageControl, std::find(tabs.begin(), tabs.end(), Child<QWidget>("InputShield")));
+
+    Click(Button("BtnPresets"));
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_TRUE(list->isEnabled());
+    EXPECT_TRUE(PresetButtonsEnabled(true));
+    EXPECT_EQ(Child<CSkinScrollButton>("BtnScrollUp")->Target(), list);
+    const std::size_t count = sim_->Device().GetModel().PresetCount();
+    ASSERT_EQ(list->topLevelItemCount(), static_cast<int>(count));
+    for (unsigned row = 0; row < count; ++row) {
+        const auto image = sim_->Device().PresetImage(static_cast<std::uint8_t>(row));
+        ASSERT_TRUE(image);
+        EXPECT_EQ(list->RowName(row), presets::ToUpperAscii(presets::PresetNameFromBytes(*image))) << row;
+    }
+
+    Click(Button("BtnConnect"));
+    ASSERT_TRUE(RunUntil([&] { return State() == ConnectionState::Disconnected; }));
+    EXPECT_FALSE(list->isEnabled());
+    EXPECT_TRUE(PresetButtonsEnabled(false));
+}
+
 TEST_P(MainWindowTest, PresetButtonsLoadSaveRenameAndMovePresetsThroughFiles)
 {
     ASSERT_TRUE(ConnectToReady());
@@ -563,6 +648,10 @@ TEST_P(MainWindowTest, LostLinkShowsTheStatusLineLeavesConnectExitAndStopUsableA
     EXPECT_TRUE(line.isVisible());
     EXPECT_TRUE(line.Text().contains(QStringLiteral("Reconnecting\u2026 (attempt 1)"))) << line.Text().toStdString();
     EXPECT_TRUE(line.StopButton().isVisible());
+    // Stop at the line's right end, as wide as its caption in the line's font and a margin.
+    const int stopWidth = QFontMetrics(line.font()).horizontalAdvance(QStringLiteral("Stop")) + 24;
+    EXPECT_EQ(line.StopButton().geometry(), QRect(line.width() - stopWidth, 1, stopWidth, line.height() - 2));
+    EXPECT_EQ(line.StopButton().font(), line.font());
     // The rest of the window is shielded; these stay reachable above it.
     for (QWidget* open : {static_cast<QWidget*>(Button("BtnConnect")), static_cast<QWidget*>(Button("BtnExit")),
                           static_cast<QWidget*>(&line.StopButton())})

@@ -73,10 +73,24 @@ void CLinkStatusLine::ApplySkin()
     const int right = skin->GetLong("Frame", "offset_left") + skin->GetLong("Frame", "width");
     setGeometry(left, top, std::max(0, right - left), std::max(0, bottom - top));
     setFont(SkinFont(*this));
+    stopPlaced_ = false;
+    if (isVisible()) PlaceStopButton();
+    update();
+}
+
+void CLinkStatusLine::PlaceStopButton()
+{
+    // Measuring loads the font, which the start-up picture does not need.
     const int buttonWidth = fontMetrics().horizontalAdvance(QStringLiteral("Stop")) + 24;
     stop_->setFont(font());
     stop_->setGeometry(width() - buttonWidth, 1, buttonWidth, std::max(0, height() - 2));
-    update();
+    stopPlaced_ = true;
+}
+
+void CLinkStatusLine::showEvent(QShowEvent* event)
+{
+    if (!stopPlaced_) PlaceStopButton();
+    QWidget::showEvent(event);
 }
 
 void CLinkStatusLine::Show(const QString& text, bool stoppable)

@@ -26,8 +26,12 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void PlaceStopButton();
+
     QString text_;
     QAbstractButton* stop_;
+    bool stopPlaced_ = false;
 };

@@ -55,7 +55,8 @@ CVexlorDlg::CVexlorDlg(CSkinManager& manager, ConnectionSettings& settings, CReg
 
 CVexlorDlg::CVexlorDlg(CSkinManager& manager, ConnectionSettings& settings, CRegistrySettings& stored,
                        const std::vector<std::string>& serialPorts)
-    : CSkinWnd("DlgMain", manager), settings_(settings), stored_(stored)
+    : CSkinWnd("DlgMain", manager), settings_(settings), stored_(stored),
+      presetList_([this]() -> IPresetListView& { return PresetList(); })
 {
     poster_ = std::make_unique<CQtMessagePoster>(this);
     timers_ = std::make_unique<CQtTimerService>(this);
@@ -67,7 +68,7 @@ CVexlorDlg::CVexlorDlg(CSkinManager& manager, ConnectionSettings& settings, CReg
     bridge_ = std::make_unique<CSessionBridge>(*poster_);
     pages_ = std::make_unique<CPageBuilder>(this, manager, PageArea(), PageServices{});
     controller_ = std::make_unique<CConnectionController>(
-        *bridge_, settings_, ControllerViews{*this, *settingsPanel_, *this, *list_, *meter_, *pages_, *this},
+        *bridge_, settings_, ControllerViews{*this, *settingsPanel_, *this, presetList_, *meter_, *pages_, *this},
         *timers_);
     PageServices& services = pages_->Services();
     services.writeParameter = [this](std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t value, bool echo) {
@@ -80,8 +81,6 @@ CVexlorDlg::CVexlorDlg(CSkinManager& manager, ConnectionSettings& settings, CReg
     controller_->SetUndoView(undo_.get());
 
     Clear();
-    debug_ = std::make_unique<CDebugWindow>();
-    ApplySkinLook(*debug_, manager);
     SetConnectedLayout(false);
 }
 
@@ -131,10 +130,11 @@ void CVexlorDlg::PointScrollButtons(QAbstractScrollArea* target)
 
 void CVexlorDlg::CreateControls(const std::vector<std::string>& serialPorts)
 {
-    for (std::size_t i = 0; i < presetButtons_.size(); ++i) {
-        presetButtons_[i] = AddButton(kPresetElements[i], dlgid::kPresetLoad + static_cast<int>(i));
-        presetButtons_[i]->hide();
-    }
+    // The preset buttons, made with the list, come first in the tab and the
+    // stacking order: this hidden stand-in keeps their place until then.
+    presetButtonsPlace_ = new QWidget(this);
+    presetButtonsPlace_->setFocusPolicy(Qt::TabFocus);
+    presetButtonsPlace_->hide();
     connect_ = AddButton("BtnConnect", dlgid::kConnect);
     exit_ = AddButton("BtnExit", dlgid::kExit);
     minimize_ = AddButton("BtnMinimize", dlgid::kMinimize);
@@ -162,11 +162,6 @@ void CVexlorDlg::CreateControls(const std::vector<std::string>& serialPorts)
     tree_->Create(this, dlgid::kTree);
     tree_->setObjectName("Tree");
     connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { OnTreeSelection(item); });
-
-    list_ = new CPresetListView(Manager(), *poster_);
-    list_->Create(this, dlgid::kList);
-    list_->setObjectName("List");
-    list_->hide();
 
     scrollUp_ = AddScrollButton("BtnScrollUp", dlgid::kScrollUp, 0);
     scrollDown_ = AddScrollButton("BtnScrollDown", dlgid::kScrollDown, 1);
@@ -235,7 +230,7 @@ void CVexlorDlg::OnMinimize()
 {
     const Qt::KeyboardModifiers both = Qt::ControlModifier | Qt::AltModifier;
     if ((minimizeModifiers_ & both) == both)
-        debug_->Open();
+        DebugWindow().Open();
     else
         showMinimized();
 }
@@ -245,8 +240,7 @@ void CVexlorDlg::ShowTreeView()
     presets_->SetStuck(false);
     menu_->SetStuck(true);
     tree_->show();
-    list_->hide();
-    for (Button* b : presetButtons_) b->hide();
+    if (list_) SetPresetViewShown(false);
     PointScrollButtons(tree_);
 }
 
@@ -255,9 +249,56 @@ void CVexlorDlg::ShowPresetView()
     menu_->SetStuck(false);
     presets_->SetStuck(true);
     tree_->hide();
-    list_->show();
-    for (Button* b : presetButtons_) b->show();
-    PointScrollButtons(list_);
+    PointScrollButtons(&PresetList());
+    SetPresetViewShown(true);
+}
+
+CPresetListView& CVexlorDlg::PresetList()
+{
+    if (!list_) MakePresetList();
+    return *list_;
+}
+
+// Made on the first show of the preset view or the controller's first call,
+// hidden, in the state the connected layout last set, and in the places of
+// the stacking and tab order they would have had if made with the window.
+void CVexlorDlg::MakePresetList()
+{
+    list_ = new CPresetListView(Manager(), *poster_);
+    list_->Create(this, dlgid::kList);
+    list_->setObjectName("List");
+    list_->stackUnder(scrollUp_);
+    QWidget::setTabOrder(tree_, list_);
+    QWidget* previous = presetButtonsPlace_;
+    for (std::size_t i = 0; i < presetButtons_.size(); ++i) {
+        Button* button = AddButton(kPresetElements[i], dlgid::kPresetLoad + static_cast<int>(i));
+        button->stackUnder(presetButtonsPlace_);
+        QWidget::setTabOrder(previous, button);
+        previous = presetButtons_[i] = button;
+    }
+    SetPresetViewShown(false);
+    EnablePresetView(connected_);
+}
+
+void CVexlorDlg::SetPresetViewShown(bool shown)
+{
+    list_->setVisible(shown);
+    for (Button* b : presetButtons_) b->setVisible(shown);
+}
+
+void CVexlorDlg::EnablePresetView(bool enabled)
+{
+    list_->setEnabled(enabled);
+    for (Button* b : presetButtons_) b->setEnabled(enabled);
+}
+
+CDebugWindow& CVexlorDlg::DebugWindow()
+{
+    if (!debug_) {
+        debug_ = std::make_unique<CDebugWindow>();
+        ApplySkinLook(*debug_, Manager());
+    }
+    return *debug_;
 }
 
 bool CVexlorDlg::event(QEvent* event)
@@ -288,9 +329,9 @@ void CVexlorDlg::SetConnectElement(const std::string& element)
 
 void CVexlorDlg::SetConnectedLayout(bool connected)
 {
+    connected_ = connected;
     tree_->setEnabled(connected);
-    list_->setEnabled(connected);
-    for (Button* b : presetButtons_) b->setEnabled(connected);
+    if (list_) EnablePresetView(connected);
     settingsPanel_->setVisible(!connected);
 }
 
@@ -500,5 +541,6 @@ void CVexlorDlg::OnTreeSelection(QTreeWidgetItem* item)
 void CVexlorDlg::AddLine(const std::string& text)
 {
     qCDebug(vexlorLog).noquote() << QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-    debug_->AddLine(text);
+    // The window records only while open, so nothing is lost before it is made.
+    if (debug_) debug_->AddLine(text);
 }

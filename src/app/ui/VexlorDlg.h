@@ -2,6 +2,7 @@
 
 #include "app/ConnectionController.h"
 #include "app/DebugLineStore.h"
+#include "app/ui/PresetListOnDemand.h"
 #include "views/Views.h"
 #include "skin/ui/SkinWnd.h"
 
@@ -70,7 +71,8 @@ public:
     ~CVexlorDlg() override;
 
     CConnectionController& Controller() { return *controller_; }
-    CDebugWindow& DebugWindow() { return *debug_; }
+    // Made on first use: the first picture shows neither.
+    CDebugWindow& DebugWindow();
     CSettingsPanel& SettingsPanel() { return *settingsPanel_; }
     CParamUndoStack& UndoStack() { return *undo_; }
     QWidget* ProgressWindow() const;
@@ -137,6 +139,10 @@ private:
     void OnMinimize();
     void ShowTreeView();
     void ShowPresetView();
+    CPresetListView& PresetList();
+    void MakePresetList();
+    void SetPresetViewShown(bool shown);
+    void EnablePresetView(bool enabled);
     void OnTreeSelection(QTreeWidgetItem* item);
     void WaitForDisconnectSent();
     std::string ChoosePresetFile(bool save);
@@ -145,6 +151,7 @@ private:
     CRegistrySettings& stored_;
 
     std::array<Button*, 5> presetButtons_{};
+    QWidget* presetButtonsPlace_ = nullptr;
     Button* connect_ = nullptr;
     Button* exit_ = nullptr;
     Button* minimize_ = nullptr;
@@ -162,6 +169,7 @@ private:
     CLinkStatusLine* statusLine_ = nullptr;
     QWidget* shield_ = nullptr;
     QPointer<QWidget> focusBeforeShield_;
+    bool connected_ = false;
     Qt::KeyboardModifiers minimizeModifiers_;
     FileChooser chooseFile_;
 
@@ -174,6 +182,7 @@ private:
     std::unique_ptr<CQtMessagePoster> poster_;
     std::unique_ptr<CQtTimerService> timers_;
     std::unique_ptr<CSessionBridge> bridge_;
+    CPresetListOnDemand presetList_;
     std::unique_ptr<CPageBuilder> pages_;
     std::unique_ptr<CConnectionController> controller_;
     std::unique_ptr<CParamUndoStack> undo_;

@@ -13,6 +13,18 @@ CSkinItemDelegate::CSkinItemDelegate(QObject* parent)
 {
 }
 
+void CSkinItemDelegate::SetIconSource(std::function<QIcon()> source)
+{
+    iconSource_ = std::move(source);
+    icon_.reset();
+}
+
+const QIcon& CSkinItemDelegate::Icon() const
+{
+    if (!icon_) icon_ = iconSource_ ? iconSource_() : QIcon();
+    return *icon_;
+}
+
 void CSkinItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     const bool selected = option.state & QStyle::State_Selected;
@@ -23,9 +35,9 @@ void CSkinItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->save();
     painter->fillRect(option.rect, back);
     QRect cell = option.rect.adjusted(kPadding, 0, -kPadding, 0);
-    if (!icon_.isNull() && index.column() == 0) {
+    if (index.column() == 0 && !Icon().isNull()) {
         const QRect iconRect(cell.left(), cell.top() + (cell.height() - kIconSize) / 2, kIconSize, kIconSize);
-        icon_.paint(painter, iconRect, Qt::AlignCenter, enabled ? QIcon::Normal : QIcon::Disabled);
+        Icon().paint(painter, iconRect, Qt::AlignCenter, enabled ? QIcon::Normal : QIcon::Disabled);
         cell.setLeft(iconRect.right() + 1 + kPadding);
     }
     painter->setFont(option.font);
@@ -41,6 +53,6 @@ QSize CSkinItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QMod
 {
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     const int textHeight = option.fontMetrics.height() + 4;
-    size.setHeight(std::max({kMinRowHeight, textHeight, icon_.isNull() ? 0 : kIconSize + 2}));
+    size.setHeight(std::max({kMinRowHeight, textHeight, Icon().isNull() ? 0 : kIconSize + 2}));
     return size;
 }

@@ -18,6 +18,6 @@ void CSkinTree::ApplySkin()
     SetItemColours({SkinColour(*this, "text_color"), SkinColour(*this, "bkcolor"),
                     SkinColour(*this, "selected_text_color"), SkinColour(*this, "selection_color"),
                     SkinColour(*this, "disabled_text_color"), SkinColour(*this, "disabled_color")});
-    Delegate().SetIcon(GetIcon("icon"));
+    Delegate().SetIconSource([this] { return GetIcon("icon"); });
     doItemsLayout();
 }

@@ -192,4 +192,33 @@ TEST_F(SkinListColumns, ATreeWithoutAnIconShowsItemsWithoutImages)
     EXPECT_EQ(QColor(picture.pixel(row.left() + 3 + 8, row.center().y())), QColor(0x10, 0x20, 0x30));
 }
 
+// Reading the icon file is left to the first row that shows it; a new skin's
+// icon shows on the rows drawn after the change.
+TEST_F(SkinListColumns, TheTreeReadsItsIconForItsFirstRowAndTakesANewSkinsIcon)
+{
+    auto skinWithIcon = [&](const char* skin, QColor colour) {
+        Write("LONG(Tree::width, 100)\nLONG(Tree::height, 60)\nICON(Tree::icon, \"tree.ico\")\n", skin);
+        const QString path = dir_.path() + '/' + skin + "/tree.ico";
+        ASSERT_TRUE(skinui::Filled(QSize(16, 16), colour).convertToFormat(QImage::Format_ARGB32).save(path, "ICO"));
+    };
+    skinWithIcon("Test", Qt::red);
+    skinWithIcon("Two", Qt::blue);
+    Load();
+    QWidget parent;
+    CSkinTree tree("Tree", manager);
+    tree.Create(&parent, 101);
+    tree.setIndentation(0);
+    EXPECT_FALSE(manager.Skin()->IsIconLoaded("Tree", "icon"));
+
+    auto* item = new QTreeWidgetItem(&tree, QStringList{""});
+    auto iconColour = [&] {
+        const QRect row = tree.visualItemRect(item);
+        return QColor(tree.viewport()->grab().toImage().pixel(row.left() + 3 + 8, row.center().y()));
+    };
+    EXPECT_EQ(iconColour(), QColor(Qt::red));
+    EXPECT_TRUE(manager.Skin()->IsIconLoaded("Tree", "icon"));
+    Load("Two");
+    EXPECT_EQ(iconColour(), QColor(Qt::blue));
+}
+
 } // namespace
