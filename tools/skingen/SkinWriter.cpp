@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageWriter>
 
 #include <cstdio>
 
@@ -47,37 +46,6 @@ void SkinWriter::String(const QString& property, const QString& text)
     Statement("STRING", property, '"' + text + '"');
 }
 
-bool SkinWriter::Save(const QString& path, const QImage& image, const char* format)
-{
-    const QString file = folder_ + '/' + QString(path).replace('\\', '/');
-    QDir().mkpath(QFileInfo(file).path());
-    QImageWriter writer(file, format);
-    if (!writer.write(image)) {
-        std::fprintf(stderr, "skingen: cannot write %s: %s\n", qPrintable(file),
-                     qPrintable(writer.errorString()));
-        ok_ = false;
-        return false;
-    }
-    return true;
-}
-
-void SkinWriter::Image(const QString& property, const QString& path, const QImage& image)
-{
-    Statement("IMAGE", property, '"' + path + '"');
-    if (qRound(image.devicePixelRatio()) != scale_) {
-        std::fprintf(stderr, "skingen: %s drawn at scale %g, not %d\n", qPrintable(path), image.devicePixelRatio(),
-                     scale_);
-        ok_ = false;
-        return;
-    }
-    const QString file = scale_ == 1 ? path : QString::fromStdString(CSkinFiles::TwinPath(path.toStdString()));
-    // Plain 24-bit pixels: no alpha, so mask colours stay exact. The file
-    // records no scale: the twin's name says it.
-    QImage pixels = image.convertToFormat(QImage::Format_RGB32);
-    pixels.setDevicePixelRatio(1);
-    Save(file, pixels, "bmp");
-}
-
 namespace {
 
 void Put16(QByteArray& out, int v)
@@ -117,7 +85,46 @@ QByteArray IconFile(const QImage& source)
     return out;
 }
 
+// Plain 32-bit pixels, top-down, with no alpha (mask colours stay exact) and
+// the pixels on an eight-byte boundary: the skin manager uses such a file's
+// pixels as they lie, without a copy. The file records no scale: a twin's
+// name says it.
+QByteArray BitmapFile(const QImage& image)
+{
+    constexpr int kPixelsAt = 56; // 54 bytes of headers and two of padding
+    const int w = image.width();
+    const int h = image.height();
+    const qint64 pixelBytes = qint64(w) * h * 4;
+    QByteArray out;
+    out.append("BM");
+    Put32(out, kPixelsAt + pixelBytes); Put32(out, 0); Put32(out, kPixelsAt);   // file header
+    Put32(out, 40); Put32(out, w); Put32(out, -qint64(h));                       // bitmap header, rows top-down
+    Put16(out, 1); Put16(out, 32); Put32(out, 0); Put32(out, pixelBytes);
+    Put32(out, image.dotsPerMeterX()); Put32(out, image.dotsPerMeterY()); Put32(out, 0); Put32(out, 0);
+    Put16(out, 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const QRgb p = image.pixel(x, y);
+            out.append(static_cast<char>(qBlue(p))).append(static_cast<char>(qGreen(p)))
+                .append(static_cast<char>(qRed(p))).append(static_cast<char>(0xFF));
+        }
+    return out;
+}
+
 } // namespace
+
+void SkinWriter::Image(const QString& property, const QString& path, const QImage& image)
+{
+    Statement("IMAGE", property, '"' + path + '"');
+    if (qRound(image.devicePixelRatio()) != scale_) {
+        std::fprintf(stderr, "skingen: %s drawn at scale %g, not %d\n", qPrintable(path), image.devicePixelRatio(),
+                     scale_);
+        ok_ = false;
+        return;
+    }
+    const QString file = scale_ == 1 ? path : QString::fromStdString(CSkinFiles::TwinPath(path.toStdString()));
+    WriteFile(file, BitmapFile(image.convertToFormat(QImage::Format_RGB32)));
+}
 
 void SkinWriter::Icon(const QString& property, const QString& path, const QImage& image)
 {
@@ -126,14 +133,19 @@ void SkinWriter::Icon(const QString& property, const QString& path, const QImage
         Statement("ICON", property, '"' + path + '"');
         return;
     }
+    WriteFile(path, IconFile(image));
+    Statement("ICON", property, '"' + path + '"');
+}
+
+void SkinWriter::WriteFile(const QString& path, const QByteArray& bytes)
+{
     const QString file = folder_ + '/' + QString(path).replace('\\', '/');
     QDir().mkpath(QFileInfo(file).path());
     QFile out(file);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(IconFile(image)) < 0) {
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size()) {
         std::fprintf(stderr, "skingen: cannot write %s\n", qPrintable(file));
         ok_ = false;
     }
-    Statement("ICON", property, '"' + path + '"');
 }
 
 bool SkinWriter::Finish(const QString& header)

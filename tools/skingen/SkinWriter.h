@@ -19,8 +19,8 @@ public:
     void Long(const QString& property, long value);
     void Colour(const QString& property, QRgb rgb);
     void String(const QString& property, const QString& text);
-    // Saves `image` as 24-bit BMP at `path` (backslashes, relative to the skin
-    // folder) and records IMAGE(element::property, path).
+    // Saves `image` as a 32-bit top-down BMP at `path` (backslashes, relative
+    // to the skin folder) and records IMAGE(element::property, path).
     void Image(const QString& property, const QString& path, const QImage& image);
     void Icon(const QString& property, const QString& path, const QImage& image);
 
@@ -32,7 +32,8 @@ public:
 
 private:
     void Statement(const char* keyword, const QString& property, const QString& value);
-    bool Save(const QString& path, const QImage& image, const char* format);
+    // Writes `bytes` as the file at `path` (backslashes, relative to the skin folder).
+    void WriteFile(const QString& path, const QByteArray& bytes);
 
     QString folder_;
     int scale_;

@@ -41,19 +41,14 @@ const auto* FindRecord(const Map& map, std::string_view element, std::string_vie
     return it == map.end() ? nullptr : &it->second;
 }
 
-// Reads one file of the skin and hands a reader over its bytes to `decode`;
-// a null value when the file cannot be read.
+// Hands a reader over the bytes of one file of the skin to `decode`.
 template <typename Decoder>
-auto Decode(const CSkinCore& core, const std::string& path, Decoder decode)
-    -> decltype(decode(std::declval<QImageReader&>()))
+auto Decode(const ByteString& bytes, Decoder decode) -> decltype(decode(std::declval<QImageReader&>()))
 {
-    const auto bytes = core.Files().ReadFile(path);
-    if (!bytes)
-        return {};
     // A view, not a copy: a twice-size background is megabytes, and the
     // decoders copy what they keep.
-    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes->data()),
-                                              static_cast<qsizetype>(bytes->size()));
+    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<qsizetype>(bytes.size()));
     QBuffer buffer(&data);
     QImageReader reader(&buffer);
     return decode(reader);
@@ -63,10 +58,16 @@ auto Decode(const CSkinCore& core, const std::string& path, Decoder decode)
 
 QImage CSkin::ReadImage(const std::string& path) const
 {
-    return Decode(core_, path, [](QImageReader& reader) {
+    auto bytes = core_.Files().ReadFile(path);
+    if (!bytes)
+        return {};
+    // The project's own faces become images without a copy; other plain
+    // bitmaps are read directly, since the image reader's general path takes
+    // many times longer over their pixels.
+    if (QImage adopted = AdoptPlainBitmap(*bytes); !adopted.isNull())
+        return adopted;
+    return Decode(*bytes, [](QImageReader& reader) {
         const auto* file = qobject_cast<const QBuffer*>(reader.device());
-        // Most skin images are plain 24-bit bitmaps, read directly; the image
-        // reader's general path takes many times longer over their pixels.
         if (file)
             if (QImage plain = DecodePlainBitmap(file->data()); !plain.isNull())
                 return plain;
@@ -119,7 +120,10 @@ QImage CSkin::Decoded(const std::string& path)
 
 QIcon CSkin::ReadIcon(const std::string& path) const
 {
-    return Decode(core_, path, [](QImageReader& reader) {
+    const auto bytes = core_.Files().ReadFile(path);
+    if (!bytes)
+        return {};
+    return Decode(*bytes, [](QImageReader& reader) {
         // An icon file holds one image per size; keep them all.
         QIcon icon;
         for (int i = 0; i < 16; ++i) {

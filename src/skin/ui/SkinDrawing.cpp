@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -189,46 +191,124 @@ QImage InFileLayout(const QImage& decoded, QByteArrayView file)
     return decoded;
 }
 
-QImage DecodePlainBitmap(QByteArrayView file)
+namespace {
+
+// Where an uncompressed 24- or 32-bit bitmap file keeps its pixels: file
+// header (14 bytes) and a 40-byte bitmap header with the pixel data offset at
+// 10, width at 18, height at 22 (negative: rows stored top-down), planes at
+// 26, bit count at 28, compression at 30, resolution at 38 and 42.
+struct PlainLayout {
+    std::uint32_t offset = 0;
+    int width = 0;
+    int rows = 0;
+    bool topDown = false;
+    int bits = 0;
+    qsizetype stride = 0;
+};
+
+std::optional<PlainLayout> PlainBitmapLayout(QByteArrayView file)
 {
-    // File header (14 bytes) and a 40-byte bitmap header: pixel data offset at
-    // 10, width at 18, height at 22 (negative: rows stored top-down), planes at
-    // 26, bit count at 28, compression at 30, resolution at 38 and 42.
     constexpr std::uint32_t kHeadersSize = 54;
     if (file.size() < kHeadersSize || file[0] != 'B' || file[1] != 'M' || FileValue(file, 14, 4) != 40
-        || FileValue(file, 26, 2) != 1 || FileValue(file, 28, 2) != 24 || FileValue(file, 30, 4) != 0)
-        return {};
-    const std::uint32_t offset = FileValue(file, 10, 4);
+        || FileValue(file, 26, 2) != 1 || FileValue(file, 30, 4) != 0)
+        return std::nullopt;
+    PlainLayout layout;
+    layout.bits = static_cast<int>(FileValue(file, 28, 2));
+    layout.offset = FileValue(file, 10, 4);
     const auto width = static_cast<std::int32_t>(FileValue(file, 18, 4));
     const auto height = static_cast<std::int32_t>(FileValue(file, 22, 4));
-    if (width <= 0 || height == 0 || height == std::numeric_limits<std::int32_t>::min() || offset < kHeadersSize)
-        return {};
-    const qsizetype rows = height < 0 ? -static_cast<qsizetype>(height) : height;
-    const qsizetype stride = (static_cast<qsizetype>(width) * 3 + 3) / 4 * 4;
-    if (offset > static_cast<std::uint64_t>(file.size()) || (file.size() - offset) / stride < rows)
-        return {};
-    QImage image(width, static_cast<int>(rows), QImage::Format_RGB32);
-    if (image.isNull())
-        return {};
-    const auto* pixels = reinterpret_cast<const uchar*>(file.data()) + offset;
-    for (qsizetype y = 0; y < rows; ++y) {
-        const uchar* in = pixels + (height < 0 ? y : rows - 1 - y) * stride;
-        auto* out = reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(y)));
-        // Blue, green, red in the file are 0xFFRRGGBB read as one little-endian
-        // word with the next byte replaced; a word at a time is about three
-        // times faster than byte by byte. The row's last pixel may end the
-        // file, so its fourth byte is never read.
-        static_assert(std::endian::native == std::endian::little);
-        int x = 0;
-        for (; x < width - 1; ++x, in += 3) {
-            std::uint32_t word;
-            std::memcpy(&word, in, sizeof word);
-            out[x] = (word & 0x00FFFFFFu) | 0xFF000000u;
-        }
-        out[x] = qRgb(in[2], in[1], in[0]);
-    }
+    if ((layout.bits != 24 && layout.bits != 32) || width <= 0 || height == 0
+        || height == std::numeric_limits<std::int32_t>::min() || layout.offset < kHeadersSize)
+        return std::nullopt;
+    layout.width = width;
+    layout.topDown = height < 0;
+    layout.rows = layout.topDown ? -height : height;
+    layout.stride = (static_cast<qsizetype>(width) * layout.bits / 8 + 3) / 4 * 4;
+    if (layout.offset > static_cast<std::uint64_t>(file.size())
+        || (file.size() - layout.offset) / layout.stride < layout.rows)
+        return std::nullopt;
+    return layout;
+}
+
+void SetResolution(QImage& image, QByteArrayView file)
+{
     image.setDotsPerMeterX(static_cast<std::int32_t>(FileValue(file, 38, 4)));
     image.setDotsPerMeterY(static_cast<std::int32_t>(FileValue(file, 42, 4)));
+}
+
+// Qt's 32-bit RGB pixels keep their unused top byte at 0xFF; a file may hold
+// anything there.
+void SetUnusedBytes(QRgb* pixels, qsizetype count)
+{
+    for (qsizetype i = 0; i < count; ++i)
+        pixels[i] |= 0xFF000000u;
+}
+
+void CopyRow(const uchar* in, QRgb* out, int width, int bits)
+{
+    if (bits == 32) {
+        std::memcpy(out, in, static_cast<std::size_t>(width) * 4);
+        SetUnusedBytes(out, width);
+        return;
+    }
+    // Blue, green, red in the file are 0xFFRRGGBB read as one little-endian
+    // word with the next byte replaced; a word at a time is about three times
+    // faster than byte by byte. The row's last pixel may end the file, so its
+    // fourth byte is never read.
+    static_assert(std::endian::native == std::endian::little);
+    int x = 0;
+    for (; x < width - 1; ++x, in += 3) {
+        std::uint32_t word;
+        std::memcpy(&word, in, sizeof word);
+        out[x] = (word & 0x00FFFFFFu) | 0xFF000000u;
+    }
+    out[x] = qRgb(in[2], in[1], in[0]);
+}
+
+void FreeFile(void* file)
+{
+    delete static_cast<ByteString*>(file);
+}
+
+} // namespace
+
+QImage DecodePlainBitmap(QByteArrayView file)
+{
+    const auto layout = PlainBitmapLayout(file);
+    if (!layout)
+        return {};
+    QImage image(layout->width, layout->rows, QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    const auto* pixels = reinterpret_cast<const uchar*>(file.data()) + layout->offset;
+    for (int y = 0; y < layout->rows; ++y) {
+        const qsizetype stored = layout->topDown ? y : layout->rows - 1 - y;
+        CopyRow(pixels + stored * layout->stride, reinterpret_cast<QRgb*>(image.scanLine(y)), layout->width,
+                layout->bits);
+    }
+    SetResolution(image, file);
+    return image;
+}
+
+QImage AdoptPlainBitmap(ByteString& file)
+{
+    const QByteArrayView view(reinterpret_cast<const char*>(file.data()), static_cast<qsizetype>(file.size()));
+    const auto layout = PlainBitmapLayout(view);
+    if (!layout || layout->bits != 32 || !layout->topDown)
+        return {};
+    if (reinterpret_cast<std::uintptr_t>(file.data() + layout->offset) % alignof(QRgb) != 0)
+        return {};
+    // Moving the file keeps its memory where it is; the image frees it.
+    auto owner = std::make_unique<ByteString>(std::move(file));
+    uchar* pixels = owner->data() + layout->offset;
+    QImage image(pixels, layout->width, layout->rows, layout->stride, QImage::Format_RGB32, FreeFile, owner.get());
+    if (image.isNull()) {
+        file = std::move(*owner);
+        return {};
+    }
+    owner.release();
+    SetUnusedBytes(reinterpret_cast<QRgb*>(pixels), static_cast<qsizetype>(layout->rows) * layout->width);
+    SetResolution(image, view);
     return image;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ByteString.h"
+
 #include <QByteArrayView>
 #include <QImage>
 #include <QRegion>
@@ -40,11 +42,17 @@ QSize LogicalSize(const QImage& image);
 // compare against the stored values. Any other image comes back unchanged.
 QImage InFileLayout(const QImage& decoded, QByteArrayView file);
 
-// The uncompressed 24-bit bitmap file that skin images normally are, decoded
-// straight into the image the image reader makes of it (32-bit RGB, its
-// resolution kept); a null image for any other or incomplete file, which is
-// left to the image reader.
+// The uncompressed 24- or 32-bit bitmap file that skin images normally are,
+// decoded straight into the image the image reader makes of it (32-bit RGB,
+// its resolution kept); a null image for any other or incomplete file, which
+// is left to the image reader.
 QImage DecodePlainBitmap(QByteArrayView file);
+
+// The same for a 32-bit bitmap stored top-down, without a copy: its pixels
+// become the image's own memory and the file is moved into the image. Null,
+// with the file left as it was, for any other file. The project's skin stores
+// its faces this way, so that the largest ones cost no more than inflating.
+QImage AdoptPlainBitmap(ByteString& file);
 
 // 0x00BBGGRR to an opaque QRgb and back.
 QRgb SkinColourToRgb(std::uint32_t colour);

@@ -309,6 +309,9 @@ TEST(PlainBitmap, EveryShippedBitmapDecodesAsTheImageReaderDoes)
         const QByteArray file(reinterpret_cast<const char*>(bytes->data()), static_cast<qsizetype>(bytes->size()));
         SCOPED_TRACE(entry.path);
         ExpectSameImage(DecodePlainBitmap(file), ReaderImage(file));
+        // The skin's own faces are written to be used without a copy.
+        ByteString adoptable = *bytes;
+        ExpectSameImage(AdoptPlainBitmap(adoptable), ReaderImage(file));
         ++decoded;
     }
     EXPECT_GT(decoded, 100);
@@ -332,6 +335,81 @@ TEST(PlainBitmap, ReadsTopDownRowsAndTheDataOffset)
     put32(22, -4);
     EXPECT_EQ(DecodePlainBitmap(topDown), DecodePlainBitmap(bottomUp));
     ExpectSameImage(DecodePlainBitmap(topDown), ReaderImage(topDown));
+}
+
+// `image` as a 32-bit bitmap file with its pixels at `offset`, rows top-down
+// or bottom-up, and `unused` as every pixel's fourth byte.
+ByteString WordBitmapFile(const QImage& image, std::uint32_t offset, bool topDown, std::uint8_t unused)
+{
+    ByteString file(offset, 0);
+    const auto put = [&file](std::size_t at, std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            file[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put(10, offset, 4);
+    put(14, 40, 4);
+    put(18, static_cast<std::uint32_t>(image.width()), 4);
+    put(22, static_cast<std::uint32_t>(topDown ? -image.height() : image.height()), 4);
+    put(26, 1, 2);
+    put(28, 32, 2);
+    put(38, static_cast<std::uint32_t>(image.dotsPerMeterX()), 4);
+    put(42, static_cast<std::uint32_t>(image.dotsPerMeterY()), 4);
+    for (int row = 0; row < image.height(); ++row) {
+        const int y = topDown ? row : image.height() - 1 - row;
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            for (const int channel : {qBlue(p), qGreen(p), qRed(p)})
+                file.push_back(static_cast<std::uint8_t>(channel));
+            file.push_back(unused);
+        }
+    }
+    return file;
+}
+
+QByteArray Bytes(const ByteString& file)
+{
+    return QByteArray(reinterpret_cast<const char*>(file.data()), static_cast<qsizetype>(file.size()));
+}
+
+TEST(PlainBitmap, ATopDownThirtyTwoBitFileBecomesTheImageWithoutACopy)
+{
+    QImage image = PatternImage(5, 3, QImage::Format_RGB32);
+    image.setDotsPerMeterX(2835);
+    image.setDotsPerMeterY(3000);
+    // Other writers leave the fourth byte at 0; Qt's pixels need 0xFF there.
+    ByteString file = WordBitmapFile(image, 56, true, 0x00);
+    const QByteArray asRead = Bytes(file);
+    const std::uint8_t* pixels = file.data() + 56;
+    const QImage adopted = AdoptPlainBitmap(file);
+    ExpectSameImage(adopted, ReaderImage(asRead));
+    ExpectSameImage(DecodePlainBitmap(asRead), adopted);
+    EXPECT_EQ(adopted.constBits(), pixels) << "the file's own memory";
+    EXPECT_TRUE(file.empty()) << "the image owns the file now";
+    for (int y = 0; y < adopted.height(); ++y)
+        for (int x = 0; x < adopted.width(); ++x)
+            EXPECT_EQ(reinterpret_cast<const QRgb*>(adopted.constScanLine(y))[x] >> 24, 0xFFu) << x << ',' << y;
+}
+
+TEST(PlainBitmap, OtherFilesAreNotAdoptedAndStayAsTheyWere)
+{
+    const QImage image = PatternImage(3, 4, QImage::Format_RGB32);
+    ByteString bottomUp = WordBitmapFile(image, 56, false, 0xFF);
+    ByteString unaligned = WordBitmapFile(image, 55, true, 0xFF);
+    ByteString truncated = WordBitmapFile(image, 56, true, 0xFF);
+    truncated.pop_back();
+    const QByteArray plain24 = BitmapFile(image);
+    ByteString twentyFour(plain24.begin(), plain24.end());
+    for (ByteString* file : {&bottomUp, &unaligned, &truncated, &twentyFour}) {
+        const ByteString before = *file;
+        EXPECT_TRUE(AdoptPlainBitmap(*file).isNull());
+        EXPECT_EQ(*file, before);
+    }
+    // What is not adopted still decodes as the reader does, by copy.
+    ExpectSameImage(DecodePlainBitmap(Bytes(bottomUp)), ReaderImage(Bytes(bottomUp)));
+    ExpectSameImage(DecodePlainBitmap(Bytes(unaligned)), ReaderImage(Bytes(unaligned)));
+    EXPECT_TRUE(DecodePlainBitmap(Bytes(truncated)).isNull());
 }
 
 TEST(PlainBitmap, LeavesOtherOrIncompleteFilesToTheReader)
