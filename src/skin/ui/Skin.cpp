@@ -151,13 +151,17 @@ Handle CSkin::Fetch(Table<Handle>& table, const std::string& key, const std::str
 {
     auto it = table.find(key);
     if (it == table.end() || it->second.handle.isNull()) {
-        Handle handle = read(path);
+        // Elements often share a file (every button of a kind): it is read once.
+        const auto sharing = std::find_if(table.begin(), table.end(), [&path](const auto& entry) {
+            return !entry.second.handle.isNull() && entry.second.path == path;
+        });
+        Handle handle = sharing != table.end() ? sharing->second.handle : read(path);
         if (handle.isNull()) {
             if (what)
                 Report(what, path);
             return {};
         }
-        it = table.insert_or_assign(key, Record<Handle>{std::move(handle), {}}).first;
+        it = table.insert_or_assign(key, Record<Handle>{std::move(handle), {}, path}).first;
     }
     it->second.users.insert(user);
     return it->second.handle;

@@ -79,6 +79,7 @@ private:
     struct Record {
         Handle handle;
         std::set<SkinUser> users;
+        std::string path; // the file it was read from
     };
     template <typename Handle>
     using Table = std::map<std::string, Record<Handle>, std::less<>>;

@@ -98,6 +98,7 @@ protected:
     void SetUp() override
     {
         skin.Description("IMAGE(Btn::up, \"Buttons\\Up.bmp\")\n"
+                         "IMAGE(Twin::up, \"Buttons\\Up.bmp\")\n"
                          "IMAGE(Bad::up, \"Buttons\\Bad.bmp\")\n"
                          "LONG(Btn::width, 100)\n"
                          "STRING(Btn::caption, \"Go\")\n");
@@ -134,6 +135,19 @@ TEST_F(SkinManagerTest, ButtonsOfOneElementShareABitmapThatGoesWithTheLastOfThem
     EXPECT_TRUE(current.IsImageLoaded("Btn", "up"));
     EXPECT_NE(third.face.cacheKey(), before);
     EXPECT_TRUE(errors.texts.empty());
+}
+
+TEST_F(SkinManagerTest, ElementsNamingOneFileShareItsImageAndKeepTheirOwnUsers)
+{
+    auto btn = std::make_unique<SkinnedWidget>("Btn", *manager);
+    SkinnedWidget twin("Twin", *manager);
+    EXPECT_EQ(twin.face.cacheKey(), btn->face.cacheKey()) << "the file is read once";
+    btn.reset();
+    CSkin& current = *manager->Skin();
+    EXPECT_FALSE(current.IsImageLoaded("Btn", "up"));
+    EXPECT_EQ(current.ImageUserCount("Twin", "up"), 1u);
+    SkinnedWidget again("Btn", *manager);
+    EXPECT_EQ(again.face.cacheKey(), twin.face.cacheKey());
 }
 
 TEST_F(SkinManagerTest, AnImageThatDoesNotLoadIsReportedOnEveryRequest)
