@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QImageReader>
 #include <QPixmap>
+#include <cstdint>
 #include <QWidget>
 
 #include <system_error>
@@ -91,6 +92,15 @@ QImage AsTwin(QImage twin)
 
 } // namespace
 
+CSkin::Prefetched CSkin::ReadWithShape(const std::string& path, std::uint32_t maskColour, int scale) const
+{
+    Prefetched read;
+    read.image = scale >= 2 ? AsTwin(ReadImage(path)) : ReadImage(path);
+    read.maskColour = maskColour;
+    read.shape = RegionFromBitmap(read.image, maskColour);
+    return read;
+}
+
 void CSkin::Prefetch(const std::vector<std::pair<std::string, std::string>>& keys, int scale)
 {
     for (const auto& [element, property] : keys) {
@@ -100,8 +110,11 @@ void CSkin::Prefetch(const std::vector<std::pair<std::string, std::string>>& key
         const std::string file = scale >= 2 ? CSkinFiles::TwinPath(*path) : *path;
         if (prefetched_.count(file))
             continue;
+        const auto mask = static_cast<std::uint32_t>(core_.GetLong(element, "bkcolormask"));
         try {
-            prefetched_.emplace(file, std::async(std::launch::async, [this, file] { return ReadImage(file); }).share());
+            prefetched_.emplace(file, std::async(std::launch::async, [this, file, mask, scale] {
+                                          return ReadWithShape(file, mask, scale);
+                                      }).share());
         } catch (const std::system_error&) {
             // No thread to spare: the lookup reads the image itself.
         }
@@ -113,9 +126,23 @@ QImage CSkin::Decoded(const std::string& path)
     const auto it = prefetched_.find(path);
     if (it == prefetched_.end())
         return ReadImage(path);
-    QImage image = it->second.get();
+    const Prefetched read = it->second.get();
     prefetched_.erase(it);
-    return image;
+    if (!read.image.isNull())
+        shapes_.insert_or_assign({read.image.cacheKey(), read.maskColour}, read.shape);
+    return read.image;
+}
+
+QRegion CSkin::Shape(const QImage& image, std::uint32_t maskColour)
+{
+    const std::pair key{image.cacheKey(), maskColour};
+    const auto it = shapes_.find(key);
+    if (it != shapes_.end())
+        return it->second;
+    QRegion shape = RegionFromBitmap(image, maskColour);
+    if (!image.isNull())
+        shapes_.emplace(key, shape);
+    return shape;
 }
 
 QIcon CSkin::ReadIcon(const std::string& path) const
@@ -212,17 +239,33 @@ QString CSkin::GetString(std::string_view element, std::string_view property) co
 
 void CSkin::ReleaseUser(SkinUser user)
 {
-    auto release = [user](auto& table) {
+    std::vector<qint64> dropped;
+    auto release = [user, &dropped](auto& table) {
         for (auto& [key, record] : table) {
             if (record.handle.isNull() || record.users.erase(user) == 0)
                 continue;
-            if (record.users.empty())
+            if (record.users.empty()) {
+                dropped.push_back(record.handle.cacheKey());
                 record.handle = {};
+            }
         }
     };
     release(images_);
     release(twins_);
     release(icons_);
+    ForgetShapes(dropped);
+}
+
+void CSkin::ForgetShapes(const std::vector<qint64>& images)
+{
+    // An image read again is a new image: its old shapes would only pile up.
+    const auto held = [this](qint64 image) {
+        const auto holds = [image](const auto& entry) { return entry.second.handle.cacheKey() == image; };
+        return std::any_of(images_.begin(), images_.end(), holds) || std::any_of(twins_.begin(), twins_.end(), holds);
+    };
+    for (const qint64 image : images)
+        if (!held(image))
+            shapes_.erase(shapes_.lower_bound({image, 0}), shapes_.upper_bound({image, UINT32_MAX}));
 }
 
 bool CSkin::IsImageLoaded(std::string_view element, std::string_view property, int scale) const

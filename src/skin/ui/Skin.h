@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QImage>
+#include <QRegion>
 #include <QString>
 
 #include <cstdint>
@@ -74,6 +75,12 @@ public:
     // Safe on any thread.
     QImage ReadImage(const std::string& path) const;
 
+    // The shape of `image`, an image this skin gave out, without its pixels
+    // of `maskColour` (RegionFromBitmap), worked out once per image and colour
+    // while the image is held: controls sharing a face share its shape, and a
+    // prefetched face comes with the shape its element's "bkcolormask" gives it.
+    QRegion Shape(const QImage& image, std::uint32_t maskColour);
+
 private:
     template <typename Handle>
     struct Record {
@@ -90,9 +97,18 @@ private:
     Handle Fetch(Table<Handle>& table, const std::string& key, const std::string& path, const char* what, Read read,
                  SkinUser user);
     QImage FetchTwin(const std::string& key, const std::string& path, SkinUser user);
+    // A face read on a worker, with its shape for its element's mask colour.
+    struct Prefetched {
+        QImage image;
+        std::uint32_t maskColour = 0;
+        QRegion shape;
+    };
+    Prefetched ReadWithShape(const std::string& path, std::uint32_t maskColour, int scale) const;
     // The image of the file at `path`: prefetched, else read now.
     QImage Decoded(const std::string& path);
 
+    // Drops the shapes of these images (cache keys) unless a record still holds them.
+    void ForgetShapes(const std::vector<qint64>& images);
     QIcon ReadIcon(const std::string& path) const;
     void Report(const char* what, const std::string& path) const;
 
@@ -105,5 +121,6 @@ private:
     Table<QIcon> icons_;
     // Images being read on worker threads, by file path. Declared after the
     // files they read from, so a skin that goes waits for its readers first.
-    std::map<std::string, std::shared_future<QImage>, std::less<>> prefetched_;
+    std::map<std::string, std::shared_future<Prefetched>, std::less<>> prefetched_;
+    std::map<std::pair<qint64, std::uint32_t>, QRegion> shapes_;
 };

@@ -90,7 +90,7 @@ void CSkinButton::RebuildFaces()
     facesSize_ = size();
     const QImage up = GetImage("up");
     shape_ = GetLong("rgn_rect") != 0 || up.isNull() ? QRegion(rect())
-                                                      : RegionFromBitmap(up, SkinMask(*this, "bkcolormask"));
+                                                      : SkinShape(*this, up);
     setMask(shape_);
 }
 

@@ -2,6 +2,7 @@
 
 #include "skin/ui/SkinClient.h"
 #include "skin/ui/SkinDrawing.h"
+#include "skin/ui/SkinManager.h"
 
 #include <QPainter>
 
@@ -13,6 +14,13 @@ QColor SkinColour(const CSkinClient& client, std::string_view property)
 std::uint32_t SkinMask(const CSkinClient& client, std::string_view property)
 {
     return static_cast<std::uint32_t>(client.GetLong(property));
+}
+
+QRegion SkinShape(const CSkinClient& client, const QImage& face)
+{
+    const std::uint32_t mask = SkinMask(client, "bkcolormask");
+    CSkin* skin = client.Manager().Skin();
+    return skin ? skin->Shape(face, mask) : RegionFromBitmap(face, mask);
 }
 
 QImage StretchedFace(const CSkinClient& client, std::string_view property, QSize size)

@@ -19,6 +19,9 @@ QColor SkinColour(const CSkinClient& client, std::string_view property);
 
 // The client's LONG key as a skin colour value (0x00BBGGRR) for mask lookups.
 std::uint32_t SkinMask(const CSkinClient& client, std::string_view property);
+// The shape of `face`, an image the client's skin gave it, without the
+// client's "bkcolormask" pixels; shared with every control of that face.
+QRegion SkinShape(const CSkinClient& client, const QImage& face);
 
 // The image `property` stretched to size along the element's resize_line_x and
 // resize_line_y; null when the element has no such image.

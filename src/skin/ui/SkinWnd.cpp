@@ -119,7 +119,7 @@ QPoint CSkinWnd::SkinPosition() const
 
 void CSkinWnd::ApplyShape()
 {
-    const QRegion shape = RegionFromBitmap(background_, SkinMask(*this, "bkcolormask"));
+    const QRegion shape = SkinShape(*this, background_);
     // Qt reads an empty mask as no mask at all; a face that is all mask
     // colour must hide the window, so it gets a shape outside itself.
     setMask(shape.isEmpty() && !background_.isNull() ? QRegion(-1, -1, 1, 1) : shape);

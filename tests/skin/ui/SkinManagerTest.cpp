@@ -1,5 +1,6 @@
 #include "skin/HeldSkinErrors.h"
 #include "skin/ui/SkinClient.h"
+#include "skin/ui/SkinDrawing.h"
 #include "skin/ui/SkinManager.h"
 
 #include <gtest/gtest.h>
@@ -221,6 +222,37 @@ TEST_F(SkinManagerTest, PrefetchedImagesAreServedOnceAndFailuresStillReported)
     current.ReleaseUser(&window);
     skin.Bitmap("Buttons/Up.bmp", {30, 20}, Qt::green);
     EXPECT_EQ(current.GetImage("Btn", "up", &window).pixelColor(0, 0), QColor(Qt::green));
+}
+
+TEST_F(SkinManagerTest, AFaceHasOneShapePerMaskColourWhetherPrefetchedOrNot)
+{
+    // One file, two elements cutting out different colours, at both scales.
+    for (const int scale : {1, 2}) {
+        QImage face(8 * scale, 6 * scale, QImage::Format_RGB32);
+        face.fill(Qt::white);
+        face.setPixel(0, 0, qRgb(255, 0, 255));
+        face.setPixel(face.width() - 1, face.height() - 1, qRgb(0, 255, 0));
+        ASSERT_TRUE(face.save(skin.Folder("Test") + (scale == 1 ? "/Shaped.bmp" : "/Shaped@2x.bmp"), "BMP"));
+    }
+    skin.Description("IMAGE(Magenta::up, \"Shaped.bmp\")\nLONG(Magenta::bkcolormask, 0xFF00FF)\n"
+                     "IMAGE(Green::up, \"Shaped.bmp\")\nLONG(Green::bkcolormask, 0x00FF00)\n");
+    ASSERT_TRUE(manager->LoadSkin("Test"));
+    for (const int scale : {1, 2}) {
+        SCOPED_TRACE(scale);
+        CSkin& current = *manager->Skin();
+        current.Prefetch({{"Magenta", "up"}}, scale);
+        QWidget window;
+        const QImage magenta = current.GetImage("Magenta", "up", &window, scale);
+        const QImage green = current.GetImage("Green", "up", &window, scale);
+        ASSERT_EQ(magenta.cacheKey(), green.cacheKey());
+        const QRegion magentaShape = current.Shape(magenta, 0xFF00FF);
+        const QRegion greenShape = current.Shape(green, 0x00FF00);
+        EXPECT_EQ(magentaShape, RegionFromBitmap(magenta, 0xFF00FF));
+        EXPECT_EQ(greenShape, RegionFromBitmap(green, 0x00FF00));
+        EXPECT_NE(magentaShape, greenShape);
+        EXPECT_EQ(magentaShape.boundingRect(), QRect(0, 0, 8, 6)) << "in logical pixels";
+        current.ReleaseUser(&window);
+    }
 }
 
 TEST_F(SkinManagerTest, MissingKeysGiveTheirDefaultsSilently)
