@@ -14,10 +14,12 @@
 #include "skin/ui/SkinMessageBox.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QMessageBox>
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
 #include <future>
 #include <memory>
 
@@ -56,6 +58,30 @@ void ReportMissingSkin()
     const QString text = QString::fromUtf8(apptext::kSkinMissing).arg(QCoreApplication::applicationFilePath());
     std::fprintf(stderr, "vexlor: %s\n", qPrintable(text));
     QMessageBox::critical(nullptr, apptext::kAppName, text, QMessageBox::Ok);
+}
+
+// Runs `then` once the window's first picture has been drawn.
+void AfterFirstPicture(QWidget& window, std::function<void()> then)
+{
+    class Watch : public QObject {
+    public:
+        Watch(QWidget& window, std::function<void()> then) : QObject(&window), then_(std::move(then)) {}
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            // The window paints first, then its controls; the queued call
+            // runs once all of them are done.
+            if (event->type() == QEvent::Paint) {
+                watched->removeEventFilter(this);
+                QTimer::singleShot(0, parent(), std::move(then_));
+                deleteLater();
+            }
+            return false;
+        }
+
+    private:
+        std::function<void()> then_;
+    };
+    window.installEventFilter(new Watch(window, std::move(then)));
 }
 
 }  // namespace
@@ -112,8 +138,8 @@ int RunApplication(int argc, char* argv[])
             QMessageBox::warning(&window, apptext::kAppName,
                                  apptext::kSettingsDamaged + QString::fromStdString(settings.stored.damagedCopy));
         // The icon at all its sizes costs more than the first picture of the
-        // window; it follows right after.
-        QTimer::singleShot(0, &app, [] { QApplication::setWindowIcon(ApplicationIcon()); });
+        // window; it follows right after that picture.
+        AfterFirstPicture(window, [] { QApplication::setWindowIcon(ApplicationIcon()); });
         code = app.exec();
     }
     return code;

@@ -40,9 +40,11 @@ void CSkinItemView::Create(QWidget* parent, int controlId)
 
 void CSkinItemView::ApplySkin()
 {
-    setGeometry(SkinRect(*this));
+    // Fonts before the size: a new size measures the header, and measuring
+    // it in the default font would load a font the view never draws.
     setFont(SkinFont(*this));
     header()->setFont(font());
+    setGeometry(SkinRect(*this));
 }
 
 void CSkinItemView::SetItemColours(const CSkinItemDelegate::Colours& colours)
