@@ -7,6 +7,7 @@
 #include "app/ui/DebugWindow.h"
 #include "app/ui/ParamUndoStack.h"
 #include "app/ui/LinkStatusLine.h"
+#include "app/PageTreeModel.h"
 #include "app/ui/VexlorDlg.h"
 #include "description/DescriptionTree.h"
 #include "description/ui/ParamPage.h"
@@ -28,6 +29,7 @@
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -240,11 +242,30 @@ protected:
         }
         // Before them only what Tab never reaches.
         EXPECT_TRUE(std::all_of(tabs.begin(), tabs.begin() + tab("PresetIconLoad"), [](QWidget* w) { return w->isHidden(); }));
-        EXPECT_EQ(tab("Tree") + 1, tab("List"));
+        ExpectPageViewsInTheirPlaces();
         EXPECT_LT(tab("List"), tab("InputShield"));
-        EXPECT_LT(layer("Tree"), layer("List"));
-        EXPECT_LT(layer("List"), layer("BtnScrollUp"));
         EXPECT_LT(layer("List"), layer("InputShield"));
+    }
+    // The tree and the list, whichever are made, sit one after the other
+    // between the view switches and the scroll buttons in tab order, and
+    // between the meter and the scroll buttons in stacking order.
+    void ExpectPageViewsInTheirPlaces() const
+    {
+        const std::vector<QWidget*> tabs = TabOrder();
+        const QObjectList& stack = window_->children();
+        std::vector<const char*> order{"Tree", "List", "BtnScrollUp"};
+        order.erase(std::remove_if(order.begin(), order.end(), [&](const char* name) { return !Child<QWidget>(name); }),
+                    order.end());
+        const char* tabBefore = "BtnPresets";
+        const char* layerBefore = "Leds";
+        for (const char* name : order) {
+            auto* widget = Child<QWidget>(name);
+            EXPECT_EQ(std::find(tabs.begin(), tabs.end(), Child<QWidget>(tabBefore)) + 1,
+                      std::find(tabs.begin(), tabs.end(), widget)) << tabBefore << " then " << name;
+            EXPECT_EQ(stack.indexOf(Child<QWidget>(layerBefore)) + 1, stack.indexOf(widget))
+                << layerBefore << " under " << name;
+            tabBefore = layerBefore = name;
+        }
     }
 
     bool AddressGroupZeroEnabled(bool enabled) const
@@ -276,10 +297,11 @@ TEST_P(MainWindowTest, StartsDisconnectedAndSwitchesViewsMinimisesOrOpensTheDebu
     EXPECT_FALSE(Button("BtnB")->isEnabled());
     EXPECT_EQ(Button("BtnConnect")->text(), "Connect");
     EXPECT_EQ(ControlId(Button("BtnConnect")), dlgid::kConnect);
-    EXPECT_FALSE(Tree()->isEnabled());
     EXPECT_FALSE(window_->mask().contains(QPoint(0, 0)));  // the corners are cut out
 
-    // What the first picture does not show is made when first needed.
+    // What the first picture does not show is made when first needed: the
+    // tree, empty and disabled until connected, shows nothing either.
+    EXPECT_EQ(Tree(), nullptr);
     EXPECT_EQ(List(), nullptr);
     EXPECT_EQ(Button("PresetIconLoad"), nullptr);
     auto debugWindows = [] {
@@ -297,7 +319,7 @@ TEST_P(MainWindowTest, StartsDisconnectedAndSwitchesViewsMinimisesOrOpensTheDebu
     EXPECT_FALSE(List()->isEnabled());
     EXPECT_TRUE(PresetButtonsEnabled(false));
     ExpectPresetViewInItsPlaces();
-    EXPECT_FALSE(Tree()->isVisible());
+    EXPECT_EQ(Tree(), nullptr);
     for (const char* name : {"PresetIconLoad", "PresetIconSave", "PresetIconRename", "PresetIconLoadFile",
                              "PresetIconSaveFile"})
         EXPECT_TRUE(Button(name)->isVisible()) << name;
@@ -306,9 +328,27 @@ TEST_P(MainWindowTest, StartsDisconnectedAndSwitchesViewsMinimisesOrOpensTheDebu
     EXPECT_EQ(down->GetDirection(), CSkinScrollButton::Direction::LineDown);
     Click(Button("BtnMenu"));
     EXPECT_FALSE(Button("BtnPresets")->IsStuck());
-    EXPECT_TRUE(Tree()->isVisible());
+    EXPECT_FALSE(List()->isVisible());
     EXPECT_FALSE(Button("PresetIconLoad")->isVisible());
+    EXPECT_EQ(Tree(), nullptr);
+    EXPECT_EQ(up->Target(), nullptr);
+
+    // The controller's first call makes the tree as it was made with the
+    // window: shown with the page view, disabled, scrolled by the buttons,
+    // and changing no pixel of the window.
+    const QImage withoutTree = window_->grab().toImage();
+    window_->Clear();
+    ASSERT_NE(Tree(), nullptr);
+    EXPECT_TRUE(Tree()->isVisible());
+    EXPECT_FALSE(Tree()->isEnabled());
+    ExpectPageViewsInTheirPlaces();
     EXPECT_EQ(up->Target(), Tree());
+    EXPECT_EQ(down->Target(), Tree());
+    EXPECT_EQ(window_->grab().toImage(), withoutTree);
+    Click(Button("BtnPresets"));
+    EXPECT_FALSE(Tree()->isVisible());
+    Click(Button("BtnMenu"));
+    EXPECT_TRUE(Tree()->isVisible());
 
     // Ctrl or Alt alone only minimises; both together open the debug window.
     for (const Qt::KeyboardModifier alone : {Qt::ControlModifier, Qt::AltModifier}) {
@@ -566,6 +606,79 @@ TEST_P(MainWindowTest, APresetListFilledWhileHiddenShowsTheProcessorsPresetsWhen
     ASSERT_TRUE(RunUntil([&] { return State() == ConnectionState::Disconnected; }));
     EXPECT_FALSE(list->isEnabled());
     EXPECT_TRUE(PresetButtonsEnabled(false));
+}
+
+// A tree made while the preset view is shown stays under it until the page
+// view is picked, as a tree made with the window would.
+TEST_P(MainWindowTest, ATreeMadeUnderThePresetViewShowsWhenThePageViewIsPicked)
+{
+    Click(Button("BtnPresets"));
+    window_->SetEnabled(false);
+    ASSERT_NE(Tree(), nullptr);
+    EXPECT_FALSE(Tree()->isVisible());
+    EXPECT_TRUE(List()->isVisible());
+    EXPECT_EQ(Child<CSkinScrollButton>("BtnScrollUp")->Target(), List());
+    ExpectPageViewsInTheirPlaces();
+    Click(Button("BtnMenu"));
+    EXPECT_TRUE(Tree()->isVisible());
+    EXPECT_FALSE(List()->isVisible());
+    EXPECT_EQ(Child<CSkinScrollButton>("BtnScrollUp")->Target(), Tree());
+}
+
+// The tree the controller makes on connect holds the processor's pages, takes
+// its tab and stacking places, and answers the scroll buttons and the keys.
+TEST_P(MainWindowTest, TheTreeMadeOnConnectHoldsThePagesAndAnswersTheScrollButtonsAndKeys)
+{
+    ASSERT_TRUE(ConnectToReady());
+    CSkinTree* tree = Tree();
+    ASSERT_NE(tree, nullptr);
+    EXPECT_TRUE(tree->isVisible());
+    EXPECT_TRUE(tree->isEnabled());
+    ExpectPageViewsInTheirPlaces();
+
+    // Every page not hidden, under its parent, and no other.
+    const CPageTreeModel& pages = window_->Controller().PageTree();
+    std::set<int> shown;
+    for (QTreeWidgetItem* item : TreeItems()) {
+        const int index = item->data(0, Qt::UserRole).toInt();
+        const PageTreeRecord* record = pages.Record(static_cast<std::size_t>(index));
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(item->text(0).toStdString(), record->node->name);
+        EXPECT_EQ(item->parent() ? item->parent()->data(0, Qt::UserRole).toInt() : -1, record->parent);
+        shown.insert(index);
+    }
+    for (std::size_t i = 0; i < pages.Records().size(); ++i) {
+        const PageTreeRecord& record = pages.Records()[i];
+        const bool expected = !record.hidden && (record.parent < 0 || shown.count(record.parent));
+        EXPECT_EQ(shown.count(static_cast<int>(i)) > 0, expected) << record.path;
+    }
+
+    auto* up = Child<CSkinScrollButton>("BtnScrollUp");
+    auto* down = Child<CSkinScrollButton>("BtnScrollDown");
+    EXPECT_EQ(up->Target(), tree);
+    EXPECT_EQ(down->Target(), tree);
+    QScrollBar* bar = tree->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    const int top = bar->value();
+    Click(down);
+    EXPECT_GT(bar->value(), top);
+    Click(up);
+    EXPECT_EQ(bar->value(), top);
+
+    // Tab reaches the tree from the view switches; Down opens the next page.
+    QApplication::setActiveWindow(window_.get());
+    Button("BtnPresets")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), tree);
+    QTreeWidgetItem* next = tree->itemBelow(tree->currentItem());
+    ASSERT_NE(next, nullptr);
+    const bool group = !next->data(0, Qt::UserRole + 1).toBool() && next->childCount() > 0;
+    QTreeWidgetItem* opened = group ? next->child(0) : next;
+    const std::size_t walks = walks_.count;
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(tree->currentItem(), opened);
+    ASSERT_TRUE(RunUntil([&] { return walks_.count > walks && !window_->Controller().RefreshWalkRunning(); }));
+    EXPECT_EQ(window_->Controller().CurrentPageIndex(), static_cast<std::size_t>(opened->data(0, Qt::UserRole).toInt()));
 }
 
 TEST_P(MainWindowTest, PresetButtonsLoadSaveRenameAndMovePresetsThroughFiles)

@@ -80,7 +80,6 @@ CVexlorDlg::CVexlorDlg(CSkinManager& manager, ConnectionSettings& settings, CReg
     undo_ = std::make_unique<CParamUndoStack>(*controller_, *this, manager);
     controller_->SetUndoView(undo_.get());
 
-    Clear();
     SetConnectedLayout(false);
 }
 
@@ -158,14 +157,10 @@ void CVexlorDlg::CreateControls(const std::vector<std::string>& serialPorts)
     meter_->setObjectName("Leds");
     SetControlId(meter_, dlgid::kLeds);
 
-    tree_ = new CSkinTree("Tree", Manager());
-    tree_->Create(this, dlgid::kTree);
-    tree_->setObjectName("Tree");
-    connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { OnTreeSelection(item); });
-
+    // The page tree and the preset list come here, when first needed; until
+    // then the scroll buttons have nothing to scroll.
     scrollUp_ = AddScrollButton("BtnScrollUp", dlgid::kScrollUp, 0);
     scrollDown_ = AddScrollButton("BtnScrollDown", dlgid::kScrollDown, 1);
-    PointScrollButtons(tree_);
     connect_->setText("Connect");
     EnableAB(false);
 
@@ -239,7 +234,8 @@ void CVexlorDlg::ShowTreeView()
 {
     presets_->SetStuck(false);
     menu_->SetStuck(true);
-    tree_->show();
+    // An unmade tree would be empty and disabled: nothing to show yet.
+    if (tree_) tree_->show();
     if (list_) SetPresetViewShown(false);
     PointScrollButtons(tree_);
 }
@@ -248,9 +244,38 @@ void CVexlorDlg::ShowPresetView()
 {
     menu_->SetStuck(false);
     presets_->SetStuck(true);
-    tree_->hide();
+    if (tree_) tree_->hide();
     PointScrollButtons(&PresetList());
     SetPresetViewShown(true);
+}
+
+CSkinTree& CVexlorDlg::PageTree()
+{
+    if (!tree_) MakePageTree();
+    return *tree_;
+}
+
+// Made on the controller's first call or the connected layout, shown while
+// the page view is, in the state the connected layout last set, and in the
+// places of the stacking and tab order it would have had if made with the window.
+void CVexlorDlg::MakePageTree()
+{
+    tree_ = new CSkinTree("Tree", Manager());
+    tree_->Create(this, dlgid::kTree);
+    tree_->setObjectName("Tree");
+    PlaceAsIfMadeWithWindow(*tree_, presets_, list_ ? static_cast<QWidget*>(list_) : scrollUp_);
+    connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { OnTreeSelection(item); });
+    tree_->setVisible(menu_->IsStuck());
+    tree_->setEnabled(connected_);
+    if (menu_->IsStuck()) PointScrollButtons(tree_);
+}
+
+// A view made late goes right after `tabAfter` in the tab order and right
+// under `under` in the stacking order.
+void CVexlorDlg::PlaceAsIfMadeWithWindow(QWidget& view, QWidget* tabAfter, QWidget* under)
+{
+    view.stackUnder(under);
+    QWidget::setTabOrder(tabAfter, &view);
 }
 
 CPresetListView& CVexlorDlg::PresetList()
@@ -267,8 +292,7 @@ void CVexlorDlg::MakePresetList()
     list_ = new CPresetListView(Manager(), *poster_);
     list_->Create(this, dlgid::kList);
     list_->setObjectName("List");
-    list_->stackUnder(scrollUp_);
-    QWidget::setTabOrder(tree_, list_);
+    PlaceAsIfMadeWithWindow(*list_, tree_ ? static_cast<QWidget*>(tree_) : presets_, scrollUp_);
     QWidget* previous = presetButtonsPlace_;
     for (std::size_t i = 0; i < presetButtons_.size(); ++i) {
         Button* button = AddButton(kPresetElements[i], dlgid::kPresetLoad + static_cast<int>(i));
@@ -330,7 +354,8 @@ void CVexlorDlg::SetConnectElement(const std::string& element)
 void CVexlorDlg::SetConnectedLayout(bool connected)
 {
     connected_ = connected;
-    tree_->setEnabled(connected);
+    // A tree not made yet is made disabled; enabling it is a need for it.
+    if (connected || tree_) PageTree().setEnabled(connected);
     if (list_) EnablePresetView(connected);
     settingsPanel_->setVisible(!connected);
 }
@@ -487,26 +512,28 @@ void CVexlorDlg::ShowLinkStatus(const std::string& text, bool stoppable)
 
 void CVexlorDlg::Clear()
 {
-    const QSignalBlocker quiet(tree_);
-    tree_->clear();
+    CSkinTree& tree = PageTree();
+    const QSignalBlocker quiet(&tree);
+    tree.clear();
     treeItems_.clear();
 }
 
 void CVexlorDlg::SetVisible(bool visible)
 {
-    tree_->setVisible(visible);
+    PageTree().setVisible(visible);
 }
 
 void CVexlorDlg::SetEnabled(bool enabled)
 {
-    tree_->setEnabled(enabled);
+    PageTree().setEnabled(enabled);
 }
 
 void CVexlorDlg::AddItem(int record, int parent, const std::string& name, bool hasPage)
 {
-    const QSignalBlocker quiet(tree_);
+    CSkinTree& tree = PageTree();
+    const QSignalBlocker quiet(&tree);
     const auto up = treeItems_.find(parent);
-    auto* item = up != treeItems_.end() ? new QTreeWidgetItem(up->second) : new QTreeWidgetItem(tree_);
+    auto* item = up != treeItems_.end() ? new QTreeWidgetItem(up->second) : new QTreeWidgetItem(&tree);
     item->setText(0, QString::fromStdString(name));
     item->setData(0, Qt::UserRole, record);
     item->setData(0, Qt::UserRole + 1, hasPage);
@@ -516,13 +543,14 @@ void CVexlorDlg::AddItem(int record, int parent, const std::string& name, bool h
 
 void CVexlorDlg::SelectFirstItem()
 {
-    if (tree_->topLevelItemCount() > 0) tree_->setCurrentItem(tree_->topLevelItem(0));
+    CSkinTree& tree = PageTree();
+    if (tree.topLevelItemCount() > 0) tree.setCurrentItem(tree.topLevelItem(0));
 }
 
 void CVexlorDlg::SelectItem(int record)
 {
     const auto item = treeItems_.find(record);
-    if (item != treeItems_.end()) tree_->setCurrentItem(item->second);
+    if (item != treeItems_.end()) PageTree().setCurrentItem(item->second);
 }
 
 void CVexlorDlg::OnTreeSelection(QTreeWidgetItem* item)
@@ -530,7 +558,7 @@ void CVexlorDlg::OnTreeSelection(QTreeWidgetItem* item)
     if (!item) return;
     // A group without a page of its own opens its first child.
     if (!item->data(0, Qt::UserRole + 1).toBool() && item->isExpanded() && item->childCount() > 0) {
-        tree_->setCurrentItem(item->child(0));
+        PageTree().setCurrentItem(item->child(0));
         return;
     }
     controller_->OpenPage(static_cast<std::size_t>(item->data(0, Qt::UserRole).toInt()), true);

@@ -139,6 +139,9 @@ private:
     void OnMinimize();
     void ShowTreeView();
     void ShowPresetView();
+    CSkinTree& PageTree();
+    void MakePageTree();
+    static void PlaceAsIfMadeWithWindow(QWidget& view, QWidget* tabAfter, QWidget* under);
     CPresetListView& PresetList();
     void MakePresetList();
     void SetPresetViewShown(bool shown);
