@@ -296,8 +296,7 @@ void CVexlorDlg::MakePresetList()
     QWidget* previous = presetButtonsPlace_;
     for (std::size_t i = 0; i < presetButtons_.size(); ++i) {
         Button* button = AddButton(kPresetElements[i], dlgid::kPresetLoad + static_cast<int>(i));
-        button->stackUnder(presetButtonsPlace_);
-        QWidget::setTabOrder(previous, button);
+        PlaceAsIfMadeWithWindow(*button, previous, presetButtonsPlace_);
         previous = presetButtons_[i] = button;
     }
     SetPresetViewShown(false);

@@ -6,9 +6,9 @@
 #include <QByteArray>
 #include <QImageReader>
 #include <QPixmap>
-#include <cstdint>
 #include <QWidget>
 
+#include <cstdint>
 #include <system_error>
 #include <utility>
 
