@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -75,4 +76,45 @@ TEST_F(SingleInstanceGuardTest, DeadCopysLockIsTakenOver)
     WriteLock(CSingleInstanceGuard::LockPath(), DeadPid());
     CSingleInstanceGuard guard;
     EXPECT_TRUE(guard.Acquire());
+}
+
+TEST_F(SingleInstanceGuardTest, ARunningCopyKeepsOthersOutUntilItDiesHoweverItDies)
+{
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t copy = fork();
+    ASSERT_GE(copy, 0);
+    if (copy == 0) {
+        CSingleInstanceGuard guard;
+        const char held = guard.Acquire() ? 'y' : 'n';
+        [[maybe_unused]] const ssize_t sent = write(ready[1], &held, 1);
+        pause(); // until killed, as a crash or a kill -9 ends a copy
+        _exit(0);
+    }
+    close(ready[1]);
+    char held = 0;
+    const bool told = read(ready[0], &held, 1) == 1;
+    close(ready[0]);
+    CSingleInstanceGuard guard;
+    const bool whileRunning = guard.Acquire();
+    kill(copy, SIGKILL);
+    waitpid(copy, nullptr, 0);
+    ASSERT_TRUE(told);
+    EXPECT_EQ(held, 'y');
+    EXPECT_FALSE(whileRunning);
+    // The killed copy could not clean up: its file stays, its lock does not.
+    EXPECT_TRUE(QFile::exists(CSingleInstanceGuard::LockPath()));
+    EXPECT_TRUE(guard.Acquire());
+}
+
+TEST_F(SingleInstanceGuardTest, ALinkPlantedAtTheLocksNameIsNotFollowed)
+{
+    const QString target = QDir(shared_.path()).filePath("someone-elses-file");
+    WriteLock(target, 1);
+    ASSERT_TRUE(QFile::link(target, CSingleInstanceGuard::LockPath()));
+    CSingleInstanceGuard guard;
+    EXPECT_FALSE(guard.Acquire());
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().startsWith("1\nvexlor\n")); // not truncated or overwritten
 }

@@ -1,20 +1,43 @@
 #include "app/ui/SingleInstanceGuard.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
+#include <QSysInfo>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
-CSingleInstanceGuard::CSingleInstanceGuard() : lock_(LockPath())
+CSingleInstanceGuard::~CSingleInstanceGuard()
 {
-    // A running copy keeps its lock however long it runs; only a dead owner's
-    // lock is stale.
-    lock_.setStaleLockTime(0);
+    if (fd_ >= 0) ::close(fd_);
 }
 
 bool CSingleInstanceGuard::Acquire()
 {
-    return lock_.tryLock(0);
+    if (fd_ >= 0) return true;
+    const QByteArray path = QFile::encodeName(LockPath());
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    // What earlier versions wrote (process, program, host): they read it to
+    // tell a leftover file of a copy that has ended from a running copy's.
+    // Nothing else needs it, so it is not flushed: start-up never waits for
+    // the disk. The lock is held whether or not the text is written.
+    const QByteArray owner = QByteArray::number(::getpid()) + '\n' + QCoreApplication::applicationName().toUtf8() +
+                             '\n' + QSysInfo::machineHostName().toUtf8() + '\n';
+    // Written over the old text, then cut to length: emptying the file first
+    // would free its block only to take it again, which costs a journal write.
+    if (::pwrite(fd_, owner.constData(), static_cast<size_t>(owner.size()), 0) == owner.size()) {
+        [[maybe_unused]] const int cut = ::ftruncate(fd_, owner.size());
+    }
+    return true;
 }
 
 QString CSingleInstanceGuard::LockPath()
