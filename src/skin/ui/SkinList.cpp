@@ -22,6 +22,9 @@ CSkinList::CSkinList(std::string element, CSkinManager& manager)
     header()->setSectionResizeMode(QHeaderView::Fixed);
     // The skin's widths stand as written, also below the style's minimum.
     header()->setMinimumSectionSize(0);
+    // Shown only when the skin gives captions: a header that is shown measures
+    // its captions at every font change, loading a bold font of its own.
+    setHeaderHidden(true);
 }
 
 void CSkinList::ApplySkin()
@@ -40,11 +43,11 @@ void CSkinList::ApplyColumns()
     QStringList captions;
     for (int i = 0; i < count; ++i)
         captions << GetString("col" + std::to_string(i) + "_caption");
+    setHeaderHidden(std::all_of(captions.begin(), captions.end(), [](const QString& c) { return c.isEmpty(); }));
     setColumnCount(count);
     setHeaderLabels(captions);
     for (int i = 0; i < count; ++i)
         setColumnWidth(i, std::max(0, GetLong("col" + std::to_string(i) + "_width")));
-    setHeaderHidden(std::all_of(captions.begin(), captions.end(), [](const QString& c) { return c.isEmpty(); }));
 }
 
 int CSkinList::GetSelectedIndex() const
