@@ -13,6 +13,7 @@
 #include "skin/ui/SkinManager.h"
 #include "skin/ui/SkinMessageBox.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QEvent>
 #include <QMessageBox>
@@ -99,6 +100,11 @@ int RunApplication(int argc, char* argv[])
         return EarlyReads{manager.ReadSkin(apptext::kAppName), std::make_unique<AppSettings>()};
     });
     QApplication app(argc, argv);
+    // Qt connects its accessibility bridge to the session bus on the first
+    // accessible change; asked now, that happens before the large faces are
+    // decoded. Without a bus address libdbus forks to look for one, and a fork
+    // while the decoders fill fresh memory makes each of their pages fault twice.
+    QAccessible::isActive();
     EarlyReads read = early.get();
     skinErrors.Release();
     AppSettings& settings = *read.settings;
