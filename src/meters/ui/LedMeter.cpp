@@ -34,7 +34,8 @@ void CLedMeter::SetModel(std::uint8_t code)
 void CLedMeter::SetBackground(const std::string& key)
 {
     backgroundKey_ = key;
-    background_ = SkinImage(key);
+    if (imagesRead_)
+        background_ = SkinImage(key);
     ledPlaces_.reset();
     update();
 }
@@ -53,11 +54,22 @@ void CLedMeter::ApplySkin()
 {
     setGeometry(GetLong("offset_left"), GetLong("offset_top"), std::max(0, GetLong("width")),
                 std::max(0, GetLong("height")));
+    // The old skin's images go now; the new ones are read when first drawn.
+    leds_ = {};
+    background_ = QImage();
+    imagesRead_ = false;
+    ledPlaces_.reset();
+    update();
+}
+
+void CLedMeter::ReadImages()
+{
+    if (imagesRead_)
+        return;
     for (int image = 1; image <= kLedImageCount; ++image)
         leds_[static_cast<std::size_t>(image - 1)] = SkinImage(LedImageKey(image));
     background_ = SkinImage(backgroundKey_);
-    ledPlaces_.reset();
-    update();
+    imagesRead_ = true;
 }
 
 QImage CLedMeter::SkinImage(const std::string& key) const
@@ -90,6 +102,7 @@ void CLedMeter::paintEvent(QPaintEvent*)
 
 void CLedMeter::ComposeFrame()
 {
+    ReadImages();
     // Plain pixel copies, unscaled; a missing image draws nothing. Every LED
     // covers its whole place, so while the places stay as they were and the
     // background is the same, drawing the LEDs alone gives the whole panel.

@@ -33,7 +33,8 @@ public:
     void Update(const ByteString& statusPacket) override;
     void Reset() override;
 
-    // Place and size from the element, the seven LED images and the background.
+    // Place and size from the element; the seven LED images and the
+    // background are read when the panel is first drawn.
     void ApplySkin() override;
 
     const CMeterState& State() const { return state_; }
@@ -45,6 +46,10 @@ private:
     // The image of `key` in the back buffer's pixel format, so that every copy
     // is a plain pixel copy.
     QImage SkinImage(const std::string& key) const;
+    // Reads the images of the skin in use, once per skin: the panel's place
+    // needs none of them, and at start-up the large background may still be
+    // decoding while the rest of the window is made.
+    void ReadImages();
     void ComposeFrame();
     const QImage& LedImage(const MeterLed& led) const;
     void Changed(bool changed);
@@ -54,6 +59,7 @@ private:
     std::string backgroundKey_ = kNoModelBackgroundKey;
     QImage background_;
     std::array<QImage, kLedImageCount> leds_;
+    bool imagesRead_ = false;
     QImage backBuffer_;
     // Where the back buffer holds LEDs over the current background; none when
     // it holds no whole panel.
