@@ -39,7 +39,6 @@ CSettingsPanel::CSettingsPanel(QWidget* mainWindow, CSkinManager& manager, Conne
                                CRegistrySettings& stored, const std::vector<std::string>& serialPorts)
     : CSkinWnd("Settings", manager), settings_(settings), stored_(stored)
 {
-    Create(mainWindow);
     SettingsFromRegistry(stored_, settings_);
     loaded_ = settings_;
     entries_.push_back(kEthernetEntry);
@@ -79,6 +78,9 @@ CSettingsPanel::CSettingsPanel(QWidget* mainWindow, CSkinManager& manager, Conne
     reconnect_->SetButtons({QStringLiteral("Off"), QStringLiteral("On")});
     reconnect_->Select(settings_.reconnect ? 1 : 0);
     reconnect_->setAccessibleName(QStringLiteral("Reconnect after a lost link"));
+    // The panel takes its face last: at start-up the face may still be
+    // decoding on a worker while the controls on it are made.
+    Create(mainWindow);
 }
 
 void CSettingsPanel::MakeProfileControls(CSkinManager& manager)
