@@ -152,6 +152,21 @@ TEST_F(LedMeterTest, ResetAndUnknownCodesShowNoLitLed)
     EXPECT_TRUE(Painted() == Skin("background"));
 }
 
+TEST_F(LedMeterTest, ReadsItsImagesWhenFirstDrawnNotWhenMadeOrGivenANewSkin)
+{
+    // At start-up the panel is made while its large background may still be decoding.
+    const auto loaded = [this](const char* key) { return manager.Skin()->IsImageLoaded("Leds", key); };
+    EXPECT_FALSE(loaded("background"));
+    EXPECT_FALSE(loaded("led1"));
+    meter->SetBackground("background");
+    EXPECT_FALSE(loaded("background"));
+    EXPECT_TRUE(Painted() == Skin("background"));
+    EXPECT_TRUE(loaded("led1"));
+    ASSERT_TRUE(manager.LoadSkin("Vexlor"));
+    EXPECT_FALSE(loaded("background"));
+    EXPECT_TRUE(Painted() == Skin("background"));
+}
+
 TEST_F(LedMeterTest, ANewlyLoadedSkinKeepsTheModelBackground)
 {
     ShowModel(4);
