@@ -67,15 +67,11 @@ QImage CSkin::ReadImage(const std::string& path) const
     // many times longer over their pixels.
     if (QImage adopted = AdoptPlainBitmap(*bytes); !adopted.isNull())
         return adopted;
-    return Decode(*bytes, [](QImageReader& reader) {
-        const auto* file = qobject_cast<const QBuffer*>(reader.device());
-        if (file)
-            if (QImage plain = DecodePlainBitmap(file->data()); !plain.isNull())
-                return plain;
-        // The file's own header says how its pixels are stored.
-        const QImage image = reader.read();
-        return file ? InFileLayout(image, file->data()) : image;
-    });
+    const QByteArrayView file(reinterpret_cast<const char*>(bytes->data()), static_cast<qsizetype>(bytes->size()));
+    if (QImage plain = DecodePlainBitmap(file); !plain.isNull())
+        return plain;
+    // The file's own header says how its pixels are stored.
+    return Decode(*bytes, [file](QImageReader& reader) { return InFileLayout(reader.read(), file); });
 }
 
 namespace {
