@@ -19,3 +19,11 @@ std::optional<ByteString> CSkinArchive::Read(std::string_view entryPath, std::ui
         return std::nullopt;
     return CSkinPack::Read(source_, *entry);
 }
+
+std::optional<SkinEntryPrint> CSkinArchive::Print(std::string_view entryPath) const
+{
+    const SkinPackEntry* entry = pack_.Lookup(entryPath);
+    if (entry == nullptr)
+        return std::nullopt;
+    return CSkinPack::Print(source_, *entry);
+}

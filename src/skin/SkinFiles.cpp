@@ -1,5 +1,6 @@
 #include "skin/SkinFiles.h"
 
+#include "common/WriteAll.h"
 #include "skin/SkinArchive.h"
 #include "skin/SkinPack.h"
 
@@ -62,20 +63,6 @@ std::string ResolveLetterCase(const std::string& path)
     return found.string();
 }
 
-bool WriteAll(int fd, const ByteString& data)
-{
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 CSkinFiles::CSkinFiles(std::string skinFolder, std::string archivePath, ISkinErrorSink* errors)
@@ -133,6 +120,11 @@ bool CSkinFiles::InArchive(std::string_view entryPath) const
     return archive_->Holds(entryPath);
 }
 
+std::optional<SkinEntryPrint> CSkinFiles::ArchivePrint(std::string_view entryPath) const
+{
+    return archive_->Print(entryPath);
+}
+
 bool CSkinFiles::HasLooseFile(std::string_view entryPath) const
 {
     const std::string path = FallbackPath(entryPath);
@@ -156,7 +148,7 @@ SkinFileRef CSkinFiles::ExtractFile(std::string_view entryPath) const
 
     const auto bytes = archive_->Read(entryPath);
     if (fd >= 0) {
-        const bool written = bytes && WriteAll(fd, *bytes);
+        const bool written = bytes && WriteAll(fd, bytes->data(), bytes->size());
         const bool closed = ::close(fd) == 0;
         if (written && closed)
             return {name, true};

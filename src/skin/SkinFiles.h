@@ -2,6 +2,7 @@
 
 #include "common/ByteString.h"
 #include "skin/SkinErrors.h"
+#include "skin/SkinPack.h"
 
 class CSkinArchive;
 
@@ -46,6 +47,9 @@ public:
     // Whether the archive lists the entry (whether or not it inflates), and
     // whether the skin folder has a loose copy.
     bool InArchive(std::string_view entryPath) const;
+    // What the archive's entry holds, told apart without inflating it; not
+    // found for an entry the archive lacks.
+    std::optional<SkinEntryPrint> ArchivePrint(std::string_view entryPath) const;
     bool HasLooseFile(std::string_view entryPath) const;
 
     // Where the loose copy of an entry lives; empty for an entry that would

@@ -291,6 +291,17 @@ std::optional<ByteString> CSkinPack::Read(const ISkinPackSource& source, const S
     return Inflate(packed, entry.size);
 }
 
+std::optional<SkinEntryPrint> CSkinPack::Print(const ISkinPackSource& source, const SkinPackEntry& entry)
+{
+    if (!SizesPlausible(entry.packedSize, entry.size))
+        return std::nullopt;
+    ByteString packed(entry.packedSize);
+    if (!source.ReadAt(entry.dataOffset, packed))
+        return std::nullopt;
+    const auto crc = static_cast<std::uint32_t>(libdeflate_crc32(0, packed.data(), packed.size()));
+    return SkinEntryPrint{entry.size, entry.packedSize, crc};
+}
+
 namespace {
 
 struct DecompressorFree {

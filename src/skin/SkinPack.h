@@ -20,6 +20,15 @@ struct SkinPackEntry {
     std::uint32_t size = 0;
 };
 
+// What tells an entry's contents apart without inflating it: its sizes and the
+// CRC-32 of its zlib stream (which itself ends with a checksum of the contents).
+struct SkinEntryPrint {
+    std::uint32_t size = 0;
+    std::uint32_t packedSize = 0;
+    std::uint32_t packedCrc = 0;
+    bool operator==(const SkinEntryPrint&) const = default;
+};
+
 // The QuilPack archive appended to the executable. The archive has no index of
 // its own: Index() finds it by its first signature and walks its entries once,
 // so that each later lookup reads just its own stream by offset.
@@ -57,6 +66,8 @@ public:
     // path is missing or its stream does not inflate to exactly its size.
     std::optional<ByteString> Read(const ISkinPackSource& source, std::string_view path) const;
     static std::optional<ByteString> Read(const ISkinPackSource& source, const SkinPackEntry& entry);
+    // The entry's print, from its packed bytes; not found when they cannot be read.
+    static std::optional<SkinEntryPrint> Print(const ISkinPackSource& source, const SkinPackEntry& entry);
 
     // One-shot inflation of one zlib stream that must end with exactly size bytes.
     static std::optional<ByteString> Inflate(std::span<const std::uint8_t> packed, std::uint32_t size);

@@ -56,6 +56,7 @@ AppSandbox::~AppSandbox()
 void AppSandbox::Enter(const std::string& display, const std::string& platform) const
 {
     setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (root_ / "cache").c_str(), 1);
     setenv("TMPDIR", (root_ / "tmp").c_str(), 1);
     setenv("XDG_RUNTIME_DIR", (root_ / "runtime").c_str(), 1);
     setenv("QT_QPA_PLATFORM", platform.c_str(), 1);

@@ -10,6 +10,7 @@
 #include "settings/RegistrySettings.h"
 #include "settings/ui/SettingsPanel.h"
 #include "skin/HeldSkinErrors.h"
+#include "skin/ui/FaceCache.h"
 #include "skin/ui/SkinManager.h"
 #include "skin/ui/SkinMessageBox.h"
 
@@ -122,7 +123,8 @@ int RunApplication(int argc, char* argv[])
         return 1;
     }
     // The largest images of the first window decode on worker threads while
-    // this thread makes the window.
+    // this thread makes the window, or come decoded from an earlier run.
+    manager.Skin()->KeepFacesIn(CFaceCache::DefaultFolder());
     manager.Skin()->Prefetch({{"DlgMain", "background"}, {"Settings", "background"}, {"Leds", "background"}},
                              SkinScaleFor(app.devicePixelRatio()));
 

@@ -57,7 +57,7 @@ auto Decode(const ByteString& bytes, Decoder decode) -> decltype(decode(std::dec
 
 } // namespace
 
-QImage CSkin::ReadImage(const std::string& path) const
+QImage CSkin::DecodeImage(const std::string& path) const
 {
     auto bytes = core_.Files().ReadFile(path);
     if (!bytes)
@@ -88,13 +88,42 @@ QImage AsTwin(QImage twin)
 
 } // namespace
 
-CSkin::Prefetched CSkin::ReadWithShape(const std::string& path, std::uint32_t maskColour, int scale) const
+QImage CSkin::ReadImage(const std::string& path) const
 {
+    return ReadFace(path, std::nullopt, 1).image;
+}
+
+CSkin::Prefetched CSkin::ReadFace(const std::string& path, std::optional<std::uint32_t> maskColour, int scale) const
+{
+    const auto print = faces_.Enabled() ? core_.Files().ArchivePrint(path) : std::nullopt;
+    auto kept = print ? faces_.Find(path, *print) : std::nullopt;
+    // Moved on, never shared: marking a shared image as a twin copies its pixels.
+    QImage image = kept ? std::move(kept->image) : DecodeImage(path);
     Prefetched read;
-    read.image = scale >= 2 ? AsTwin(ReadImage(path)) : ReadImage(path);
-    read.maskColour = maskColour;
-    read.shape = RegionFromBitmap(read.image, maskColour);
+    read.image = scale >= 2 ? AsTwin(std::move(image)) : std::move(image);
+    read.maskColour = maskColour.value_or(0);
+    if (maskColour)
+        read.shape = kept && kept->shape && kept->maskColour == *maskColour ? *kept->shape
+                                                                            : RegionFromBitmap(read.image, *maskColour);
+    // A loose copy of the entry is read when the archive's does not inflate;
+    // only what the archive gives is kept under its print.
+    if (print && !kept && read.image.sizeInBytes() >= CFaceCache::kMinBytes && !core_.Files().HasLooseFile(path)) {
+        const auto shape = maskColour ? std::optional(read.shape) : std::nullopt;
+        KeepLater(path, *print, {read.image, shape, read.maskColour});
+    }
     return read;
+}
+
+void CSkin::KeepLater(const std::string& path, const SkinEntryPrint& print, CFaceCache::Face face) const
+{
+    std::lock_guard lock(keepingMutex_);
+    try {
+        keeping_.push_back(std::async(std::launch::async, [this, path, print, face = std::move(face)] {
+            faces_.Keep(path, print, face);
+        }));
+    } catch (const std::system_error&) {
+        // No thread to spare: the face is decoded again next time.
+    }
 }
 
 void CSkin::Prefetch(const std::vector<std::pair<std::string, std::string>>& keys, int scale)
@@ -109,7 +138,7 @@ void CSkin::Prefetch(const std::vector<std::pair<std::string, std::string>>& key
         const auto mask = static_cast<std::uint32_t>(core_.GetLong(element, "bkcolormask"));
         try {
             prefetched_.emplace(file, std::async(std::launch::async, [this, file, mask, scale] {
-                                          return ReadWithShape(file, mask, scale);
+                                          return ReadFace(file, mask, scale);
                                       }).share());
         } catch (const std::system_error&) {
             // No thread to spare: the lookup reads the image itself.

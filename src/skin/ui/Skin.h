@@ -1,6 +1,7 @@
 #pragma once
 
 #include "skin/SkinCore.h"
+#include "skin/ui/FaceCache.h"
 
 #include <QIcon>
 #include <QImage>
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <future>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -65,14 +67,18 @@ public:
     bool IsIconLoaded(std::string_view element, std::string_view property) const;
     std::size_t ImageUserCount(std::string_view element, std::string_view property) const;
 
+    // Keeps the large faces of the packed skin decoded in `folder` for later
+    // runs, and takes them from there. Before any image is read.
+    void KeepFacesIn(std::string folder) { faces_ = CFaceCache(std::move(folder)); }
+
     // Starts reading and decoding these images (element, property) at `scale`
     // on worker threads, so that the windows made meanwhile find them ready.
     // A lookup of one of them waits for it; each is read once, and the first
     // lookup reports it as usual when it cannot be read.
     void Prefetch(const std::vector<std::pair<std::string, std::string>>& keys, int scale);
 
-    // Reads and decodes one image of the skin's files; null when it cannot.
-    // Safe on any thread.
+    // One image of the skin's files, decoded or kept from an earlier run; null
+    // when it cannot be read. Safe on any thread.
     QImage ReadImage(const std::string& path) const;
 
     // The shape of `image`, an image this skin gave out, without its pixels
@@ -103,7 +109,12 @@ private:
         std::uint32_t maskColour = 0;
         QRegion shape;
     };
-    Prefetched ReadWithShape(const std::string& path, std::uint32_t maskColour, int scale) const;
+    // A face, at `scale`, with its shape when a mask colour is given: kept from
+    // an earlier run when it can be, else decoded and, when large, kept.
+    Prefetched ReadFace(const std::string& path, std::optional<std::uint32_t> maskColour, int scale) const;
+    QImage DecodeImage(const std::string& path) const;
+    // Writes a decoded face to the cache on a thread of its own.
+    void KeepLater(const std::string& path, const SkinEntryPrint& print, CFaceCache::Face face) const;
     // The image of the file at `path`: prefetched, else read now.
     QImage Decoded(const std::string& path);
 
@@ -119,8 +130,13 @@ private:
     // Images whose twin is missing or unusable: looked for once per skin.
     std::set<std::string, std::less<>> withoutTwin_;
     Table<QIcon> icons_;
+    CFaceCache faces_;
+    // Faces being written to the cache; a skin that goes waits for them.
+    mutable std::mutex keepingMutex_;
+    mutable std::vector<std::future<void>> keeping_;
     // Images being read on worker threads, by file path. Declared after the
-    // files they read from, so a skin that goes waits for its readers first.
+    // files they read from and the writes they start, so a skin that goes
+    // waits for its readers first.
     std::map<std::string, std::shared_future<Prefetched>, std::less<>> prefetched_;
     std::map<std::pair<qint64, std::uint32_t>, QRegion> shapes_;
 };
