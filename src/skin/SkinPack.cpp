@@ -281,24 +281,33 @@ std::optional<ByteString> CSkinPack::Read(const ISkinPackSource& source, std::st
     return Read(source, *entry);
 }
 
-std::optional<ByteString> CSkinPack::Read(const ISkinPackSource& source, const SkinPackEntry& entry)
+namespace {
+
+// The entry's zlib stream as it lies in the source.
+std::optional<ByteString> PackedBytes(const ISkinPackSource& source, const SkinPackEntry& entry)
 {
     if (!SizesPlausible(entry.packedSize, entry.size))
         return std::nullopt;
     ByteString packed(entry.packedSize);
     if (!source.ReadAt(entry.dataOffset, packed))
         return std::nullopt;
-    return Inflate(packed, entry.size);
+    return packed;
+}
+
+} // namespace
+
+std::optional<ByteString> CSkinPack::Read(const ISkinPackSource& source, const SkinPackEntry& entry)
+{
+    const auto packed = PackedBytes(source, entry);
+    return packed ? Inflate(*packed, entry.size) : std::nullopt;
 }
 
 std::optional<SkinEntryPrint> CSkinPack::Print(const ISkinPackSource& source, const SkinPackEntry& entry)
 {
-    if (!SizesPlausible(entry.packedSize, entry.size))
+    const auto packed = PackedBytes(source, entry);
+    if (!packed)
         return std::nullopt;
-    ByteString packed(entry.packedSize);
-    if (!source.ReadAt(entry.dataOffset, packed))
-        return std::nullopt;
-    const auto crc = static_cast<std::uint32_t>(libdeflate_crc32(0, packed.data(), packed.size()));
+    const auto crc = static_cast<std::uint32_t>(libdeflate_crc32(0, packed->data(), packed->size()));
     return SkinEntryPrint{entry.size, entry.packedSize, crc};
 }
 
