@@ -66,23 +66,31 @@ bool HeaderFits(const FileHeader& h, const SkinEntryPrint& print, std::uint64_t 
     return fileSize == PixelOffset(h.rectCount) + std::uint64_t{h.bytesPerLine} * h.height;
 }
 
-// Rectangles inside the image, in the banded order a region keeps them in:
-// left to right within a band, bands top to bottom without overlap.
-bool Banded(const std::vector<QRect>& rects, const FileHeader& h)
+// The shape kept after the header: rectangles inside the image, in the
+// banded order a region keeps them in (left to right within a band, bands top
+// to bottom without overlap); none when any is not.
+std::optional<std::vector<QRect>> ReadShape(const uchar* bytes, const FileHeader& h)
 {
-    const QRect bounds(0, 0, static_cast<int>(h.width), static_cast<int>(h.height));
-    for (std::size_t i = 0; i < rects.size(); ++i) {
-        const QRect& r = rects[i];
-        if (r.isEmpty() || !bounds.contains(r))
-            return false;
-        if (i == 0)
-            continue;
-        const QRect& p = rects[i - 1];
-        const bool sameBand = r.top() == p.top() && r.height() == p.height();
-        if (sameBand ? r.left() <= p.right() : r.top() <= p.bottom())
-            return false;
+    std::vector<QRect> rects;
+    rects.reserve(h.rectCount);
+    for (std::uint32_t i = 0; i < h.rectCount; ++i) {
+        std::array<std::int32_t, 4> v;
+        std::memcpy(v.data(), bytes + sizeof h + i * kRectBytes, kRectBytes);
+        const auto [x, y, width, height] = v;
+        // Checked before a rectangle is made of them, whose corners would overflow.
+        if (x < 0 || y < 0 || width <= 0 || height <= 0 || std::int64_t{x} + width > h.width ||
+            std::int64_t{y} + height > h.height)
+            return std::nullopt;
+        const QRect r(x, y, width, height);
+        if (!rects.empty()) {
+            const QRect& p = rects.back();
+            const bool sameBand = r.top() == p.top() && r.height() == p.height();
+            if (sameBand ? r.left() <= p.right() : r.top() <= p.bottom())
+                return std::nullopt;
+        }
+        rects.push_back(r);
     }
-    return true;
+    return rects;
 }
 
 // A mapped file, unmapped when the last image that draws from it goes.
@@ -155,13 +163,8 @@ std::optional<CFaceCache::Face> CFaceCache::Find(std::string_view entryPath, con
     std::memcpy(&h, bytes, sizeof h);
     if (!HeaderFits(h, print, length))
         return std::nullopt;
-    std::vector<QRect> rects(h.rectCount);
-    for (std::uint32_t i = 0; i < h.rectCount; ++i) {
-        std::array<std::int32_t, 4> r;
-        std::memcpy(r.data(), bytes + sizeof h + i * kRectBytes, kRectBytes);
-        rects[i] = QRect(r[0], r[1], r[2], r[3]);
-    }
-    if (!Banded(rects, h))
+    const auto rects = ReadShape(bytes, h);
+    if (!rects)
         return std::nullopt;
 
     Face face;
@@ -173,7 +176,7 @@ std::optional<CFaceCache::Face> CFaceCache::Find(std::string_view entryPath, con
     mapping.release(); // the image unmaps it
     if (h.hasShape) {
         face.shape.emplace();
-        face.shape->setRects(rects.data(), static_cast<int>(rects.size()));
+        face.shape->setRects(rects->data(), static_cast<int>(rects->size()));
         face.maskColour = h.maskColour;
     }
     return face;

@@ -195,6 +195,7 @@ TEST_F(FaceCacheTest, ADamagedKeptFileIsPassedOverAndReplaced)
         {"format", [&] { patch(32, QImage::Format_Indexed8); }},
         {"more rectangles", [&] { patch(44, 100000); }},
         {"rectangle outside", [&] { patch(48, 5000); }},
+        {"rectangle as wide as can be", [&] { patch(56, 0x7FFFFFFF); }},
         {"rectangles out of order", [&] { patch(52, 300); }},
         {"a folder", [&] {
              fs::remove(file);
