@@ -20,10 +20,10 @@ std::optional<ByteString> CSkinArchive::Read(std::string_view entryPath, std::ui
     return CSkinPack::Read(source_, *entry);
 }
 
-std::optional<SkinEntryPrint> CSkinArchive::Print(std::string_view entryPath) const
+std::optional<SkinEntryPrint> CSkinArchive::Print(std::string_view entryPath, std::uint32_t minSize) const
 {
     const SkinPackEntry* entry = pack_.Lookup(entryPath);
-    if (entry == nullptr)
+    if (entry == nullptr || entry->size < minSize)
         return std::nullopt;
     return CSkinPack::Print(source_, *entry);
 }

@@ -21,8 +21,9 @@ public:
     // The inflated entry; not found when it is missing, does not inflate, or
     // would inflate to more than maxSize bytes.
     std::optional<ByteString> Read(std::string_view entryPath, std::uint32_t maxSize = CSkinPack::kMaxEntrySize) const;
-    // What the entry holds, told apart without inflating it; not found when it is missing.
-    std::optional<SkinEntryPrint> Print(std::string_view entryPath) const;
+    // What the entry holds, told apart without inflating it; not found when it
+    // is missing or inflates to fewer than minSize bytes.
+    std::optional<SkinEntryPrint> Print(std::string_view entryPath, std::uint32_t minSize = 0) const;
 
 private:
     CFileSource source_;

@@ -120,9 +120,9 @@ bool CSkinFiles::InArchive(std::string_view entryPath) const
     return archive_->Holds(entryPath);
 }
 
-std::optional<SkinEntryPrint> CSkinFiles::ArchivePrint(std::string_view entryPath) const
+std::optional<SkinEntryPrint> CSkinFiles::ArchivePrint(std::string_view entryPath, std::uint32_t minSize) const
 {
-    return archive_->Print(entryPath);
+    return archive_->Print(entryPath, minSize);
 }
 
 bool CSkinFiles::HasLooseFile(std::string_view entryPath) const

@@ -48,8 +48,8 @@ public:
     // whether the skin folder has a loose copy.
     bool InArchive(std::string_view entryPath) const;
     // What the archive's entry holds, told apart without inflating it; not
-    // found for an entry the archive lacks.
-    std::optional<SkinEntryPrint> ArchivePrint(std::string_view entryPath) const;
+    // found for an entry the archive lacks or one smaller than minSize bytes.
+    std::optional<SkinEntryPrint> ArchivePrint(std::string_view entryPath, std::uint32_t minSize = 0) const;
     bool HasLooseFile(std::string_view entryPath) const;
 
     // Where the loose copy of an entry lives; empty for an entry that would

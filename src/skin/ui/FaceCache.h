@@ -23,8 +23,8 @@
 // program only ever replaces them whole.
 class CFaceCache {
 public:
-    // Faces smaller than this decode faster than a file opens.
-    static constexpr qsizetype kMinBytes = 256 * 1024;
+    // Faces of smaller files decode faster than a kept face opens.
+    static constexpr std::uint32_t kMinFileBytes = 256 * 1024;
 
     struct Face {
         QImage image; // as decoded: no device pixel ratio

@@ -95,7 +95,8 @@ QImage CSkin::ReadImage(const std::string& path) const
 
 CSkin::Prefetched CSkin::ReadFace(const std::string& path, std::optional<std::uint32_t> maskColour, int scale) const
 {
-    const auto print = faces_.Enabled() ? core_.Files().ArchivePrint(path) : std::nullopt;
+    // Only large faces are looked for, so a small one's packed bytes are read once.
+    const auto print = faces_.Enabled() ? core_.Files().ArchivePrint(path, CFaceCache::kMinFileBytes) : std::nullopt;
     auto kept = print ? faces_.Find(path, *print) : std::nullopt;
     // Moved on, never shared: marking a shared image as a twin copies its pixels.
     QImage image = kept ? std::move(kept->image) : DecodeImage(path);
@@ -107,7 +108,7 @@ CSkin::Prefetched CSkin::ReadFace(const std::string& path, std::optional<std::ui
                                                                             : RegionFromBitmap(read.image, *maskColour);
     // A loose copy of the entry is read when the archive's does not inflate;
     // only what the archive gives is kept under its print.
-    if (print && !kept && read.image.sizeInBytes() >= CFaceCache::kMinBytes && !core_.Files().HasLooseFile(path)) {
+    if (print && !kept && !read.image.isNull() && !core_.Files().HasLooseFile(path)) {
         const auto shape = maskColour ? std::optional(read.shape) : std::nullopt;
         KeepLater(path, *print, {read.image, shape, read.maskColour});
     }

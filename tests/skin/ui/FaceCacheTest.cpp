@@ -92,8 +92,8 @@ protected:
         const ByteString archive = CSkinPackWriter::Build({
             {"skin.ini", Text("IMAGE(Main::background, \"Big.bmp\")\nLONG(Main::bkcolormask, \"#FF00FF\")\n"
                               "IMAGE(Small::up, \"Small.bmp\")\n")},
-            {"Big.bmp", Bmp(Face({400, 200}, seed))},
-            {"Big@2x.bmp", Bmp(Face({800, 400}, seed + 1))},
+            {"Big.bmp", Bmp(Face({480, 240}, seed))},
+            {"Big@2x.bmp", Bmp(Face({960, 480}, seed + 1))},
             {"Small.bmp", Bmp(Face({20, 10}, seed))},
         });
         std::ofstream(archive_, std::ios::binary | std::ios::trunc)
@@ -147,7 +147,7 @@ TEST_F(FaceCacheTest, AFaceDecodedByOneRunIsMappedByTheNextAsTheSameFaceAtBothSc
             EXPECT_EQ(kept.image, decoded.image);
             EXPECT_EQ(kept.image.devicePixelRatio(), scale);
             EXPECT_EQ(kept.shape, decoded.shape);
-            EXPECT_EQ(kept.shape.boundingRect(), QRect(0, 0, 400, 200)) << "in logical pixels";
+            EXPECT_EQ(kept.shape.boundingRect(), QRect(0, 0, 480, 240)) << "in logical pixels";
         }
     }
     // Small faces decode faster than a file opens.
@@ -189,9 +189,9 @@ TEST_F(FaceCacheTest, ADamagedKeptFileIsPassedOverAndReplaced)
         {"longer", [&] { fs::resize_file(file, fs::file_size(file) + 4096); }},
         {"not a face", [&] { patch(0, 0x4D42); }},
         {"another face's print", [&] { patch(16, 0); }},
-        {"wider", [&] { patch(20, 801); }},
+        {"wider", [&] { patch(20, 961); }},
         {"huge", [&] { patch(24, 0x7FFFFFFF); }},
-        {"stride", [&] { patch(28, 800 * 4 + 4); }},
+        {"stride", [&] { patch(28, 960 * 4 + 4); }},
         {"format", [&] { patch(32, QImage::Format_Indexed8); }},
         {"more rectangles", [&] { patch(44, 100000); }},
         {"rectangle outside", [&] { patch(48, 5000); }},
