@@ -139,8 +139,15 @@ std::optional<std::uint64_t> FindSignatureFrom(const ISkinPackSource& source, st
     if (size <= CSkinPack::kHeaderSize)
         return std::nullopt;
     const std::uint64_t lastStart = size - CSkinPack::kHeaderSize - 1;
+    if (from > lastStart)
+        return std::nullopt;
+    // An archive appended where a program's image ends stands right at `from`:
+    // one signature's read finds it, where a chunk would read the whole archive.
+    std::array<std::uint8_t, kSignatureLength> head{};
+    if (source.ReadAt(from, head) && IsSignatureAt(head.data()))
+        return from;
     std::vector<std::uint8_t> chunk(static_cast<std::size_t>(
-        std::min<std::uint64_t>(kScanChunk + kSignatureLength - 1, size)));
+        std::min<std::uint64_t>(kScanChunk + kSignatureLength - 1, size - from)));
     for (std::uint64_t base = from; base <= lastStart; base += kScanChunk) {
         const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), size - base));
         if (!source.ReadAt(base, std::span(chunk.data(), length)))
