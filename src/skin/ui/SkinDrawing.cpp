@@ -98,6 +98,10 @@ QImage StretchByResizeLines(const QImage& sourceIn, int rx, int ry, int width, i
         height *= scale;
     }
     const QImage source = ByteAddressable(sourceIn);
+    // A face at its own size is the face: not copied, it keeps its cache key,
+    // so a shape already read for it is found again.
+    if (width == source.width() && height == source.height())
+        return source;
     QImage target(width, height, source.format());
     if (target.isNull())
         return {};

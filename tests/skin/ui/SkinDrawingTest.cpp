@@ -82,7 +82,21 @@ TEST_P(StretchFormats, TargetOfTheSourceSizeReproducesTheSource)
 {
     const QImage source = GetParam() == QImage::Format_Indexed8 ? IndexedPattern(31, 17)
                                                                  : PatternImage(31, 17, GetParam());
-    EXPECT_EQ(StretchByResizeLines(source, 9, 4, 31, 17), source);
+    const QImage result = StretchByResizeLines(source, 9, 4, 31, 17);
+    EXPECT_EQ(result, source);
+    // The face itself, not a copy: its shape is looked up by its cache key.
+    EXPECT_EQ(result.cacheKey(), source.cacheKey());
+}
+
+TEST(Stretch, ATwinAtItsOwnSizeIsTheTwin)
+{
+    QImage twin = PatternImage(62, 34, QImage::Format_ARGB32);
+    twin.setDevicePixelRatio(2);
+    const QImage result = StretchByResizeLines(twin, 9, 4, 31, 17);
+    EXPECT_EQ(result.cacheKey(), twin.cacheKey());
+    EXPECT_EQ(result.devicePixelRatio(), 2);
+    // One logical pixel wider is a new image, two device pixels wider.
+    EXPECT_EQ(StretchByResizeLines(twin, 9, 4, 32, 17).size(), QSize(64, 34));
 }
 
 INSTANTIATE_TEST_SUITE_P(EachDepth, StretchFormats,
