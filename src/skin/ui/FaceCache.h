@@ -10,10 +10,11 @@
 #include <string>
 #include <string_view>
 
-// The large faces of the packed skin, kept decoded on disk from one run to the
-// next. Inflating a twice-size background and faulting in its fresh memory is
-// most of what the first window waits for; a kept face is mapped from the page
-// cache instead, and its pages are read only when it is drawn.
+// The larger faces of the packed skin (the backgrounds, and at twice the size
+// most buttons), kept decoded on disk from one run to the next. Inflating them
+// and faulting in their fresh memory is much of what the first window waits
+// for; a kept face is mapped from the page cache instead, and its pages are
+// read only when it is drawn.
 //
 // A face is found only when it was kept from the same packed bytes (their
 // print), so a new skin, or a new program with a changed face, decodes afresh.
@@ -24,7 +25,7 @@
 class CFaceCache {
 public:
     // Faces of smaller files decode faster than a kept face opens.
-    static constexpr std::uint32_t kMinFileBytes = 256 * 1024;
+    static constexpr std::uint32_t kMinFileBytes = 32 * 1024;
 
     struct Face {
         QImage image; // as decoded: no device pixel ratio
